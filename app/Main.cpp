@@ -1,0 +1,495 @@
+#include "app/Main.h"
+
+#include "characters/uAnimation.h"
+#include "characters/uSound.h"
+#include "core/Def.h"
+#include "core/uMainClass.h"
+#include "platform/Errors.h"
+#include "platform/Jpeg.h"
+
+#include <QCloseEvent>
+#include <QFile>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QScreen>
+#include <QTimer>
+#include <QToolButton>
+
+namespace {
+
+const int AnswerPanelWidth = 665, AnswerPanelHeight = 105;
+const int SmallButtonWidth = 57, SmallButtonHeight = 22;
+const int HintPanelWidth = 417, HintPanelHeight = 33;
+const QSize MoneyImageSize(219, 163);
+// The coin labels at show time hold their design text "0个".
+const QSize MoneyLabel1Size(59, 42), MoneyLabel2Size(37, 27);
+const QSize WhoSize(129, 195);
+
+QFont pixelFont(const char *face, int px, bool bold = false, bool italic = false)
+{
+    QFont f(QString::fromLatin1(face));
+    f.setPixelSize(px);
+    f.setBold(bold);
+    f.setItalic(italic);
+    return f;
+}
+
+QString colourStyle(const char *colour)
+{
+    return QStringLiteral("color: %1; background: transparent;").arg(QLatin1String(colour));
+}
+
+QLabel *makeLabel(QWidget *parent, const QString &text, const QFont &font, const char *colour)
+{
+    auto *l = new QLabel(text, parent);
+    l->setFont(font);
+    l->setStyleSheet(colourStyle(colour));
+    return l;
+}
+
+QToolButton *makeFlatButton(QWidget *parent, const QString &caption, const QString &glyph)
+{
+    auto *b = new QToolButton(parent);
+    b->setText(caption);
+    b->setAutoRaise(true);
+    b->setFocusPolicy(Qt::NoFocus);
+    b->setFont(pixelFont("Arial", 12));
+    b->setStyleSheet(QStringLiteral("QToolButton { color: white; border: none; }"
+                                    "QToolButton:hover { color: #ffe066; }"));
+    b->setIcon(QIcon(glyph));
+    b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    b->resize(SmallButtonWidth, SmallButtonHeight);
+    return b;
+}
+
+bool isAnswerInteger(const QString &text, int32_t &value)
+{
+    if (text.isEmpty()) return false;
+    for (QChar c : text) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9')) return false;
+    }
+    bool ok = false;
+    const qlonglong v = text.toLongLong(&ok);
+    if (!ok || v > 2147483647LL) return false;
+    value = static_cast<int32_t>(v);
+    return true;
+}
+
+QString twoDigits(int n)
+{
+    return n < 10 ? QStringLiteral("0") + QString::number(n) : QString::number(n);
+}
+
+} // namespace
+
+MainLayout ComputeLayout(int w, int h)
+{
+    MainLayout l;
+    l.Who = QRect(QPoint(10, HintPanelHeight + 20), WhoSize);
+    l.AnswerPanel = QRect((w - AnswerPanelWidth) / 2, h - AnswerPanelHeight, AnswerPanelWidth,
+                          AnswerPanelHeight);
+    const int buttonLeft = w - SmallButtonWidth - 10;
+    l.SpeedButton0 = QRect(buttonLeft, SmallButtonHeight + 40, SmallButtonWidth, SmallButtonHeight);
+    l.SpeedButton1 = l.SpeedButton0.translated(0, 2 * SmallButtonHeight);
+    l.SpeedButton2 = l.SpeedButton1.translated(0, 2 * SmallButtonHeight);
+    l.MoneyImage = QRect(QPoint(0, h - MoneyImageSize.height()), MoneyImageSize);
+    l.MoneyLabel1 =
+        QRect(QPoint(MoneyImageSize.width() + 10, l.MoneyImage.top() + 30), MoneyLabel1Size);
+    l.MoneyLabel2 =
+        QRect(QPoint(MoneyImageSize.width() + 10, l.MoneyImage.top() + 120), MoneyLabel2Size);
+    const int labelRight = l.MoneyLabel1.left() + l.MoneyLabel1.width();
+    if (labelRight > l.AnswerPanel.left()) l.AnswerPanel.moveLeft(labelRight + 5);
+    l.HintPanelOnTop = h > 768;
+    if (l.HintPanelOnTop)
+        l.HintPanel = QRect(0, 0, w, HintPanelHeight);
+    else
+        l.HintPanel = QRect(l.AnswerPanel.left(), l.AnswerPanel.top() - HintPanelHeight - 1,
+                            HintPanelWidth, HintPanelHeight);
+    return l;
+}
+
+QString ClockLine(int hours, int minutes, int seconds, int solved)
+{
+    return QStringLiteral("做题耗时") + twoDigits(hours) + QLatin1Char(':') + twoDigits(minutes) +
+           QLatin1Char(':') + twoDigits(seconds) + QStringLiteral("      做题总数") +
+           QString::number(solved) + QStringLiteral("道");
+}
+
+TMainForm::TMainForm(QWidget *parent) : QWidget(parent)
+{
+    setWindowTitle(QStringLiteral("Sumsprout"));
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    setFont(pixelFont("Arial", 12));
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+
+    SpeedButton0 = makeFlatButton(this, QStringLiteral("退出"), QStringLiteral(":/art/exit.png"));
+    SpeedButton1 =
+        makeFlatButton(this, QStringLiteral("设置"), QStringLiteral(":/art/settings.png"));
+    SpeedButton2 = makeFlatButton(this, QStringLiteral("关于"), QStringLiteral(":/art/about.png"));
+
+    MoneyImage = new QLabel(this);
+    MoneyImage->resize(MoneyImageSize);
+    MoneyLabel1 = makeLabel(this, QStringLiteral("0个"), pixelFont("Arial", 37), "#ffff00");
+    MoneyLabel2 = makeLabel(this, QStringLiteral("0个"), pixelFont("Arial", 24), "#ffff00");
+    MoneyLabel1->resize(MoneyLabel1Size);
+    MoneyLabel2->resize(MoneyLabel2Size);
+
+    for (int i = 0; i < 5; ++i)
+        ImageList1 << QPixmap(QStringLiteral(":/art/player%1.png").arg(i));
+    Who = new QToolButton(this);
+    Who->setText(QStringLiteral("我做题"));
+    Who->setToolTip(QStringLiteral("换另一个人"));
+    Who->setAutoRaise(true);
+    Who->setFocusPolicy(Qt::NoFocus);
+    Who->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    Who->setIconSize(QSize(135, 160));
+    Who->setFont(pixelFont("Arial", 29));
+    Who->setStyleSheet(QStringLiteral("QToolButton { color: white; border: none; }"
+                                      "QToolButton:hover { color: #ffe066; }"));
+    Who->resize(WhoSize);
+
+    AnswerPanel = new QWidget(this);
+    AnswerPanel->resize(AnswerPanelWidth, AnswerPanelHeight);
+    AnswerPanel->setCursor(Qt::PointingHandCursor);
+    AnswerPanel->setStyleSheet(QStringLiteral("background: black;"));
+    const QString padStyle = QStringLiteral(
+        "QToolButton { color: #0000ff; background: qlineargradient(x1:0, y1:0, x2:0, y2:1,"
+        " stop:0 #fffbe6, stop:1 #ffe9a8); border: 2px solid #e0b84a; border-radius: 9px; }"
+        "QToolButton:hover { background: #fff3b0; }"
+        "QToolButton:pressed { background: #ffd54a; }");
+    for (int i = 0; i < 10; ++i) {
+        auto *b = new QToolButton(AnswerPanel);
+        b->setText(QString::number(i));
+        b->setFont(pixelFont("Comic Sans MS", 35, true));
+        b->setFocusPolicy(Qt::NoFocus);
+        b->setStyleSheet(padStyle);
+        b->resize(44, 44);
+        // 1..5 on the top row, 6..9 and 0 below.
+        const int slot = i == 0 ? 9 : i - 1;
+        b->move(64 + 51 * (slot % 5), slot < 5 ? 8 : 56);
+        connect(b, &QToolButton::clicked, this,
+                [this, b] { guarded([&] { NumberButtonClick(b); }); });
+        NumberButton[i] = b;
+    }
+    auto glyphButton = [this](const QString &glyph, const QString &tip, int x) {
+        auto *b = new QToolButton(AnswerPanel);
+        b->setAutoRaise(true);
+        b->setFocusPolicy(Qt::NoFocus);
+        b->setIcon(QIcon(glyph));
+        b->setIconSize(QSize(64, 64));
+        b->setToolTip(tip);
+        b->setStyleSheet(QStringLiteral("QToolButton { border: none; background: transparent; }"
+                                        "QToolButton:pressed { padding-top: 2px; }"));
+        b->setGeometry(x, 19, 68, 68);
+        return b;
+    };
+    SpeedButton12 =
+        glyphButton(QStringLiteral(":/art/submit.png"), QStringLiteral("我知道了！"), 320);
+    BackNumberButton = glyphButton(QStringLiteral(":/art/erase.png"), QStringLiteral("擦掉"), 584);
+    Label1 = makeLabel(AnswerPanel, QStringLiteral("="), pixelFont("Arial", 48), "#ff0000");
+    Label1->setGeometry(400, 24, 28, 55);
+    AnswerLabel =
+        makeLabel(AnswerPanel, QString(), pixelFont("Comic Sans MS", 53, true, true), "#ff0000");
+    AnswerLabel->setGeometry(432, 12, 145, 73);
+    const char *result[3] = {"结", "果", "是"};
+    QLabel **resultLabels[3] = {&Label2, &Label3, &Label4};
+    for (int i = 0; i < 3; ++i) {
+        *resultLabels[i] =
+            makeLabel(AnswerPanel, QString::fromUtf8(result[i]), pixelFont("Arial", 32), "white");
+        (*resultLabels[i])->setGeometry(24, 34 * i, 32, 36);
+    }
+
+    HintPanel = makeLabel(this, QStringLiteral("做题耗时00:00:00      做题总数0道"),
+                          pixelFont("Arial", 16), "#ffff00");
+    HintPanel->setAlignment(Qt::AlignCenter);
+    HintPanel->setStyleSheet(QStringLiteral("color: #ffff00; background: black;"));
+    HintPanel->resize(HintPanelWidth, HintPanelHeight);
+    Panel1 = new QWidget(HintPanel);
+    Panel1->setStyleSheet(QStringLiteral("background: black;"));
+
+    connect(SpeedButton0, &QToolButton::clicked, this,
+            [this] { guarded([&] { SpeedButton0Click(); }); });
+    connect(SpeedButton1, &QToolButton::clicked, this,
+            [this] { guarded([&] { SpeedButton1Click(); }); });
+    connect(SpeedButton2, &QToolButton::clicked, this,
+            [this] { guarded([&] { SpeedButton2Click(); }); });
+    connect(Who, &QToolButton::clicked, this, [this] { guarded([&] { WhoClick(); }); });
+    connect(SpeedButton12, &QToolButton::clicked, this,
+            [this] { guarded([&] { SpeedButton12Click(); }); });
+    connect(BackNumberButton, &QToolButton::clicked, this,
+            [this] { guarded([&] { BackNumberButtonClick(); }); });
+
+    auto timer = [this](int interval, bool active, void (TMainForm::*slot)()) {
+        auto *t = new QTimer(this);
+        t->setInterval(interval);
+        connect(t, &QTimer::timeout, this, [this, slot] { guarded([&] { (this->*slot)(); }); });
+        if (active) t->start();
+        return t;
+    };
+    Timer1 = timer(100, false, &TMainForm::Timer1Timer);
+    Timer2 = timer(5000, true, &TMainForm::Timer2Timer);
+    WaitTimer = timer(50, true, &TMainForm::WaitTimerTimer);
+    HowMuchTimer = timer(1000, true, &TMainForm::HowMuchTimerTimer);
+
+    guarded([&] { FormCreate(); });
+}
+
+TMainForm::~TMainForm()
+{
+    // FormDestroy: the controller goes with the window.
+    Timer1->stop();
+    m_game.reset();
+}
+
+void TMainForm::FormCreate()
+{
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::black);
+    setPalette(pal);
+    setAutoFillBackground(true);
+    Busy = false;
+    AnswerLabel->clear();
+    Hours = Minutes = Seconds = 0;
+    QFile coin(QStringLiteral(":/art/coin.jpg"));
+    if (coin.open(QIODevice::ReadOnly))
+        MoneyImage->setPixmap(QPixmap::fromImage(decodeJpeg(coin.readAll())));
+}
+
+QRect TMainForm::SceneRect() const
+{
+    if (!m_game) return {};
+    return QRect(m_game->SceneLeft, m_game->SceneTop, m_game->SceneWidth, m_game->SceneHeight);
+}
+
+void TMainForm::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (m_shown) return;
+    m_shown = true;
+    guarded([&] { FormShow(); });
+}
+
+void TMainForm::FormShow()
+{
+    const QSize screenSize = screen() ? screen()->geometry().size() : size();
+    const MainLayout l = ComputeLayout(screenSize.width(), screenSize.height());
+    Who->setGeometry(l.Who);
+    AnswerPanel->setGeometry(l.AnswerPanel);
+    SpeedButton0->setGeometry(l.SpeedButton0);
+    SpeedButton1->setGeometry(l.SpeedButton1);
+    SpeedButton2->setGeometry(l.SpeedButton2);
+    MoneyImage->setGeometry(l.MoneyImage);
+    MoneyLabel1->move(l.MoneyLabel1.topLeft());
+    MoneyLabel2->move(l.MoneyLabel2.topLeft());
+
+    SceneGeometry g;
+    g.ScreenWidth = screenSize.width();
+    g.ScreenHeight = screenSize.height();
+    g.Who = l.Who;
+    g.AnswerPanelHeight = l.AnswerPanel.height();
+    g.MoneyImage = l.MoneyImage;
+    m_game = std::make_unique<TMainClass>(g, this);
+    m_game->Engine->NewProblem();
+    Timer1->start();
+    m_game->Sound->Play(anWoolly, akThink);
+    m_game->SetPlayer(0);
+    ShowPlayer();
+    m_game->SolvedCount = 0;
+    HintPanel->setGeometry(l.HintPanel);
+    Panel1->setGeometry(l.HintPanel.width() - 57, 0, 57, l.HintPanel.height());
+}
+
+void TMainForm::keyPressEvent(QKeyEvent *event)
+{
+    guarded([&] { FormKeyDown(event->key()); });
+}
+
+void TMainForm::FormKeyDown(int key)
+{
+    if (key == Qt::Key_Escape) {
+        if (!AnswerLabel->text().isEmpty()) {
+            AnswerLabel->clear();
+        } else if (reporter().askYesNo(QStringLiteral("结束游戏吗？"), QStringLiteral("询问"))) {
+            close();
+        }
+        return;
+    }
+    // Qt reports main-keyboard and keypad digits alike (the keypad with a modifier).
+    if (key >= Qt::Key_0 && key <= Qt::Key_9) {
+        if (AnswerLabel->text().size() < 3)
+            AnswerLabel->setText(AnswerLabel->text() + QChar('0' + (key - Qt::Key_0)));
+        return;
+    }
+    if (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter) {
+        SpeedButton12Click();
+        return;
+    }
+    if (key == Qt::Key_Backspace) BackNumberButtonClick();
+}
+
+void TMainForm::NumberButtonClick(QToolButton *button)
+{
+    if (!m_game || m_game->Engine->IsFinished()) return;
+    AnswerLabel->setText(AnswerLabel->text() + button->text());
+}
+
+void TMainForm::BackNumberButtonClick()
+{
+    QString text = AnswerLabel->text();
+    if (!text.isEmpty()) {
+        text.chop(1);
+        AnswerLabel->setText(text);
+    }
+}
+
+void TMainForm::React(uint8_t character, uint8_t action)
+{
+    m_game->Animation->PlayAction(character, action);
+    m_game->Sound->Play(character, action);
+}
+
+void TMainForm::SpeedButton12Click()
+{
+    int32_t value = 0;
+    if (!isAnswerInteger(AnswerLabel->text(), value)) return;
+    if (!m_game || m_game->Engine->IsFinished() || Busy) return;
+    // Busy must drop again even when a save fails half way, or no answer is taken again.
+    struct BusyScope
+    {
+        bool &flag;
+        explicit BusyScope(bool &f) : flag(f) { flag = true; }
+        ~BusyScope() { flag = false; }
+    } busy(Busy);
+    AnswerLabel->clear();
+    TAlgo *engine = m_game->Engine;
+    if (engine->CheckAnswer(value)) {
+        if (engine->IsFinished()) {
+            m_game->SolvedCount += 1;
+            m_game->AddCoins(engine->Reward());
+            m_game->SaveMoney();
+            ShowMoney();
+        } else {
+            engine->NextStep();
+        }
+        React(anOldSheep, akYes);
+        Wait(500);
+        React(anWoolly, akYes);
+        Wait(500);
+        React(anWolf, akYes);
+    } else {
+        m_game->TakeCoins(1);
+        m_game->SaveMoney();
+        ShowMoney();
+        React(anOldSheep, akNo);
+        Wait(500);
+        React(anWolf, akNo);
+        Wait(500);
+        React(anWoolly, akNo);
+    }
+}
+
+void TMainForm::Timer1Timer()
+{
+    if (!m_game) return;
+    m_game->Present();
+    update(SceneRect());
+    if (m_game->Engine->IsFinished() && m_game->Animation->ReactionDone) {
+        m_game->Animation->ReactionDone = false;
+        m_game->PickOperation();
+        m_game->Engine->NewProblem();
+    }
+}
+
+void TMainForm::Timer2Timer()
+{
+    if (m_game && m_game->Sound->IsIdle()) m_game->Sound->Play(anWoolly, akThink);
+}
+
+void TMainForm::WaitTimerTimer()
+{
+    CountDownSlots(50);
+}
+
+void TMainForm::HowMuchTimerTimer()
+{
+    if (++Seconds == 60) {
+        Seconds = 0;
+        if (++Minutes == 60) {
+            Minutes = 0;
+            ++Hours;
+        }
+    }
+    HintPanel->setText(ClockLine(Hours, Minutes, Seconds, m_game ? m_game->SolvedCount : 0));
+}
+
+void TMainForm::WhoClick()
+{
+    if (!m_game) return;
+    int next = m_game->GetPlayer() + 1;
+    if (next >= ImageList1.size()) next = 0;
+    if (next == 1) next = 2;
+    m_game->SetPlayer(next);
+    ShowPlayer();
+}
+
+void TMainForm::ShowPlayer()
+{
+    m_game->LoadMoney();
+    int picture = m_game->GetPlayer();
+    if (picture == 0 || picture == 1) picture = m_game->ChildPicture;
+    if (picture >= 0 && picture < ImageList1.size()) Who->setIcon(QIcon(ImageList1.at(picture)));
+    Who->setText(m_game->PlayerName() + QStringLiteral("做题"));
+    Who->repaint();
+    ShowMoney();
+}
+
+void TMainForm::ShowMoney()
+{
+    MoneyLabel1->setText(QString::number(m_game->PlayerGold()) + QStringLiteral("个"));
+    MoneyLabel2->setText(QString::number(m_game->PlayerSilver()) + QStringLiteral("个"));
+    MoneyLabel1->adjustSize();
+    MoneyLabel2->adjustSize();
+}
+
+void TMainForm::SpeedButton0Click()
+{
+    close();
+}
+
+void TMainForm::SpeedButton1Click()
+{
+    // The settings dialog comes later; ApplySettings is what its OK leads to.
+}
+
+void TMainForm::SpeedButton2Click()
+{
+    // The About box comes later.
+}
+
+void TMainForm::ApplySettings()
+{
+    if (!m_game) return;
+    m_game->LoadOptions();
+    m_game->ReloadEngines();
+    m_game->PickOperation();
+    m_game->Engine->NewProblem();
+    ShowPlayer();
+}
+
+void TMainForm::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    p.fillRect(rect(), Qt::black);
+    if (m_game) p.drawImage(m_game->SceneLeft, m_game->SceneTop, m_game->BackBuffer.image());
+}
+
+void TMainForm::closeEvent(QCloseEvent *event)
+{
+    // An answer flow may be paused inside Wait; let it run out at once.
+    AbortWaits();
+    Timer1->stop();
+    event->accept();
+}

@@ -1,0 +1,89 @@
+#pragma once
+
+#include <QList>
+#include <QPixmap>
+#include <QRect>
+#include <QString>
+#include <QWidget>
+#include <memory>
+
+class QLabel;
+class QTimer;
+class QToolButton;
+class TMainClass;
+
+// Where the window's top-level controls go on a screen of the given size.
+struct MainLayout
+{
+    QRect Who;
+    QRect AnswerPanel;
+    QRect SpeedButton0, SpeedButton1, SpeedButton2;
+    QRect MoneyImage, MoneyLabel1, MoneyLabel2;
+    QRect HintPanel;
+    bool HintPanelOnTop = false;
+};
+MainLayout ComputeLayout(int screenWidth, int screenHeight);
+
+// "做题耗时01:02:03      做题总数5道"
+QString ClockLine(int hours, int minutes, int seconds, int solved);
+
+// The game's one window: the scene, the number pad and answer, the player button, the coins,
+// the clock line and the timers that drive the game.
+class TMainForm : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit TMainForm(QWidget *parent = nullptr);
+    ~TMainForm() override;
+
+    // Controls, named as the game refers to them.
+    QToolButton *SpeedButton0, *SpeedButton1, *SpeedButton2;
+    QLabel *MoneyImage, *MoneyLabel1, *MoneyLabel2;
+    QToolButton *Who;
+    QList<QPixmap> ImageList1;
+    QWidget *AnswerPanel;
+    QToolButton *NumberButton[10];
+    QToolButton *SpeedButton12, *BackNumberButton;
+    QLabel *Label1, *AnswerLabel, *Label2, *Label3, *Label4;
+    QLabel *HintPanel;
+    QWidget *Panel1;
+    QTimer *Timer1, *Timer2, *WaitTimer, *HowMuchTimer;
+
+    bool Busy = false;
+    int Hours = 0, Minutes = 0, Seconds = 0;
+
+    TMainClass *Game() const { return m_game.get(); }
+    QRect SceneRect() const;
+
+public slots:
+    void FormShow();
+    void SpeedButton12Click();
+    void BackNumberButtonClick();
+    void NumberButtonClick(QToolButton *button);
+    void WhoClick();
+    void SpeedButton0Click();
+    void SpeedButton1Click();
+    void SpeedButton2Click();
+    void Timer1Timer();
+    void Timer2Timer();
+    void WaitTimerTimer();
+    void HowMuchTimerTimer();
+    void ShowPlayer();
+    void ShowMoney();
+    // After the settings were accepted: reread them and start a new problem at once.
+    void ApplySettings();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void FormCreate();
+    void FormKeyDown(int key);
+    void React(uint8_t character, uint8_t action);
+    std::unique_ptr<TMainClass> m_game;
+    bool m_shown = false;
+};

@@ -1,0 +1,212 @@
+#include "core/Def.h"
+
+#include "platform/Bitmap.h"
+#include "platform/Clock.h"
+#include "platform/Errors.h"
+#include "platform/TextFiles.h"
+
+#include <QCoreApplication>
+#include <algorithm>
+#include <limits>
+
+QString AppDir;
+int32_t TickSlots[10] = {};
+
+namespace {
+bool waitsAborted = false;
+
+// Text before the first occurrence of sep, or all of it.
+QString before(const QString &text, const QString &sep)
+{
+    qsizetype i = text.indexOf(sep);
+    return i < 0 ? QString() : text.left(i);
+}
+
+// Removes everything up to and including the first sep; nothing when sep is missing.
+void deleteThrough(QString &text, const QString &sep)
+{
+    qsizetype i = text.indexOf(sep);
+    if (i >= 0) text.remove(0, i + sep.size());
+}
+} // namespace
+
+int32_t LenientInt(QStringView text)
+{
+    qsizetype i = 0;
+    while (i < text.size() && text[i] == QLatin1Char(' '))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == QLatin1Char('-') || text[i] == QLatin1Char('+'))) {
+        negative = text[i] == QLatin1Char('-');
+        ++i;
+    }
+    int64_t value = 0;
+    for (; i < text.size() && text[i] >= QLatin1Char('0') && text[i] <= QLatin1Char('9'); ++i) {
+        value = value * 10 + (text[i].unicode() - '0');
+        value = std::min<int64_t>(value, int64_t(std::numeric_limits<int32_t>::max()) + 1);
+    }
+    if (negative) value = -value;
+    return static_cast<int32_t>(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
+                                                    std::numeric_limits<int32_t>::max()));
+}
+
+int32_t StrictInt(const QString &text)
+{
+    qsizetype i = 0;
+    while (i < text.size() && text[i] == QLatin1Char(' '))
+        ++i;
+    qsizetype signAt = i;
+    if (i < text.size() && (text[i] == QLatin1Char('-') || text[i] == QLatin1Char('+'))) ++i;
+    qsizetype digitsAt = i;
+    while (i < text.size() && text[i] >= QLatin1Char('0') && text[i] <= QLatin1Char('9'))
+        ++i;
+    if (digitsAt == i || i != text.size()) raiseConversion(text);
+    bool ok = false;
+    qlonglong v = QStringView(text).mid(signAt).toLongLong(&ok);
+    if (!ok || v > std::numeric_limits<int32_t>::max() || v < std::numeric_limits<int32_t>::min())
+        raiseConversion(text);
+    return static_cast<int32_t>(v);
+}
+
+bool HasZero(const QString &line)
+{
+    return line.contains(QLatin1Char('0'));
+}
+
+const QString &LineAt(const QStringList &lines, int i)
+{
+    if (i < 0 || i >= lines.size()) raiseListIndex(i);
+    return lines.at(i);
+}
+
+ProblemType ParseProblemType(const QString &line, QChar op, bool comparisons, QString *rest)
+{
+    ProblemType t;
+    t.Digits1 = StrictInt(line.left(1));
+    QString s = line;
+    deleteThrough(s, QString(op));
+    t.Digits2 = StrictInt(s.left(1));
+    if (comparisons) {
+        const struct
+        {
+            QChar sign;
+            int32_t compare;
+        } signs[] = {{QLatin1Char('>'), 1}, {QLatin1Char('='), 0}, {QLatin1Char('<'), -1}};
+        for (const auto &c : signs) {
+            if (s.contains(c.sign)) {
+                t.Compare = c.compare;
+                deleteThrough(s, QString(c.sign));
+                t.Threshold = LenientInt(before(s, QStringLiteral("(")));
+            }
+        }
+    }
+    deleteThrough(s, QStringLiteral("("));
+    t.Coins = LenientInt(before(s, QStringLiteral("硬币")));
+    if (rest) *rest = s;
+    return t;
+}
+
+QStringList ReadDataLines(const QString &relative)
+{
+    return readTextLines(AppDir + relative);
+}
+
+void Wait(int32_t ms)
+{
+    const uint32_t start = GetTickCount();
+    QCoreApplication::processEvents();
+    for (;;) {
+        if (waitsAborted) return;
+        const uint32_t passed = GetTickCount() - start;
+        if (ms <= 0 || passed >= static_cast<uint32_t>(ms)) return;
+        gameClock().idle(static_cast<int>(static_cast<uint32_t>(ms) - passed));
+    }
+}
+
+void AbortWaits()
+{
+    waitsAborted = true;
+}
+
+bool WaitsAborted()
+{
+    return waitsAborted;
+}
+
+void ArmSlot(int32_t ms, int slot)
+{
+    if (slot >= 0 && slot < 10) TickSlots[slot] = ms;
+}
+
+bool SlotElapsed(int slot)
+{
+    if (slot < 0 || slot >= 10) return true;
+    if (TickSlots[slot] > 0) return false;
+    TickSlots[slot] = 0;
+    return true;
+}
+
+void CountDownSlots(int32_t interval)
+{
+    for (int32_t &slot : TickSlots) {
+        if (slot > 0) {
+            slot -= interval;
+            if (slot < 0) slot = 0;
+        }
+    }
+}
+
+void BlendBitmap(Bitmap &destination, Bitmap &source, int32_t x, int32_t y, uint16_t percent)
+{
+    if (destination.isEmpty() || source.isEmpty()) return;
+    const QColor k = source.transparent ? source.transparentColor() : QColor(0, 0, 0);
+    const int key[3] = {k.red(), k.green(), k.blue()};
+    const int p = percent;
+    const int q = 100 - p;
+    const int rows = std::min(source.height(), destination.height());
+    const int cols = std::min(source.width(), destination.width());
+    // Only the landing area inside the destination is read or written.
+    const int c0 = std::max(0, -x);
+    const int r0 = std::max(0, -y);
+    const int c1 = std::min(cols, destination.width() - x);
+    const int r1 = std::min(rows, destination.height() - y);
+    QImage &dst = destination.image();
+    const QImage &src = source.image();
+    for (int r = r0; r < r1; ++r) {
+        const uchar *s = src.constScanLine(r) + 3 * c0;
+        uchar *d = dst.scanLine(y + r) + 3 * (x + c0);
+        for (int c = c0; c < c1; ++c) {
+            for (int ch = 0; ch < 3; ++ch, ++s, ++d) {
+                if (*s != key[ch]) {
+                    // The exact truncation of s * P / 100 + d * (100 - P) / 100.
+                    int v = (*s * p + *d * q) / 100;
+                    *d = static_cast<uchar>(std::clamp(v, 0, 255));
+                }
+            }
+        }
+    }
+}
+
+void DrawGlyphText(Bitmap &destination, int32_t x, int32_t y, const QString &text, int32_t size,
+                   const QColor &colour)
+{
+    destination.record({DrawOp::Text, {x, y}, {}, text, colour, size});
+    const int side = std::max(1, 2 * size);
+    Bitmap glyph(side, side);
+    glyph.fill(Magenta);
+    glyph.transparent = true;
+    glyph.font.face = QStringLiteral("Comic Sans MS");
+    glyph.font.size = size;
+    glyph.font.color = colour;
+    // Edge pixels blended with magenta would show as a pink fringe.
+    glyph.font.antialias = false;
+    glyph.textOut(0, 0, text);
+    destination.draw(x, y, glyph);
+}
+
+int CompareLayers(const SceneLayer &a, const SceneLayer &b)
+{
+    if (a.Depth < b.Depth) return -1;
+    if (a.Depth > b.Depth) return 1;
+    return 0;
+}

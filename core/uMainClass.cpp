@@ -1,0 +1,281 @@
+#include "core/uMainClass.h"
+
+#include "characters/uAnimation.h"
+#include "characters/uSound.h"
+#include "engines/AddAlgo.h"
+#include "engines/DecAlgo.h"
+#include "engines/DivAlgo.h"
+#include "engines/MulAlgo.h"
+#include "platform/Random.h"
+#include "platform/TextFiles.h"
+#include "settings/SetFiles.h"
+
+#include <algorithm>
+
+namespace {
+
+QString textBefore(const QString &text, QChar sep)
+{
+    qsizetype i = text.indexOf(sep);
+    return i < 0 ? QString() : text.left(i);
+}
+
+void deleteThrough(QString &text, QChar sep)
+{
+    qsizetype i = text.indexOf(sep);
+    if (i >= 0) text.remove(0, i + 1);
+}
+
+Bitmap loadPicture(const char *name)
+{
+    Bitmap b = loadBitmapFile(AppDir + QStringLiteral("Pictures/") + QLatin1String(name));
+    b.transparent = true;
+    return b;
+}
+
+} // namespace
+
+TMainClass::TMainClass(const SceneGeometry &form, QObject *soundOwner) : Form(form)
+{
+    SetUpScene();
+    LoadOptions();
+    LoadMoney();
+    Engines[0] = std::make_unique<TAdd>(BoardPicture, HintTextPicture);
+    Engines[1] = std::make_unique<TDec>(BoardPicture, HintTextPicture);
+    Engines[2] = std::make_unique<TMul>(BoardPicture, HintTextPicture);
+    Engines[3] = std::make_unique<TDiv>(BoardPicture, HintTextPicture);
+    PickOperation();
+    Animation = std::make_unique<TAnimation>();
+    Sound = std::make_unique<TSound>(soundOwner);
+    Layers.clear();
+}
+
+TMainClass::~TMainClass()
+{
+    Animation.reset();
+    Sound.reset();
+    Layers.clear();
+    Engine = nullptr;
+    for (int i = 3; i >= 0; --i)
+        Engines[i].reset();
+}
+
+void TMainClass::SetUpScene()
+{
+    BackBuffer.setSize(Form.ScreenWidth, Form.ScreenHeight);
+    Background = loadPicture("Back.bmp");
+    Background.transparent = false;
+    BackBuffer.setSize(Background.width(), Background.height());
+    SceneWidth = Background.width();
+    SceneHeight = Background.height();
+    SceneLeft = (Form.ScreenWidth - SceneWidth) / 2;
+    SceneTop = (Form.ScreenHeight - SceneHeight - Form.AnswerPanelHeight) / 2;
+    if (Form.Who.left() + Form.Who.width() > SceneLeft)
+        SceneLeft = Form.Who.left() + Form.Who.width() + 10;
+    if (Form.MoneyImage.top() < SceneTop + SceneHeight)
+        SceneTop = Form.MoneyImage.top() - SceneHeight;
+
+    auto layer = [](SceneLayer &l, Bitmap &picture, int x, int y, int depth, int alpha) {
+        picture.transparent = true;
+        l = SceneLayer{x, y, depth, &picture, 0, 0, alpha};
+    };
+    BlackboardPicture = loadPicture("BlackBoard.bmp");
+    layer(BlackboardLayer, BlackboardPicture, 290, 73, 1, -1);
+    BoardPicture.setSize(180, 240);
+    BoardPicture.fill(Magenta);
+    layer(BoardLayer, BoardPicture, 327, 115, 2, -1);
+    TreeRightPicture = loadPicture("TreeRight.bmp");
+    layer(TreeRightLayer, TreeRightPicture, 601, 217, 4, -1);
+    TreeLeftPicture = loadPicture("TreeLeft.bmp");
+    layer(TreeLeftLayer, TreeLeftPicture, 0, 217, 5, -1);
+    HintPanelPicture = loadPicture("Hint.bmp");
+    layer(HintPanelLayer, HintPanelPicture, 430, 260, 7, 0);
+    HintTextPicture.setSize(100, 100);
+    HintTextPicture.fill(Magenta);
+    layer(HintTextLayer, HintTextPicture, 480, 290, 8, 0);
+    GrassLeftPicture = loadPicture("GrassLeft.bmp");
+    layer(GrassLeftLayer, GrassLeftPicture, 0, 374, 10, -1);
+    GrassRightPicture = loadPicture("GrassRight.bmp");
+    layer(GrassRightLayer, GrassRightPicture, 537, 460, 11, -1);
+}
+
+void TMainClass::LoadOptions()
+{
+    const QStringList lines = ReadDataLines(QStringLiteral("Set/Basic.dat"));
+    ChildPicture = HasZero(LineAt(lines, 0)) ? 0 : 1;
+    QList<int32_t> ops;
+    for (const QString &code : SetFiles::AlgCodes(LineAt(lines, 1))) {
+        const int32_t op = LenientInt(code);
+        // Codes no engine answers to are left out.
+        if (op >= 0 && op < 4) ops << op;
+    }
+    ChosenOps = ops.isEmpty() ? QList<int32_t>{0} : ops;
+    HintOn = !HasZero(LineAt(lines, 2));
+}
+
+void TMainClass::ReloadEngines()
+{
+    for (auto &engine : Engines)
+        engine->LoadSettings();
+}
+
+void TMainClass::PickOperation()
+{
+    QList<int32_t> usable;
+    for (int32_t op : ChosenOps) {
+        if (Engines[op]->HasTypes()) usable << op;
+    }
+    // With no usable type anywhere the first chosen engine stays idle: an empty board.
+    const QList<int32_t> &from = usable.isEmpty() ? ChosenOps : usable;
+    Engine = Engines[from.at(randomBelow(from.size()))].get();
+}
+
+void TMainClass::Present()
+{
+    Compose();
+}
+
+void TMainClass::Compose()
+{
+    BackBuffer.copyRect(0, 0, Background, QRect(0, 0, Background.width(), Background.height()));
+    BuildLayers();
+    for (SceneLayer *layer : Layers) {
+        if (!layer->Picture || layer->Alpha == 0) continue;
+        const int x = layer->X + layer->DX;
+        const int y = layer->Y + layer->DY;
+        if (layer->Alpha == -1 || layer->Alpha == 100)
+            BackBuffer.draw(x, y, *layer->Picture);
+        else
+            BlendBitmap(BackBuffer, *layer->Picture, x, y, static_cast<uint16_t>(layer->Alpha));
+    }
+}
+
+void TMainClass::DrawBoard()
+{
+    BoardPicture.fill(Magenta);
+    Engine->PaintBoard();
+}
+
+void TMainClass::DrawHint()
+{
+    HintTextPicture.fill(Magenta);
+    Engine->PaintHint();
+}
+
+void TMainClass::BuildLayers()
+{
+    DrawBoard();
+    Animation->Animate();
+    Layers.clear();
+    Layers = {&BlackboardLayer, &BoardLayer, &HintPanelLayer, &HintTextLayer};
+    SceneLayer *hints[2] = {&HintPanelLayer, &HintTextLayer};
+    if (!HintOn) {
+        for (SceneLayer *h : hints)
+            h->Alpha = 0;
+    } else if (Engine->CanHint() && Engine->HintDue() && !Engine->IsFinished()) {
+        DrawHint();
+        for (SceneLayer *h : hints) {
+            if (h->Alpha < 60) h->Alpha += 5;
+            if (h->Alpha > 60) h->Alpha = 60;
+        }
+    } else {
+        for (SceneLayer *h : hints) {
+            if (h->Alpha > 0) h->Alpha -= 20;
+            if (h->Alpha < 0) h->Alpha = 0;
+        }
+    }
+    for (SceneLayer *l : {&TreeRightLayer, &TreeLeftLayer, &GrassLeftLayer, &GrassRightLayer})
+        Layers.push_back(l);
+    for (auto &sprite : Animation->Sprites)
+        Layers.push_back(&sprite->Layer);
+    std::stable_sort(Layers.begin(), Layers.end(), [](const SceneLayer *a, const SceneLayer *b) {
+        return CompareLayers(*a, *b) < 0;
+    });
+}
+
+void TMainClass::LoadMoney()
+{
+    const QStringList lines = ReadDataLines(QStringLiteral("Set/Money.dat"));
+    std::vector<PlayerAccount> players(static_cast<size_t>(lines.size()));
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        QString s = lines.at(i);
+        PlayerAccount &p = players[static_cast<size_t>(i)];
+        p.Name = cutGbk(textBefore(s, QLatin1Char('=')), 10);
+        deleteThrough(s, QLatin1Char('='));
+        p.Gold = LenientInt(textBefore(s, QLatin1Char(',')));
+        deleteThrough(s, QLatin1Char(','));
+        p.Silver = LenientInt(s);
+    }
+    Players = std::move(players);
+}
+
+void TMainClass::SaveMoney()
+{
+    QStringList lines;
+    for (const PlayerAccount &p : Players)
+        lines << p.Name + QLatin1Char('=') + QString::number(p.Gold) + QLatin1Char(',') +
+                     QString::number(p.Silver);
+    writeTextLines(SetFiles::Path(SetFiles::Money), lines);
+}
+
+int TMainClass::AccountIndex(int32_t player)
+{
+    return player <= 1 ? 0 : player - 1;
+}
+
+PlayerAccount *TMainClass::Account()
+{
+    const int i = AccountIndex(CurrentPlayer);
+    if (i < 0) return nullptr;
+    // An account the file lacks is added, so coins paid to it are kept when saving.
+    if (static_cast<size_t>(i) >= Players.size()) Players.resize(static_cast<size_t>(i) + 1);
+    return &Players[static_cast<size_t>(i)];
+}
+
+const PlayerAccount *TMainClass::Account() const
+{
+    const int i = AccountIndex(CurrentPlayer);
+    if (i < 0 || static_cast<size_t>(i) >= Players.size()) return nullptr;
+    return &Players[static_cast<size_t>(i)];
+}
+
+QString TMainClass::PlayerName() const
+{
+    const PlayerAccount *a = Account();
+    return a ? a->Name : QString();
+}
+
+int32_t TMainClass::PlayerGold() const
+{
+    const PlayerAccount *a = Account();
+    return a ? a->Gold : 0;
+}
+
+int32_t TMainClass::PlayerSilver() const
+{
+    const PlayerAccount *a = Account();
+    return a ? a->Silver : 0;
+}
+
+void TMainClass::AddCoins(int32_t count)
+{
+    PlayerAccount *a = Account();
+    if (!a) return;
+    a->Silver += count;
+    if (a->Silver >= 100) {
+        a->Silver -= 100;
+        a->Gold += 1;
+    }
+}
+
+void TMainClass::TakeCoins(int32_t count)
+{
+    const PlayerAccount *known = static_cast<const TMainClass *>(this)->Account();
+    if (!known || known->Gold < 5) return;
+    PlayerAccount *a = Account();
+    a->Silver -= count;
+    if (a->Silver < 0) {
+        a->Silver += 100;
+        a->Gold -= 1;
+    }
+}

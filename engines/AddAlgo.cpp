@@ -1,0 +1,298 @@
+#include "engines/AddAlgo.h"
+
+#include "platform/Bitmap.h"
+#include "platform/Clock.h"
+#include "platform/Random.h"
+
+#include <algorithm>
+
+namespace {
+
+int digitCount(int32_t n)
+{
+    return static_cast<int>(QString::number(n).size());
+}
+
+// Digit i of n counted from the units.
+int32_t digitAt(int32_t n, int i)
+{
+    for (; i > 0; --i)
+        n /= 10;
+    return n % 10;
+}
+
+int32_t rangeFor(int digits)
+{
+    return digits == 1 ? 10 : digits == 2 ? 100 : 1000;
+}
+
+int32_t drawWithDigits(int digits)
+{
+    int32_t v;
+    do {
+        v = randomBelow(rangeFor(digits));
+    } while (digitCount(v) != digits);
+    return v;
+}
+
+} // namespace
+
+TAdd::TAdd(Bitmap &board, Bitmap &hint) : Board(board), Hint(hint)
+{
+    Board.font.color = Yellow;
+    Board.font.face = QStringLiteral("Comic Sans MS");
+    Hint.font.face = QStringLiteral("Comic Sans MS");
+    Hint.font.size = 20;
+    LoadSettings();
+}
+
+bool TAdd::CanDraw(const ProblemType &t)
+{
+    if (t.Digits1 < 1 || t.Digits1 > 3 || t.Digits2 < 1 || t.Digits2 > 3) return false;
+    auto lowest = [](int d) { return d == 1 ? 0 : rangeFor(d - 1); };
+    const int32_t lo = lowest(t.Digits1) + lowest(t.Digits2);
+    const int32_t hi = rangeFor(t.Digits1) - 1 + rangeFor(t.Digits2) - 1;
+    switch (t.Compare) {
+    case 1:
+        return hi > t.Threshold;
+    case 0:
+        return lo <= t.Threshold && t.Threshold <= hi;
+    case -1:
+        return lo < t.Threshold;
+    default:
+        return true;
+    }
+}
+
+void TAdd::LoadSettings()
+{
+    const QStringList lines = ReadDataLines(QStringLiteral("Set/AddSet.dat"));
+    std::vector<ProblemType> types;
+    types.reserve(lines.size());
+    for (const QString &line : lines)
+        types.push_back(ParseProblemType(line, QLatin1Char('+'), true));
+    Types = std::move(types);
+    Usable.clear();
+    for (size_t i = 0; i < Types.size(); ++i) {
+        if (CanDraw(Types[i])) Usable.push_back(static_cast<int>(i));
+    }
+    const QStringList basic = ReadDataLines(QStringLiteral("Set/Basic.dat"));
+    StepMode = !HasZero(LineAt(basic, 3));
+}
+
+void TAdd::NewProblem()
+{
+    randomize();
+    randomBelow(GetTickCount());
+    if (Usable.empty()) {
+        // Nothing can be posed: back to the idle state, with an empty board.
+        ++Serial;
+        Columns = 0;
+        Step = -1;
+        Finished = true;
+        Answered = false;
+        CarryState = -1;
+        RewardCoins = 0;
+        return;
+    }
+    const ProblemType &t = Types[Usable[randomBelow(static_cast<int64_t>(Usable.size()))]];
+    RewardCoins = t.Coins;
+    int32_t a, b;
+    for (;;) {
+        a = drawWithDigits(t.Digits1);
+        b = drawWithDigits(t.Digits2);
+        const int32_t s = a + b;
+        if (t.Compare == 1    ? s > t.Threshold
+            : t.Compare == 0  ? s == t.Threshold
+            : t.Compare == -1 ? s < t.Threshold
+                              : true)
+            break;
+    }
+    SetProblem(a, b);
+}
+
+void TAdd::SetProblem(int32_t a, int32_t b)
+{
+    ++Serial;
+    Operand1 = a;
+    Operand2 = b;
+    Columns = std::max(digitCount(a), digitCount(b));
+    ColumnSums.clear();
+    int32_t carry = 0;
+    for (int i = 0; i < Columns; ++i) {
+        int32_t s = carry;
+        if (i < digitCount(a)) s += digitAt(a, i);
+        if (i < digitCount(b)) s += digitAt(b, i);
+        ColumnSums.push_back(s >= 10 ? rNumber{s / 10, s % 10} : rNumber{s});
+        carry = s >= 10 ? s / 10 : 0;
+    }
+    Step = -1;
+    CarryState = -1;
+    Finished = false;
+    Answered = false;
+    NextStep();
+}
+
+int32_t TAdd::AnswerY() const
+{
+    return (RowHeight / 5) * 2 + TopY + 2 * RowHeight;
+}
+
+void TAdd::PaintBoard()
+{
+    RightX = 50 + 40 * Columns;
+    TopY = 40;
+    ColWidth = 40;
+    RowHeight = 50;
+    Board.fill(KeyGrey);
+    if (Columns == 0) return;
+    Board.pen.color = Yellow;
+    Board.font.color = Yellow;
+    Board.font.size = 28;
+    const QString first = QString::number(Operand1);
+    const QString second = QString::number(Operand2);
+    for (int i = 0; i < first.size(); ++i)
+        Board.textOut(RightX - i * ColWidth, TopY, first.at(first.size() - 1 - i));
+    for (int i = 0; i < second.size(); ++i)
+        Board.textOut(RightX - i * ColWidth, TopY + RowHeight, second.at(second.size() - 1 - i));
+    const int32_t left = RightX - Columns * ColWidth;
+    Board.textOut(left, TopY + RowHeight, QStringLiteral("+"));
+    Board.pen.width = 2;
+    const int32_t ruleY = RowHeight / 5 + TopY + 2 * RowHeight;
+    Board.line(left, ruleY, RightX + ColWidth, ruleY);
+
+    const bool carrying = CarryState >= 0 && CarryState <= 2;
+    if (!Finished && !carrying && Step >= 0) {
+        Board.font.color = Red;
+        Board.pen.color = Red;
+        if (!StepMode) {
+            const int n = digitCount(Operand1 + Operand2);
+            for (int k = 0; k < n; ++k)
+                Board.textOut(RightX - k * ColWidth, AnswerY(), QStringLiteral("?"));
+        } else {
+            const int32_t x0 = RightX - Step * ColWidth;
+            Board.frameRect(x0 - 7, TopY + 5, x0 - 7 + ColWidth, TopY + 2 * RowHeight);
+            if (Step > 0 && ColumnSums[Step - 1].size() == 2) {
+                Board.font.size = 15;
+                Board.textOut(x0, TopY - RowHeight / 2,
+                              QStringLiteral("+") + QString::number(ColumnSums[Step - 1][0]));
+                Board.font.size = 28;
+            }
+            for (size_t k = 0; k < ColumnSums[Step].size(); ++k)
+                Board.textOut(x0 - static_cast<int>(k) * ColWidth, AnswerY(), QStringLiteral("?"));
+        }
+        Board.font.color = Yellow;
+        Board.pen.color = Yellow;
+    }
+
+    if (Step < 0) return;
+    int32_t x = RightX;
+    for (int i = 0; i < Step; ++i, x -= ColWidth)
+        Board.textOut(x, AnswerY(), QString::number(ColumnSums[i].back()));
+    if (!Answered) return;
+    const rNumber &sum = ColumnSums[Step];
+    if (Finished) {
+        for (auto d = sum.rbegin(); d != sum.rend(); ++d, x -= ColWidth)
+            Board.textOut(x, AnswerY(), QString::number(*d));
+        return;
+    }
+    Board.textOut(x, AnswerY(), QString::number(sum.back()));
+    x -= ColWidth;
+    Board.font.color = Red;
+    Board.pen.color = Red;
+    CarryTick(x);
+    Board.font.color = Yellow;
+    Board.pen.color = Yellow;
+    // No hint may fall due while an answered step waits for the next one.
+    StepStart = GetTickCount();
+}
+
+void TAdd::CarryTick(int32_t x)
+{
+    const QString digit = QString::number(ColumnSums[Step].front());
+    switch (CarryState) {
+    case 0:
+        Board.textOut(x, AnswerY(), digit);
+        CarryHold = 10;
+        CarryState = 1;
+        break;
+    case 1:
+        if (CarryHold > 0) {
+            Board.textOut(x, AnswerY(), digit);
+            --CarryHold;
+        } else {
+            CarryState = 2;
+            FlyY = AnswerY();
+        }
+        break;
+    case 2:
+        Board.textOut(x, FlyY, digit);
+        FlyY -= RowHeight / 2;
+        if (TopY - RowHeight >= FlyY) CarryState = 3;
+        break;
+    default:
+        break;
+    }
+}
+
+bool TAdd::CheckAnswer(int32_t value)
+{
+    CarryState = -1;
+    if (Finished) return false;
+    if (StepMode) {
+        const rNumber &sum = ColumnSums[Step];
+        int32_t expected = 0;
+        for (int32_t d : sum)
+            expected = expected * 10 + d;
+        if (value != expected) return false;
+        if (Step + 1 >= Columns) Finished = true;
+        if (sum.size() == 2) CarryState = 0;
+        Answered = true;
+        return true;
+    }
+    if (value != Operand1 + Operand2) return false;
+    Step = Columns - 1;
+    CarryState = 0;
+    Answered = true;
+    Finished = true;
+    return true;
+}
+
+void TAdd::NextStep()
+{
+    if (Finished) return;
+    const uint64_t posed = Serial;
+    while (CarryState >= 0 && CarryState <= 2) {
+        Wait(50);
+        // A problem posed meanwhile (new settings) or a closing window ends the wait.
+        if (Serial != posed || WaitsAborted()) return;
+    }
+    ++Step;
+    Answered = false;
+    StepStart = GetTickCount();
+}
+
+bool TAdd::HintDue()
+{
+    if (Step == -1 || !StepMode) return false;
+    if (GetTickCount() - StepStart < 5000u) return false;
+    if (Step >= digitCount(Operand1) || Step >= digitCount(Operand2)) return false;
+    return digitAt(Operand1, Step) + digitAt(Operand2, Step) > 10;
+}
+
+void TAdd::PaintHint()
+{
+    if (Step == -1) return;
+    Hint.fill(KeyGrey);
+    if (!HintDue()) return;
+    const int32_t b = digitAt(Operand1, Step);
+    const int32_t c = digitAt(Operand2, Step);
+    Hint.font.size = 20;
+    Hint.font.color = Blue;
+    const int s1 = 20 + 20 / 2;
+    Hint.textOut(s1 - s1 / 4, 0, QString::number(c));
+    Hint.textOut(0, s1, QStringLiteral("↙"));
+    Hint.textOut(s1, s1, QStringLiteral("↘"));
+    Hint.textOut(0, 2 * s1, QString::number(10 - b));
+    Hint.textOut(s1 + s1 / 2, 2 * s1, QString::number(c + b - 10));
+}

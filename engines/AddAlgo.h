@@ -1,0 +1,66 @@
+#pragma once
+
+#include "core/Def.h"
+
+#include <cstdint>
+#include <vector>
+
+class Bitmap;
+
+using rNumber = std::vector<int32_t>;
+using tStep = std::vector<rNumber>;
+
+// Addition, written in columns; solved column by column with a flying carry, or as a
+// whole sum.
+class TAdd : public TAlgo
+{
+public:
+    TAdd(Bitmap &board, Bitmap &hint);
+
+    void LoadSettings() override;
+    void NewProblem() override;
+    void PaintBoard() override;
+    bool HintDue() override;
+    void PaintHint() override;
+    void NextStep() override;
+    bool CheckAnswer(int32_t value) override;
+    bool IsFinished() override { return Finished; }
+    bool CanHint() override { return CanHintFlag; }
+    int32_t Reward() override { return RewardCoins; }
+    bool HasTypes() const override { return !Usable.empty(); }
+
+    // Poses a + b as the current problem, first column current.
+    void SetProblem(int32_t a, int32_t b);
+    // Whether a problem of type t can be drawn at all.
+    static bool CanDraw(const ProblemType &t);
+
+    Bitmap &Board;
+    Bitmap &Hint;
+    int32_t Operand1 = 0;
+    int32_t Operand2 = 0;
+    tStep ColumnSums;
+    int32_t RightX = 0;
+    int32_t TopY = 0;
+    int32_t ColWidth = 0;
+    int32_t RowHeight = 0;
+    int32_t CarryState = -1;
+    int32_t CarryHold = 0;
+    bool Answered = false;
+    int32_t Columns = 0;
+    int32_t Step = -1;
+    bool Finished = true;
+    bool CanHintFlag = true;
+    uint32_t StepStart = 0;
+    std::vector<ProblemType> Types;
+    int32_t RewardCoins = 0;
+    bool StepMode = true;
+    int32_t FlyY = 0;
+
+private:
+    void CarryTick(int32_t x);
+    int32_t AnswerY() const;
+    // Indices of Types that can produce a problem.
+    std::vector<int> Usable;
+    // Grows with every posed problem, so a wait in NextStep notices a new problem.
+    uint64_t Serial = 0;
+};

@@ -1,0 +1,3 @@
+#include "engines/DecAlgo.h"
+
+TDec::TDec(Bitmap &board, Bitmap &hint) : m_board(board), m_hint(hint) {}

@@ -1,0 +1,3 @@
+#include "engines/MulAlgo.h"
+
+TMul::TMul(Bitmap &board, Bitmap &hint) : m_board(board), m_hint(hint) {}

@@ -1,0 +1,97 @@
+#include "settings/SetFiles.h"
+
+#include "core/Def.h"
+#include "platform/TextFiles.h"
+
+namespace SetFiles {
+
+namespace {
+const char *const OpNames[4] = {"Add", "Dec", "Mul", "Div"};
+
+bool validOp(int op)
+{
+    return op >= 0 && op < 4;
+}
+} // namespace
+
+QString ItemList(int op)
+{
+    return validOp(op) ? QString::fromLatin1(OpNames[op]) + QStringLiteral("Item.Dat") : QString();
+}
+
+QString SetList(int op)
+{
+    return validOp(op) ? QString::fromLatin1(OpNames[op]) + QStringLiteral("Set.Dat") : QString();
+}
+
+QString Path(const QString &name)
+{
+    return AppDir + QStringLiteral("Set/") + name;
+}
+
+QStringList ReadLines(const QString &name)
+{
+    return readTextLines(Path(name));
+}
+
+void WriteLines(const QString &name, const QStringList &lines)
+{
+    writeTextLines(Path(name), lines);
+}
+
+QStringList BasicLines(bool girl, const QList<int> &ops, bool hint, bool stepMode)
+{
+    QString alg = QStringLiteral("Alg=");
+    bool any = false;
+    for (int op = 0; op < 4; ++op) {
+        if (ops.contains(op)) {
+            alg += QString::number(op) + QLatin1Char(',');
+            any = true;
+        }
+    }
+    if (!any) alg += QStringLiteral("0,");
+    return {girl ? QStringLiteral("Children=1") : QStringLiteral("Children=0"), alg,
+            hint ? QStringLiteral("Hint=1") : QStringLiteral("Hint=0"),
+            stepMode ? QStringLiteral("AddDecMultiStep=1") : QStringLiteral("AddDecMultiStep=0")};
+}
+
+void WriteBasic(bool girl, const QList<int> &ops, bool hint, bool stepMode)
+{
+    WriteLines(Basic, BasicLines(girl, ops, hint, stepMode));
+}
+
+QStringList AlgCodes(const QString &line)
+{
+    QString s = line;
+    qsizetype eq = s.indexOf(QLatin1Char('='));
+    if (eq >= 0) s.remove(0, eq + 1);
+    QStringList codes;
+    while (!s.isEmpty()) {
+        qsizetype comma = s.indexOf(QLatin1Char(','));
+        if (comma < 0) {
+            codes << s;
+            break;
+        }
+        codes << s.left(comma);
+        s.remove(0, comma + 1);
+    }
+    return codes;
+}
+
+QStringList DefaultItems(int op)
+{
+    static const char *const items[4][6] = {
+        {"1位数+1位数>10(1硬币)", "2位数+1位数", "2位数+2位数", "3位数+1位数", "3位数+2位数",
+         "3位数+3位数"},
+        {"1位数-1位数", "2位数-1位数", "2位数-2位数", "3位数-1位数", "3位数-2位数", "3位数-3位数"},
+        {"1位数×1位数", "2位数×1位数", "2位数×2位数", "3位数×1位数", "3位数×2位数", "3位数×3位数"},
+        {"1位数÷1位数", "2位数÷1位数", "2位数÷2位数", "3位数÷1位数", "3位数÷2位数", nullptr}};
+    QStringList out;
+    if (!validOp(op)) return out;
+    for (const char *item : items[op]) {
+        if (item) out << QString::fromUtf8(item);
+    }
+    return out;
+}
+
+} // namespace SetFiles

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// The nine files in Set/: Basic.dat and the offered and chosen problem-type lists.
+namespace SetFiles {
+
+inline const QString Basic = QStringLiteral("Basic.dat");
+inline const QString Money = QStringLiteral("Money.dat");
+
+// Offered ("Item") and chosen ("Set") list names, by operation code, as the dialog
+// writes them.
+QString ItemList(int op);
+QString SetList(int op);
+
+// The path of a file in Set/ (letter case of the name does not matter when reading).
+QString Path(const QString &name);
+
+QStringList ReadLines(const QString &name);
+void WriteLines(const QString &name, const QStringList &lines);
+
+// The four lines of Basic.dat as the dialog writes them: "Alg=0," when no operation is
+// chosen, codes in ascending order otherwise.
+QStringList BasicLines(bool girl, const QList<int> &ops, bool hint, bool stepMode);
+void WriteBasic(bool girl, const QList<int> &ops, bool hint, bool stepMode);
+
+// The codes of an "Alg=" line: the text after the first "=", each code ended by ",".
+// A last code without its "," still counts.
+QStringList AlgCodes(const QString &line);
+
+// What the dialog shows before it has read any file.
+QStringList DefaultItems(int op);
+
+} // namespace SetFiles

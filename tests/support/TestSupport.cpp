@@ -1,0 +1,98 @@
+#include "TestSupport.h"
+
+#include "core/Def.h"
+#include "platform/TextFiles.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+
+FakeClock::FakeClock()
+{
+    setGameClock(this);
+}
+
+FakeClock::~FakeClock()
+{
+    setGameClock(nullptr);
+}
+
+void FakeClock::idle(int ms)
+{
+    now += static_cast<uint32_t>(ms > 0 ? ms : 1);
+    if (onIdle) onIdle(ms);
+    QCoreApplication::processEvents();
+}
+
+CapturingReporter::CapturingReporter()
+{
+    setReporter(this);
+}
+
+CapturingReporter::~CapturingReporter()
+{
+    setReporter(nullptr);
+}
+
+TempDataDir::TempDataDir(bool withShippedData) : m_oldAppDir(AppDir)
+{
+    QDir root(m_dir.path());
+    for (const char *sub : {"Set", "Pictures", "Sound"})
+        root.mkpath(QString::fromLatin1(sub));
+    if (withShippedData) {
+        const QString from = QStringLiteral(SUMSPROUT_DATA_DIR);
+        QDirIterator it(from, QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString file = it.next();
+            const QString rel = QDir(from).relativeFilePath(file);
+            root.mkpath(QFileInfo(rel).path());
+            QFile::copy(file, root.filePath(rel));
+            QFile::setPermissions(root.filePath(rel),
+                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser);
+        }
+    }
+    AppDir = m_dir.path() + QLatin1Char('/');
+}
+
+TempDataDir::~TempDataDir()
+{
+    AppDir = m_oldAppDir;
+}
+
+QString TempDataDir::path(const QString &relative) const
+{
+    return QDir(m_dir.path()).filePath(relative);
+}
+
+void TempDataDir::writeLines(const QString &relative, const QStringList &lines) const
+{
+    QByteArray bytes;
+    for (const QString &l : lines)
+        bytes += gbkEncode(l) + "\r\n";
+    writeBytes(relative, bytes);
+}
+
+void TempDataDir::writeBytes(const QString &relative, const QByteArray &bytes) const
+{
+    QFile f(path(relative));
+    f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    f.write(bytes);
+}
+
+QByteArray TempDataDir::readBytes(const QString &relative) const
+{
+    QFile f(path(relative));
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
+}
+
+QStringList TempDataDir::readLines(const QString &relative) const
+{
+    return splitLines(gbkDecode(readBytes(relative)));
+}
+
+void TempDataDir::remove(const QString &relative) const
+{
+    QFile::remove(path(relative));
+}

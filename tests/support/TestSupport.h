@@ -1,0 +1,63 @@
+#pragma once
+
+#include "platform/Clock.h"
+#include "platform/Errors.h"
+
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <functional>
+#include <memory>
+
+// A clock the test steps by hand; idle() moves it on and runs onIdle, which stands for the
+// timers that would have fired meanwhile.
+class FakeClock : public Clock
+{
+public:
+    FakeClock();
+    ~FakeClock() override;
+    uint32_t tickCount() override { return now; }
+    void idle(int ms) override;
+    void advance(uint32_t ms) { now += ms; }
+
+    uint32_t now = 1000;
+    std::function<void(int)> onIdle;
+};
+
+// Records error boxes and answers the yes/no question as told.
+class CapturingReporter : public Reporter
+{
+public:
+    CapturingReporter();
+    ~CapturingReporter() override;
+    void showError(const QString &message) override { errors << message; }
+    bool askYesNo(const QString &text, const QString &caption) override
+    {
+        questions << caption + QLatin1Char('|') + text;
+        return answer;
+    }
+
+    QStringList errors;
+    QStringList questions;
+    bool answer = false;
+};
+
+// A temporary application folder holding a copy of the shipped data tree (or none), set
+// as AppDir for the test's lifetime.
+class TempDataDir
+{
+public:
+    explicit TempDataDir(bool withShippedData = true);
+    ~TempDataDir();
+    QString path(const QString &relative = QString()) const;
+    // Writes the lines in GBK with CR LF.
+    void writeLines(const QString &relative, const QStringList &lines) const;
+    void writeBytes(const QString &relative, const QByteArray &bytes) const;
+    QByteArray readBytes(const QString &relative) const;
+    QStringList readLines(const QString &relative) const;
+    void remove(const QString &relative) const;
+
+private:
+    QTemporaryDir m_dir;
+    QString m_oldAppDir;
+};
