@@ -1,0 +1,245 @@
+// Draws all of Sumsprout's pictures and writes them into the source tree.
+// Usage: artgen REPO_ROOT [--preview DIR]
+#include "paint.h"
+#include "pictures.h"
+
+#include <QDir>
+#include <QFile>
+#include <QPainter>
+
+#include <cstdio>
+
+using namespace art;
+
+namespace {
+
+bool g_ok = true;
+
+void fail(const QString &what)
+{
+    std::fprintf(stderr, "artgen: %s\n", qPrintable(what));
+    g_ok = false;
+}
+
+// Scene pictures are keyed, not alpha blended: the game leaves out every pixel that has the
+// colour of the bottom-left pixel. Edges are anti-aliased against the art's own colour and
+// then cut at half coverage, so no pink fringe can appear.
+QImage flatten(const QImage &art, const QString &name)
+{
+    const QImage a = art.convertToFormat(QImage::Format_ARGB32);
+    QImage out(a.size(), QImage::Format_RGB888);
+    const QRgb key = kKeyMagenta.rgb();
+    for (int y = 0; y < a.height(); ++y) {
+        const QRgb *in = reinterpret_cast<const QRgb *>(a.constScanLine(y));
+        for (int x = 0; x < a.width(); ++x) {
+            const bool solid = qAlpha(in[x]) >= 128;
+            const QRgb c = qRgb(qRed(in[x]), qGreen(in[x]), qBlue(in[x]));
+            if (solid && c == key)
+                fail(QStringLiteral("%1: art pixel (%2,%3) is the key colour")
+                         .arg(name)
+                         .arg(x)
+                         .arg(y));
+            out.setPixel(x, y, solid ? c : key);
+        }
+    }
+    out.setPixel(0, out.height() - 1, key);
+    return out;
+}
+
+// Neither key colour may appear in the art itself.
+void checkKeys(const QImage &img, const QString &name, bool keyed)
+{
+    const QRgb magenta = kKeyMagenta.rgb(), grey = kKeyGrey.rgb();
+    int bad = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x) {
+            const QRgb c = img.pixel(x, y) | 0xff000000;
+            if (c == grey || (!keyed && c == magenta)) ++bad;
+        }
+    if (bad) fail(QStringLiteral("%1: %2 pixels use a key colour").arg(name).arg(bad));
+    if (keyed && img.pixel(0, img.height() - 1) != magenta)
+        fail(QStringLiteral("%1: bottom-left pixel is not the key").arg(name));
+}
+
+void checkBmpHeader(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        fail(path + ": cannot read back");
+        return;
+    }
+    const QByteArray h = f.read(54);
+    auto u16 = [&](int at) { return quint8(h[at]) | quint8(h[at + 1]) << 8; };
+    if (h.size() < 54 || !h.startsWith("BM") || u16(28) != 24 || u16(30) != 0)
+        fail(path + ": not a 24-bit uncompressed BMP");
+}
+
+void save(const QImage &img, const QString &path, const char *format, int quality = -1)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    if (!img.save(path, format, quality)) fail(path + ": cannot write");
+}
+
+struct ScenePicture
+{
+    const char *name;
+    QPoint at;
+    QImage (*draw)();
+};
+
+const ScenePicture kScene[] = {
+    {"Back", {0, 0}, drawBack},
+    {"BlackBoard", {290, 73}, drawBlackBoard},
+    {"TreeLeft", {0, 217}, drawTreeLeft},
+    {"TreeRight", {601, 217}, drawTreeRight},
+    {"GrassLeft", {0, 374}, drawGrassLeft},
+    {"GrassRight", {537, 460}, drawGrassRight},
+    {"Hint", {430, 260}, drawHint},
+};
+
+// Where the game writes the sum on the board, and the hint text inside the hint panel.
+const QRect kWriting(327, 115, 180, 240);
+const QRect kHintText(50, 30, 100, 100);
+
+QImage keyedOut(const QImage &img)
+{
+    QImage a = img.convertToFormat(QImage::Format_ARGB32);
+    const QRgb key = img.pixel(0, img.height() - 1);
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            if ((a.pixel(x, y) | 0xff000000) == key) a.setPixel(x, y, 0);
+    return a;
+}
+
+void checkLayout(const QString &name, const QImage &img, QPoint at)
+{
+    const QRect scene(0, 0, 800, 600);
+    if (!scene.contains(QRect(at, img.size()))) fail(name + ": reaches outside the scene");
+    const QRgb key = img.pixel(0, img.height() - 1);
+    if (name == "BlackBoard") {
+        // Board green, with a margin, all round the writing area.
+        const QRect area = kWriting.adjusted(-6, -6, 6, 6).translated(-at);
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x) {
+                const QColor c = img.pixelColor(x, y);
+                if (c.green() < c.red() + 30 || c.green() > 130)
+                    return fail(name + ": writing area is not all board green");
+            }
+        return;
+    }
+    if (name == "Hint") {
+        const QRgb first = img.pixel(kHintText.topLeft());
+        for (int y = kHintText.top(); y <= kHintText.bottom(); ++y)
+            for (int x = kHintText.left(); x <= kHintText.right(); ++x)
+                if (img.pixel(x, y) != first) return fail(name + ": hint text area is not plain");
+        return; // The hint is meant to sit over the board when shown.
+    }
+    if (name == "Back") return;
+    const QRect over = kWriting.intersected(QRect(at, img.size()));
+    for (int y = over.top(); y <= over.bottom(); ++y)
+        for (int x = over.left(); x <= over.right(); ++x)
+            if (img.pixel(x - at.x(), y - at.y()) != key)
+                return fail(name + ": covers the blackboard writing area");
+}
+
+void writeScene(const QString &root, const QString &preview)
+{
+    QImage composite;
+    QPainter p;
+    for (const ScenePicture &pic : kScene) {
+        const QString name = pic.name;
+        const QString path = root + "/data/Pictures/" + name + ".bmp";
+        const bool keyed = name != "Back";
+        const QImage img =
+            keyed ? flatten(pic.draw(), name) : pic.draw().convertToFormat(QImage::Format_RGB888);
+        checkKeys(img, name, keyed);
+        save(img, path, "BMP");
+        checkBmpHeader(path);
+        const QImage back(path);
+        if (back.isNull() || back.convertToFormat(QImage::Format_RGB888) != img)
+            fail(path + ": does not read back the same");
+        checkLayout(name, img, pic.at);
+        if (preview.isEmpty()) continue;
+        if (!keyed) {
+            composite = back.convertToFormat(QImage::Format_RGB32);
+            p.begin(&composite);
+            continue;
+        }
+        p.setOpacity(name == "Hint" ? 0.6 : 1.0);
+        p.drawImage(pic.at, keyedOut(back));
+    }
+    if (preview.isEmpty()) return;
+    p.end();
+    save(composite, preview + "/preview.png", "PNG");
+    p.begin(&composite);
+    p.setPen(QPen(Qt::red, 1));
+    p.drawRect(kWriting.adjusted(0, 0, -1, -1));
+    p.setPen(QPen(Qt::blue, 1));
+    p.drawRect(kHintText.translated(430, 260).adjusted(0, 0, -1, -1));
+    p.end();
+    save(composite, preview + "/preview-areas.png", "PNG");
+}
+
+struct WindowPicture
+{
+    QString file;
+    QSize size;
+    QImage image;
+};
+
+void writeWindowArt(const QString &root, const QString &preview)
+{
+    QList<WindowPicture> pics;
+    for (int i = 0; i < 5; ++i)
+        pics.append({QStringLiteral("player%1.png").arg(i), {135, 160}, drawPlayer(i)});
+    pics.append({"coin.jpg", {219, 163}, drawCoins()});
+    pics.append({"exit.png", {18, 18}, drawExitGlyph()});
+    pics.append({"settings.png", {18, 18}, drawSettingsGlyph()});
+    pics.append({"about.png", {18, 18}, drawAboutGlyph()});
+    pics.append({"submit.png", {68, 68}, drawSubmit()});
+    pics.append({"erase.png", {68, 68}, drawErase()});
+    pics.append({"icon.png", {256, 256}, drawIcon()});
+    pics.append({"arrow_right.png", {24, 24}, drawArrow(true)});
+    pics.append({"arrow_left.png", {24, 24}, drawArrow(false)});
+
+    QImage sheet(820, 620, QImage::Format_RGB32);
+    sheet.fill(Qt::black);
+    QPainter p(&sheet);
+    int x = 10, y = 10, rowHeight = 0;
+    for (const WindowPicture &pic : pics) {
+        if (pic.image.size() != pic.size) fail(pic.file + ": wrong size");
+        const bool jpeg = pic.file.endsWith(".jpg");
+        const QImage img = pic.image.hasAlphaChannel()
+                               ? pic.image.convertToFormat(QImage::Format_ARGB32)
+                               : pic.image;
+        save(img, root + "/app/art/" + pic.file, jpeg ? "JPG" : "PNG", jpeg ? 90 : -1);
+        // Small glyphs are shown doubled in the preview so they can be judged.
+        const int scale = pic.size.width() < 40 ? 3 : 1;
+        const QSize shown = pic.size * scale;
+        if (x + shown.width() > sheet.width()) {
+            x = 10;
+            y += rowHeight + 10;
+            rowHeight = 0;
+        }
+        p.drawImage(QRect(QPoint(x, y), shown), QImage(root + "/app/art/" + pic.file));
+        x += shown.width() + 10;
+        rowHeight = std::max(rowHeight, shown.height());
+    }
+    p.end();
+    if (!preview.isEmpty()) save(sheet, preview + "/preview-window.png", "PNG");
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc != 2 && !(argc == 4 && QByteArray(argv[2]) == "--preview")) {
+        std::fprintf(stderr, "usage: artgen REPO_ROOT [--preview DIR]\n");
+        return 2;
+    }
+    const QString root = QString::fromLocal8Bit(argv[1]);
+    const QString preview = argc == 4 ? QString::fromLocal8Bit(argv[3]) : QString();
+    writeScene(root, preview);
+    writeWindowArt(root, preview);
+    return g_ok ? 0 : 1;
+}

@@ -1,0 +1,28 @@
+// Every picture the generator makes, each drawn on a transparent canvas.
+#pragma once
+
+#include <QImage>
+
+namespace art {
+
+// Scene pictures (800x600 scene); positions are where the game draws them.
+QImage drawBack();
+QImage drawBlackBoard();
+QImage drawTreeLeft();
+QImage drawTreeRight();
+QImage drawHint();
+QImage drawGrassLeft();
+QImage drawGrassRight();
+
+// Window artwork.
+QImage drawPlayer(int which);
+QImage drawCoins();
+QImage drawExitGlyph();
+QImage drawSettingsGlyph();
+QImage drawAboutGlyph();
+QImage drawSubmit();
+QImage drawErase();
+QImage drawIcon();
+QImage drawArrow(bool right);
+
+} // namespace art
