@@ -140,7 +140,7 @@ int32_t TAdd::AnswerY() const
 
 void TAdd::PaintBoard()
 {
-    RightX = 50 + 40 * Columns;
+    RightX = 70 + 20 * Columns; // 90, 110, 130
     TopY = 40;
     ColWidth = 40;
     RowHeight = 50;

@@ -1,14 +1,226 @@
 #include "core/Def.h"
 #include "platform/Bitmap.h"
+#include "TestSupport.h"
 
+#include <QTimer>
 #include <QtTest>
 
 class tst_Def : public QObject
 {
     Q_OBJECT
 private slots:
-    void placeholder() { QVERIFY(true); }
+    void problemType_data();
+    void problemType();
+    void badProblemType_data();
+    void badProblemType();
+    void lenientInt_data();
+    void lenientInt();
+    void countdownSlots();
+    void blend_data();
+    void blend();
+    void blendClipsToDestination();
+    void glyphTextKeepsOnlyTheText();
+    void compareLayers();
+    void waitHandlesEventsOnceAndSleepsOnTheClock();
 };
+
+void tst_Def::problemType_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("op");
+    QTest::addColumn<bool>("comparisons");
+    QTest::addColumn<QList<int>>("expected"); // Digits1, Digits2, Threshold, Compare, Coins
+
+    QTest::newRow("greater") << "1位数+1位数>10(1硬币)"
+                             << "+" << true << QList<int>{1, 1, 10, 1, 1};
+    QTest::newRow("plain") << "3位数+2位数"
+                           << "+" << true << QList<int>{3, 2, 0, 101, 0};
+    QTest::newRow("less") << "2位数+2位数<50(3硬币)"
+                          << "+" << true << QList<int>{2, 2, 50, -1, 3};
+    QTest::newRow("subtraction ignores signs") << "2位数-2位数<50(3硬币)"
+                                               << "-" << false << QList<int>{2, 2, 0, 101, 3};
+    QTest::newRow(">= acts as =") << "1位数+1位数>=10(2硬币)"
+                                  << "+" << true << QList<int>{1, 1, 10, 0, 2};
+    QTest::newRow("sign without (") << "1位数+1位数>10"
+                                    << "+" << true << QList<int>{1, 1, 0, 1, 0};
+    QTest::newRow("coins without 硬币") << "2位数+1位数(5)"
+                                        << "+" << true << QList<int>{2, 1, 0, 101, 0};
+    QTest::newRow("malformed coins") << "2位数+1位数(x硬币)"
+                                     << "+" << true << QList<int>{2, 1, 0, 101, 0};
+    QTest::newRow("multiplication") << "3位数×2位数"
+                                    << "×" << false << QList<int>{3, 2, 0, 101, 0};
+    QTest::newRow("no operator sign") << "2位数"
+                                      << "+" << true << QList<int>{2, 2, 0, 101, 0};
+}
+
+void tst_Def::problemType()
+{
+    QFETCH(QString, line);
+    QFETCH(QString, op);
+    QFETCH(bool, comparisons);
+    QFETCH(QList<int>, expected);
+    const ProblemType t = ParseProblemType(line, op.at(0), comparisons);
+    QCOMPARE((QList<int>{t.Digits1, t.Digits2, t.Threshold, t.Compare, t.Coins}), expected);
+}
+
+void tst_Def::badProblemType_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("first") << "x位数+1位数"
+                           << "'x' is not a valid integer value";
+    QTest::newRow("second") << "1位数+y位数"
+                            << "'y' is not a valid integer value";
+    QTest::newRow("empty") << ""
+                           << "'' is not a valid integer value";
+}
+
+void tst_Def::badProblemType()
+{
+    QFETCH(QString, line);
+    QFETCH(QString, message);
+    try {
+        ParseProblemType(line, QLatin1Char('+'), true);
+        QFAIL("no error raised");
+    } catch (const RuntimeError &e) {
+        QCOMPARE(e.message(), message);
+    }
+}
+
+void tst_Def::lenientInt_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("value");
+    QTest::newRow("plain") << "42" << 42;
+    QTest::newRow("blanks and sign") << "  -7" << -7;
+    QTest::newRow("trailing junk") << "12x" << 12;
+    QTest::newRow("letter") << "a" << 0;
+    QTest::newRow("empty") << "" << 0;
+    QTest::newRow("huge saturates") << "99999999999999999999" << 2147483647;
+}
+
+void tst_Def::lenientInt()
+{
+    QFETCH(QString, text);
+    QFETCH(int, value);
+    QCOMPARE(LenientInt(text), value);
+}
+
+void tst_Def::countdownSlots()
+{
+    std::fill(std::begin(TickSlots), std::end(TickSlots), 0);
+    QVERIFY(SlotElapsed(4)); // never armed
+    ArmSlot(120, 0);
+    QVERIFY(!SlotElapsed(0));
+    CountDownSlots(50);
+    QCOMPARE(TickSlots[0], 70);
+    CountDownSlots(50);
+    QCOMPARE(TickSlots[0], 20);
+    QVERIFY(!SlotElapsed(0));
+    CountDownSlots(50);
+    QCOMPARE(TickSlots[0], 0);
+    QVERIFY(SlotElapsed(0));
+    ArmSlot(-30, 1);
+    QVERIFY(SlotElapsed(1));
+    QCOMPARE(TickSlots[1], 0);
+}
+
+void tst_Def::blend_data()
+{
+    QTest::addColumn<QColor>("source");
+    QTest::addColumn<QColor>("destination");
+    QTest::addColumn<int>("percent");
+    QTest::addColumn<QColor>("expected");
+    QTest::newRow("white on black")
+        << QColor(255, 255, 255) << QColor(0, 0, 0) << 60 << QColor(153, 153, 153);
+    QTest::newRow("red on black") << QColor(255, 0, 0) << QColor(0, 0, 0) << 60
+                                  << QColor(153, 0, 0);
+    QTest::newRow("key grey left out")
+        << QColor(100, 100, 100) << QColor(10, 20, 30) << 60 << QColor(10, 20, 30);
+    // Channel by channel: the green channel equals the key's and is left alone.
+    QTest::newRow("one channel keyed")
+        << QColor(200, 100, 0) << QColor(50, 50, 50) << 50 << QColor(125, 50, 25);
+    QTest::newRow("full") << QColor(1, 2, 3) << QColor(200, 200, 200) << 100 << QColor(1, 2, 3);
+    QTest::newRow("none") << QColor(1, 2, 3) << QColor(200, 200, 200) << 0 << QColor(200, 200, 200);
+    QTest::newRow("truncates") << QColor(255, 255, 255) << QColor(1, 1, 1) << 5
+                               << QColor(13, 13, 13);
+}
+
+void tst_Def::blend()
+{
+    QFETCH(QColor, source);
+    QFETCH(QColor, destination);
+    QFETCH(int, percent);
+    QFETCH(QColor, expected);
+    Bitmap src(4, 3), dst(4, 3);
+    src.fill(source);
+    src.setPixel(0, 2, KeyGrey); // the key is the bottom-left pixel
+    src.transparent = true;
+    dst.fill(destination);
+    BlendBitmap(dst, src, 0, 0, static_cast<uint16_t>(percent));
+    QCOMPARE(dst.pixel(2, 1), expected);
+    QCOMPARE(dst.pixel(0, 2), destination);
+}
+
+void tst_Def::blendClipsToDestination()
+{
+    Bitmap src(10, 10), dst(8, 8);
+    src.fill(Qt::white);
+    src.setPixel(0, 9, Qt::black);
+    src.transparent = true;
+    dst.fill(Qt::black);
+    BlendBitmap(dst, src, 5, -3, 100);
+    QCOMPARE(dst.pixel(4, 0), QColor(Qt::black));
+    QCOMPARE(dst.pixel(5, 0), QColor(Qt::white));
+    // Only as many rows as the smaller bitmap has: source rows 0..7 land on -3..4.
+    QCOMPARE(dst.pixel(7, 4), QColor(Qt::white));
+    QCOMPARE(dst.pixel(7, 5), QColor(Qt::black));
+}
+
+void tst_Def::glyphTextKeepsOnlyTheText()
+{
+    Bitmap board(60, 60);
+    board.fill(KeyGrey);
+    board.setRecording(true);
+    DrawGlyphText(board, 5, 5, QStringLiteral("7"), 20, Red);
+    QCOMPARE(board.ops().front().text, QStringLiteral("7"));
+    QCOMPARE(board.ops().front().p1, QPoint(5, 5));
+    int red = 0;
+    for (int y = 0; y < 60; ++y) {
+        for (int x = 0; x < 60; ++x) {
+            const QColor c = board.pixel(x, y);
+            QVERIFY2(c == KeyGrey || c == Red, "only text pixels and the untouched background");
+            red += c == Red;
+        }
+    }
+    QVERIFY(red > 20);
+}
+
+void tst_Def::compareLayers()
+{
+    SceneLayer a, b;
+    a.Depth = 3;
+    b.Depth = 7;
+    QCOMPARE(CompareLayers(a, b), -1);
+    QCOMPARE(CompareLayers(b, a), 1);
+    b.Depth = 3;
+    QCOMPARE(CompareLayers(a, b), 0);
+}
+
+void tst_Def::waitHandlesEventsOnceAndSleepsOnTheClock()
+{
+    FakeClock clock;
+    int fired = 0;
+    QTimer::singleShot(0, this, [&] { ++fired; });
+    Wait(0);
+    QCOMPARE(fired, 1);
+    const uint32_t start = clock.now;
+    int idles = 0;
+    clock.onIdle = [&](int) { ++idles; };
+    Wait(500);
+    QVERIFY(clock.now - start >= 500);
+    QVERIFY(idles >= 1);
+}
 
 QTEST_MAIN(tst_Def)
 #include "tst_Def.moc"

@@ -1,0 +1,96 @@
+#include "platform/Bitmap.h"
+
+#include <QtTest>
+
+class tst_Bitmap : public QObject
+{
+    Q_OBJECT
+private slots:
+    void transparentDrawLeavesKeyOut();
+    void drawClipsAtEveryEdge_data();
+    void drawClipsAtEveryEdge();
+    void textSitsOnBrushBox();
+    void pointsToPixels_data();
+    void pointsToPixels();
+};
+
+void tst_Bitmap::transparentDrawLeavesKeyOut()
+{
+    Bitmap dst(10, 10), src(3, 3);
+    dst.fill(Qt::blue);
+    src.fill(Qt::magenta);
+    src.setPixel(1, 1, Qt::yellow);
+    dst.draw(2, 2, src);
+    QCOMPARE(dst.pixel(3, 3), QColor(Qt::yellow));
+    QCOMPARE(dst.pixel(2, 2), QColor(Qt::blue));
+    QCOMPARE(dst.pixel(4, 4), QColor(Qt::blue));
+}
+
+void tst_Bitmap::drawClipsAtEveryEdge_data()
+{
+    QTest::addColumn<QPoint>("at");
+    QTest::addColumn<int>("covered");
+    QTest::newRow("inside") << QPoint(2, 2) << 16;
+    QTest::newRow("left") << QPoint(-2, 0) << 8;
+    QTest::newRow("top right") << QPoint(8, -3) << 2;
+    QTest::newRow("bottom") << QPoint(0, 9) << 4;
+    QTest::newRow("far outside") << QPoint(500, -500) << 0;
+}
+
+void tst_Bitmap::drawClipsAtEveryEdge()
+{
+    QFETCH(QPoint, at);
+    QFETCH(int, covered);
+    Bitmap dst(10, 10), src(4, 5);
+    dst.fill(Qt::black);
+    src.fill(Qt::white);
+    // Bottom row is the key, so 4 x 4 pixels show.
+    for (int x = 0; x < 4; ++x)
+        src.setPixel(x, 4, Qt::green);
+    src.setPixel(0, 4, Qt::green);
+    dst.draw(at.x(), at.y(), src);
+    int white = 0;
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 10; ++x)
+            white += dst.pixel(x, y) == QColor(Qt::white);
+    QCOMPARE(white, covered);
+}
+
+void tst_Bitmap::textSitsOnBrushBox()
+{
+    Bitmap b(200, 100);
+    b.fill(Qt::black);
+    b.brush = QColor(100, 100, 100);
+    b.font.face = QStringLiteral("Comic Sans MS");
+    b.font.size = 28;
+    b.font.color = Qt::yellow;
+    b.setRecording(true);
+    b.textOut(10, 20, QStringLiteral("38"));
+    QCOMPARE(b.ops().size(), size_t(1));
+    QCOMPARE(b.ops()[0].p1, QPoint(10, 20));
+    QCOMPARE(b.ops()[0].size, 28);
+    QCOMPARE(b.pixel(10, 20), QColor(100, 100, 100));
+    QCOMPARE(b.pixel(9, 20), QColor(Qt::black));
+    const QSize extent = b.textExtent(QStringLiteral("38"));
+    QVERIFY(extent.height() >= 37);
+}
+
+void tst_Bitmap::pointsToPixels_data()
+{
+    QTest::addColumn<int>("points");
+    QTest::addColumn<int>("pixels");
+    QTest::newRow("28") << 28 << 37;
+    QTest::newRow("15") << 15 << 20;
+    QTest::newRow("20") << 20 << 27;
+    QTest::newRow("18") << 18 << 24;
+}
+
+void tst_Bitmap::pointsToPixels()
+{
+    QFETCH(int, points);
+    QFETCH(int, pixels);
+    QCOMPARE(::pointsToPixels(points), pixels);
+}
+
+QTEST_MAIN(tst_Bitmap)
+#include "tst_Bitmap.moc"

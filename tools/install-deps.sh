@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs what building, running and testing Sumsprout needs on Debian 12, if missing.
+set -euo pipefail
+packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-multimedia-dev libjpeg62-turbo-dev
+          fonts-comic-neue fonts-liberation fonts-wqy-microhei)
+if [ "${1:-}" = "--test" ]; then
+  packages+=(xvfb openbox xdotool imagemagick x11-utils)
+fi
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+echo "Installing: ${missing[*]}"
+$sudo apt-get update
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"

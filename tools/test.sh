@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Sumsprout and its tests, and runs every test headless.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+"$root/tools/install-deps.sh" --test
+build="${SUMSPROUT_BUILD_DIR:-$root/build}"
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo ${SUMSPROUT_CMAKE_ARGS:-}
+cmake --build "$build"
+cd "$build"
+QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 300 -j2
