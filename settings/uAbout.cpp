@@ -28,7 +28,9 @@ TAboutForm::TAboutForm(QWidget *parent)
     : QDialog(parent), OpenUrl([](const QUrl &url) { return QDesktopServices::openUrl(url); })
 {
     setWindowTitle(QStringLiteral("关于"));
-    setWindowFlags(windowFlags() | Qt::MSWindowsFixedSizeDialogHint);
+    // A fixed dialog border: a title and a close button, nothing to resize or maximise.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(417, 285);
     setFont(arial(12));
 

@@ -7,8 +7,11 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QIcon>
+#include <QImage>
 #include <QLabel>
 #include <QListWidget>
+#include <QPainter>
+#include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShortcut>
@@ -41,17 +44,31 @@ QListWidget *makeList(QWidget *parent, int x)
     return l;
 }
 
+// The arrow's shape in the button's text colour: the shared glyphs are drawn light, for the
+// game's dark window, and would vanish on a light button.
+QIcon arrowIcon(const QString &glyph, const QColor &colour)
+{
+    QImage shape(glyph);
+    if (shape.isNull()) return QIcon();
+    shape = shape.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    QPainter p(&shape);
+    p.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    p.fillRect(shape.rect(), colour);
+    p.end();
+    return QIcon(QPixmap::fromImage(shape));
+}
+
 QToolButton *makeArrow(QWidget *parent, const char *glyph, const char *fallback, int y)
 {
     auto *b = new QToolButton(parent);
     b->setGeometry(184, y, 23, 22);
-    const QIcon icon(QString::fromLatin1(glyph));
-    if (icon.availableSizes().isEmpty())
+    const QIcon icon =
+        arrowIcon(QString::fromLatin1(glyph), b->palette().color(QPalette::ButtonText));
+    if (icon.isNull())
         b->setText(QString::fromUtf8(fallback));
     else
         b->setIcon(icon);
     b->setIconSize(QSize(16, 16));
-    b->setAutoRaise(false);
     return b;
 }
 
@@ -69,7 +86,9 @@ int sortedRow(const QListWidget *list, const QString &text)
 TSetForm::TSetForm(QWidget *parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("设置"));
-    setWindowFlags(windowFlags() | Qt::MSWindowsFixedSizeDialogHint);
+    // A fixed dialog border: a title and a close button, nothing to resize or maximise.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(847, 561);
     QFont f(QStringLiteral("Arial"));
     f.setPixelSize(12);
