@@ -6,6 +6,8 @@
 #include "core/uMainClass.h"
 #include "platform/Errors.h"
 #include "platform/Jpeg.h"
+#include "settings/uAbout.h"
+#include "settings/uSet.h"
 
 #include <QCloseEvent>
 #include <QFile>
@@ -209,6 +211,9 @@ TMainForm::TMainForm(QWidget *parent) : QWidget(parent)
     HintPanel->resize(HintPanelWidth, HintPanelHeight);
     Panel1 = new QWidget(HintPanel);
     Panel1->setStyleSheet(QStringLiteral("background: black;"));
+
+    SetForm = new TSetForm(this);
+    AboutForm = new TAboutForm(this);
 
     connect(SpeedButton0, &QToolButton::clicked, this,
             [this] { guarded([&] { SpeedButton0Click(); }); });
@@ -461,12 +466,12 @@ void TMainForm::SpeedButton0Click()
 
 void TMainForm::SpeedButton1Click()
 {
-    // The settings dialog comes later; ApplySettings is what its OK leads to.
+    if (SetForm->exec() == QDialog::Accepted) ApplySettings();
 }
 
 void TMainForm::SpeedButton2Click()
 {
-    // The About box comes later.
+    AboutForm->exec();
 }
 
 void TMainForm::ApplySettings()

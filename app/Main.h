@@ -10,7 +10,9 @@
 class QLabel;
 class QTimer;
 class QToolButton;
+class TAboutForm;
 class TMainClass;
+class TSetForm;
 
 // Where the window's top-level controls go on a screen of the given size.
 struct MainLayout
@@ -49,6 +51,10 @@ public:
     QLabel *HintPanel;
     QWidget *Panel1;
     QTimer *Timer1, *Timer2, *WaitTimer, *HowMuchTimer;
+
+    // The settings dialog and the About box, created hidden with the window and reused.
+    TSetForm *SetForm;
+    TAboutForm *AboutForm;
 
     bool Busy = false;
     int Hours = 0, Minutes = 0, Seconds = 0;

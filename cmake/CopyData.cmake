@@ -1,7 +1,7 @@
-# Copies data/ beside the executable. Pictures/ and Sound/ are refreshed; a Set/ file is only
-# replaced while it still holds what was shipped last time, so coins and settings a run has
-# written survive a rebuild.
-foreach(dir Pictures Sound)
+# Copies data/ beside the executable. Pictures/, Sound/ and Help/ are refreshed; a Set/ file
+# is only replaced while it still holds what was shipped last time, so coins and settings a
+# run has written survive a rebuild.
+foreach(dir Pictures Sound Help)
   file(MAKE_DIRECTORY ${DST}/${dir})
   file(GLOB_RECURSE files RELATIVE ${SRC}/${dir} ${SRC}/${dir}/*)
   foreach(f ${files})

@@ -3,6 +3,8 @@
 #include "core/Def.h"
 #include "platform/TextFiles.h"
 
+#include <algorithm>
+
 namespace SetFiles {
 
 namespace {
@@ -92,6 +94,19 @@ QStringList DefaultItems(int op)
         if (item) out << QString::fromUtf8(item);
     }
     return out;
+}
+
+bool ListLess(const QString &a, const QString &b)
+{
+    // Not QString's own order: that compares UTF-16 units, which puts characters beyond
+    // U+FFFF before U+E000..U+FFFF.
+    return a.toUcs4() < b.toUcs4();
+}
+
+QStringList Sorted(QStringList lines)
+{
+    std::stable_sort(lines.begin(), lines.end(), ListLess);
+    return lines;
 }
 
 } // namespace SetFiles

@@ -33,4 +33,9 @@ QStringList AlgCodes(const QString &line);
 // What the dialog shows before it has read any file.
 QStringList DefaultItems(int op);
 
+// The order the lists are kept in: by Unicode code point, as the shipped files are.
+bool ListLess(const QString &a, const QString &b);
+// The lines in list order; equal lines keep their order.
+QStringList Sorted(QStringList lines);
+
 } // namespace SetFiles

@@ -1,0 +1,153 @@
+#include "app/Main.h"
+
+#include "support/TestSupport.h"
+#include "core/uMainClass.h"
+#include "engines/AddAlgo.h"
+#include "settings/uSet.h"
+
+#include <QCheckBox>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QToolButton>
+#include <QtTest>
+
+namespace {
+
+// In the open dialog: addition draws only from "3位数+3位数", solved as a whole; the girl
+// plays.
+void chooseThreeDigitSums(TSetForm *form)
+{
+    form->ListBox1->findItems("3位数+3位数", Qt::MatchExactly).first()->setSelected(true);
+    form->SpeedButton1Click();
+    while (form->ListBox2->count() > 1) {
+        form->ListBox2->item(0)->setSelected(true);
+        form->SpeedButton2Click();
+    }
+    form->AddDecMultiStepCheck->setChecked(false);
+    form->RadioButton2->setChecked(true);
+}
+
+bool isThreeDigits(int32_t n)
+{
+    return n >= 100 && n <= 999;
+}
+
+} // namespace
+
+class tst_SettingsFlow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void okStartsANewProblemWithTheNewSettings();
+    void cancelChangesNothing();
+    void okDuringACarryDropsTheOldStep();
+
+private:
+    std::unique_ptr<TempDataDir> m_dir;
+    std::unique_ptr<FakeClock> m_clock;
+    std::unique_ptr<CapturingReporter> m_reporter;
+    std::unique_ptr<TMainForm> m_form;
+    TAdd *m_add = nullptr;
+};
+
+void tst_SettingsFlow::init()
+{
+    m_dir = std::make_unique<TempDataDir>();
+    m_clock = std::make_unique<FakeClock>();
+    m_reporter = std::make_unique<CapturingReporter>();
+    m_form = std::make_unique<TMainForm>();
+    m_form->resize(1024, 768);
+    m_form->show();
+    QVERIFY(m_form->Game());
+    QCOMPARE(m_reporter->errors, QStringList());
+    m_add = static_cast<TAdd *>(m_form->Game()->Engines[0].get());
+    // Only addition can pose problems so far, whatever else is chosen.
+    QCOMPARE(m_form->Game()->Engine, m_add);
+}
+
+void tst_SettingsFlow::cleanup()
+{
+    m_form.reset();
+    m_reporter.reset();
+    m_clock.reset();
+    m_dir.reset();
+}
+
+void tst_SettingsFlow::okStartsANewProblemWithTheNewSettings()
+{
+    // Half solved: the units column is answered.
+    m_add->SetProblem(21, 34);
+    QTest::keyClick(m_form.get(), Qt::Key_5);
+    QTest::keyClick(m_form.get(), Qt::Key_Return);
+    QCOMPARE(m_add->Step, 1);
+
+    QTimer::singleShot(0, m_form->SetForm, [this] {
+        chooseThreeDigitSums(m_form->SetForm);
+        QTest::mouseClick(m_form->SetForm->Button1, Qt::LeftButton);
+    });
+    QTest::mouseClick(m_form->SpeedButton1, Qt::LeftButton);
+
+    QCOMPARE(m_reporter->errors, QStringList());
+    QVERIFY(!m_form->SetForm->isVisible());
+    QVERIFY(!m_add->IsFinished());
+    QVERIFY(!m_add->StepMode);
+    QVERIFY(isThreeDigits(m_add->Operand1));
+    QVERIFY(isThreeDigits(m_add->Operand2));
+    QCOMPARE(m_form->Game()->ChildPicture, 1);
+    QCOMPARE(m_dir->readLines("Set/AddSet.Dat"), QStringList{"3位数+3位数"});
+}
+
+void tst_SettingsFlow::cancelChangesNothing()
+{
+    m_add->SetProblem(21, 34);
+    QTest::keyClick(m_form.get(), Qt::Key_5);
+    QTest::keyClick(m_form.get(), Qt::Key_Return);
+    const QByteArray basic = m_dir->readBytes("Set/Basic.dat");
+
+    QTimer::singleShot(0, m_form->SetForm, [this] {
+        chooseThreeDigitSums(m_form->SetForm);
+        QTest::keyClick(m_form->SetForm->ListBox2, Qt::Key_Escape);
+    });
+    QTest::mouseClick(m_form->SpeedButton1, Qt::LeftButton);
+
+    QVERIFY(!m_form->SetForm->isVisible());
+    QCOMPARE(m_add->Operand1, 21);
+    QCOMPARE(m_add->Step, 1);
+    QVERIFY(m_add->StepMode);
+    QCOMPARE(m_form->Game()->ChildPicture, 0);
+    QCOMPARE(m_dir->readBytes("Set/Basic.dat"), basic);
+}
+
+void tst_SettingsFlow::okDuringACarryDropsTheOldStep()
+{
+    // 5 + 7 carries: NextStep waits for the flying carry, and the settings are accepted
+    // meanwhile.
+    m_add->SetProblem(15, 7);
+    bool opened = false;
+    m_clock->onIdle = [&](int) {
+        if (opened) return;
+        opened = true;
+        QTimer::singleShot(0, m_form->SetForm, [this] {
+            chooseThreeDigitSums(m_form->SetForm);
+            m_form->SetForm->AddDecMultiStepCheck->setChecked(true);
+            QTest::mouseClick(m_form->SetForm->Button1, Qt::LeftButton);
+        });
+        m_form->SpeedButton1->click();
+    };
+    QTest::keyClicks(m_form.get(), QStringLiteral("12"));
+    QTest::keyClick(m_form.get(), Qt::Key_Return);
+
+    QVERIFY(opened);
+    QCOMPARE(m_reporter->errors, QStringList());
+    QVERIFY(isThreeDigits(m_add->Operand1));
+    // The new problem starts at its first column; the old carry's step is not taken.
+    QCOMPARE(m_add->Step, 0);
+    QCOMPARE(m_add->CarryState, -1);
+    QVERIFY(!m_add->IsFinished());
+}
+
+QTEST_MAIN(tst_SettingsFlow)
+#include "tst_SettingsFlow.moc"

@@ -1,0 +1,90 @@
+#include "settings/uAbout.h"
+
+#include "support/TestSupport.h"
+#include "core/Def.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QtTest>
+
+class tst_uAbout : public QObject
+{
+    Q_OBJECT
+private slots:
+    void layout();
+    void linkOpensTheShippedGuide();
+    void longFolderIsShortened();
+    void closes_data();
+    void closes();
+};
+
+void tst_uAbout::layout()
+{
+    TempDataDir dir;
+    TAboutForm form;
+    QCOMPARE(form.size(), QSize(417, 285));
+    QVERIFY(form.Label4->font().underline());
+    // Every label fits inside the box.
+    for (QLabel *l : {form.Label1, form.Label5, form.Label4})
+        QVERIFY2(form.rect().contains(l->geometry()), qPrintable(l->text()));
+}
+
+void tst_uAbout::linkOpensTheShippedGuide()
+{
+    TempDataDir dir;
+    TAboutForm form;
+    QList<QUrl> opened;
+    form.OpenUrl = [&](const QUrl &url) {
+        opened << url;
+        return true;
+    };
+    form.show();
+    const QUrl expected = QUrl::fromLocalFile(dir.path("Help/index.html"));
+    QCOMPARE(form.Label4->text(), QStringLiteral("网址：    ") + expected.toString());
+
+    QTest::mouseClick(form.Label4, Qt::LeftButton);
+    QCOMPARE(opened, QList<QUrl>{expected});
+    QVERIFY(form.isVisible());
+    QVERIFY(opened.first().isLocalFile());
+    const QByteArray page = dir.readBytes("Help/index.html");
+    QVERIFY(page.contains("<html"));
+    QVERIFY(page.contains(QStringLiteral("100 枚银币").toUtf8()));
+}
+
+void tst_uAbout::longFolderIsShortened()
+{
+    TempDataDir dir;
+    AppDir = dir.path(QString(120, QLatin1Char('d'))) + QLatin1Char('/');
+    TAboutForm form;
+    form.show();
+    QVERIFY(form.Label4->geometry().right() < form.width());
+    QVERIFY(form.Label4->text().contains(QStringLiteral("…")));
+    QCOMPARE(form.Label4->toolTip(), TAboutForm::HelpUrl().toString());
+}
+
+void tst_uAbout::closes_data()
+{
+    QTest::addColumn<bool>("escape");
+    QTest::addColumn<bool>("onButton");
+    QTest::newRow("close button") << false << true;
+    QTest::newRow("Escape on the button") << true << true;
+    QTest::newRow("Escape on the form") << true << false;
+}
+
+void tst_uAbout::closes()
+{
+    QFETCH(bool, escape);
+    QFETCH(bool, onButton);
+    TAboutForm form;
+    form.show();
+    QWidget *target = onButton ? static_cast<QWidget *>(form.Button1) : &form;
+    target->setFocus();
+    if (escape)
+        QTest::keyClick(target, Qt::Key_Escape);
+    else
+        QTest::mouseClick(form.Button1, Qt::LeftButton);
+    QVERIFY(!form.isVisible());
+}
+
+QTEST_MAIN(tst_uAbout)
+#include "tst_uAbout.moc"
