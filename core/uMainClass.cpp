@@ -101,7 +101,11 @@ void TMainClass::SetUpScene()
 
 void TMainClass::LoadOptions()
 {
-    const QStringList lines = ReadDataLines(QStringLiteral("Set/Basic.dat"));
+    LoadOptionsFrom(ReadDataLines(QStringLiteral("Set/Basic.dat")));
+}
+
+void TMainClass::LoadOptionsFrom(const QStringList &lines)
+{
     ChildPicture = HasZero(LineAt(lines, 0)) ? 0 : 1;
     QList<int32_t> ops;
     for (const QString &code : SetFiles::AlgCodes(LineAt(lines, 1))) {
@@ -195,7 +199,11 @@ void TMainClass::BuildLayers()
 
 void TMainClass::LoadMoney()
 {
-    const QStringList lines = ReadDataLines(QStringLiteral("Set/Money.dat"));
+    LoadMoneyFrom(ReadDataLines(QStringLiteral("Set/Money.dat")));
+}
+
+void TMainClass::LoadMoneyFrom(const QStringList &lines)
+{
     std::vector<PlayerAccount> players(static_cast<size_t>(lines.size()));
     for (qsizetype i = 0; i < lines.size(); ++i) {
         QString s = lines.at(i);

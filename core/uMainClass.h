@@ -4,6 +4,7 @@
 #include "platform/Bitmap.h"
 
 #include <QList>
+#include <QStringList>
 #include <QRect>
 #include <QString>
 #include <array>
@@ -42,6 +43,8 @@ public:
     TMainClass &operator=(const TMainClass &) = delete;
 
     void LoadOptions();
+    // The same from the lines of a Basic.dat already read.
+    void LoadOptionsFrom(const QStringList &lines);
     void ReloadEngines();
     void PickOperation();
     // One scene tick: the board, the hint, the characters and the layers, composed in
@@ -49,6 +52,7 @@ public:
     void Present();
 
     void LoadMoney();
+    void LoadMoneyFrom(const QStringList &lines);
     void SaveMoney();
     void SetPlayer(int32_t player) { CurrentPlayer = player; }
     int32_t GetPlayer() const { return CurrentPlayer; }

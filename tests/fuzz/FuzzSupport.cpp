@@ -1,0 +1,69 @@
+#include "FuzzSupport.h"
+
+#include "core/Def.h"
+#include "platform/Bitmap.h"
+#include "platform/Errors.h"
+#include "platform/TextFiles.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace {
+
+class SilentReporter : public Reporter
+{
+public:
+    void showError(const QString &) override {}
+    bool askYesNo(const QString &, const QString &) override { return false; }
+};
+
+QTemporaryDir *scratch = nullptr;
+
+} // namespace
+
+void fuzzInit()
+{
+    if (scratch)
+        return;
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "fuzz";
+    static char *argv[] = {name, nullptr};
+    new QApplication(argc, argv);
+    installFontSubstitutions();
+    static SilentReporter silent;
+    setReporter(&silent);
+    scratch = new QTemporaryDir;
+    const QString from = QStringLiteral(SUMSPROUT_DATA_DIR);
+    QDirIterator it(from, QDir::Files, QDirIterator::Subdirectories);
+    QDir root(scratch->path());
+    while (it.hasNext()) {
+        const QString file = it.next();
+        const QString rel = QDir(from).relativeFilePath(file);
+        root.mkpath(QFileInfo(rel).path());
+        QFile::copy(file, root.filePath(rel));
+        QFile::setPermissions(root.filePath(rel), QFile::ReadOwner | QFile::WriteOwner);
+    }
+    AppDir = scratch->path() + QLatin1Char('/');
+}
+
+QString fuzzDataPath(const QString &relative)
+{
+    return AppDir + relative;
+}
+
+void fuzzWrite(const QString &relative, const uint8_t *data, size_t size)
+{
+    QFile f(fuzzDataPath(relative));
+    f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    f.write(reinterpret_cast<const char *>(data), static_cast<qint64>(size));
+}
+
+QStringList fuzzLines(const uint8_t *data, size_t size)
+{
+    return splitLines(
+        gbkDecode(QByteArray(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size))));
+}

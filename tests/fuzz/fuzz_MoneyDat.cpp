@@ -1,0 +1,29 @@
+// The coin bank: reading, the getters of every player and paying in and out.
+#include "FuzzSupport.h"
+
+#include "core/uMainClass.h"
+#include "platform/Errors.h"
+
+#include <memory>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    fuzzInit();
+    static std::unique_ptr<TMainClass> game;
+    if (!game) {
+        SceneGeometry g;
+        g.ScreenWidth = 1024;
+        g.ScreenHeight = 768;
+        g.MoneyImage = QRect(0, 605, 219, 163);
+        game = std::make_unique<TMainClass>(g, nullptr);
+    }
+    game->LoadMoneyFrom(fuzzLines(data, size));
+    for (int player : {0, 1, 2, 3, 4}) {
+        game->SetPlayer(player);
+        (void)game->PlayerName();
+        (void)game->PlayerGold();
+        game->TakeCoins(1);
+        game->AddCoins(99);
+    }
+    return 0;
+}
