@@ -51,7 +51,11 @@ public:
     }
     void start() override
     {
-        if (!m_effect || m_effect->status() == QSoundEffect::Error) return;
+        if (!m_effect || m_effect->status() == QSoundEffect::Error) {
+            // A sound that cannot play counts as played out, or nothing would be idle again.
+            m_position = m_length;
+            return;
+        }
         m_running = true;
         m_clock.start();
         m_effect->play();
