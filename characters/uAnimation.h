@@ -1,36 +1,95 @@
 #pragma once
 
 #include "core/Def.h"
+#include "platform/Bitmap.h"
 
 #include <QString>
 #include <cstdint>
 #include <memory>
 #include <vector>
 
-class Bitmap;
-
 // Character codes and action codes, shared with the sound cues and the main window.
 enum : uint8_t { anButterFly = 0, anOldSheep = 1, anWolf = 2, anWoolly = 3 };
 enum : uint8_t { akRight = 0, akLeft = 1, akThink = 2, akYes = 3, akNo = 4 };
+// A field the script has not (validly) set.
+inline constexpr uint8_t anNone = 0xFF;
+inline constexpr uint8_t akNone = 0xFF;
 
-// One sprite of the scene.
-struct rAnimation
+struct rFrameAdjust
 {
-    uint8_t Character = 0;
-    SceneLayer Layer;
+    int32_t Index = 0;
+    int32_t DX = 0;
+    int32_t DY = 0;
+    int32_t ExtraDelay = 0;
 };
 
-// The characters of the scene. This first version has no sprites: every reaction counts
-// as ended at once, so a finished problem is replaced on the next scene tick.
+// One action of a sprite: a row of frames of its sheet.
+struct rAction
+{
+    uint8_t Kind = akNone;
+    int32_t Delay = 0;
+    int32_t Row = 0;
+    int32_t Frames = 0;
+    int32_t Frame = 0;
+    std::vector<rFrameAdjust> Adjust;
+
+    // The first entry for frame, or null.
+    const rFrameAdjust *AdjustFor(int32_t frame) const;
+};
+
+// One sprite of the scene. Layer.Picture points at FramePicture, so a sprite never moves.
+struct rAnimation
+{
+    uint8_t Character = anNone;
+    QString Pic;
+    Bitmap Sheet;
+    SceneLayer Layer;
+    int32_t CellWidth = 0;
+    int32_t CellHeight = 0;
+    uint32_t LastTick = 0;
+    std::vector<rAction> Actions;
+    uint8_t CurAct = akNone;
+    Bitmap FramePicture;
+
+    rAnimation() = default;
+    rAnimation(const rAnimation &) = delete;
+    rAnimation &operator=(const rAnimation &) = delete;
+
+    // The first action of kind CurAct, else the first action.
+    size_t ActionIndex() const;
+    rAction &Current() { return Actions[ActionIndex()]; }
+    // Shows frame of the current action and takes its offsets.
+    void ShowFrame(int32_t frame);
+};
+
+// The animated characters, read from Pictures/Animation.txt.
 class TAnimation
 {
 public:
     TAnimation();
     ~TAnimation();
+    TAnimation(const TAnimation &) = delete;
+    TAnimation &operator=(const TAnimation &) = delete;
 
+    // Parses lines of a script; the constructor reads Pictures/Animation.txt this way.
+    void LoadScript(const QStringList &lines);
+    // One scene tick: every sprite whose frame time has run out moves on a frame.
     void Animate();
     void PlayAction(uint8_t character, uint8_t action);
 
     std::vector<std::unique_ptr<rAnimation>> Sprites;
+    // Raised when Woolly is back to thinking after a reaction; cleared by PlayAction.
     bool ReactionDone = true;
+
+    // How long a reaction counts as running when no Woolly reaction is there to end it.
+    static constexpr uint32_t StandInReactionMs = 2000;
+
+private:
+    int32_t ActionEnded(rAnimation &sprite);
+    void Flutter(rAnimation &sprite);
+    rAnimation *Find(uint8_t character) const;
+    void LoadScriptFile();
+
+    bool m_standInArmed = false;
+    uint32_t m_standInStart = 0;
 };

@@ -1,19 +1,50 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 class QObject;
+class SoundPlayer;
 
-// The characters' sound cues. This first version is silent and always idle.
+// One row of the cue table: who, which action, and the wave file in Sound/.
+struct rSoundRow
+{
+    uint8_t Character;
+    uint8_t Action;
+    const char *File;
+};
+
+extern const rSoundRow SoundTable[7];
+
+// One opened cue; Player is null when its file could not be opened.
+struct rSoundCue
+{
+    uint8_t Character = 0;
+    uint8_t Action = 0;
+    std::unique_ptr<SoundPlayer> Player;
+    ~rSoundCue();
+};
+
+// The characters' sound cues, opened once and afterwards only restarted.
 class TSound
 {
 public:
     explicit TSound(QObject *owner);
     ~TSound();
+    TSound(const TSound &) = delete;
+    TSound &operator=(const TSound &) = delete;
 
+    // Restarts from the beginning every opened cue of that character and action; cues of
+    // other pairs play on, so reactions overlap.
     void Play(uint8_t character, uint8_t action);
+    // No opened cue is sounding.
     bool IsIdle() const;
 
+    std::vector<std::unique_ptr<rSoundCue>> Cues;
+
 private:
+    void LoadSounds();
+    void FreeSounds();
     QObject *m_owner;
 };

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <memory>
+
+class QObject;
+
+// One opened sound: stopped, rewound and started by the cue player. Position and length are
+// in milliseconds; a sound that has played out reports its position equal to its length.
+class SoundPlayer
+{
+public:
+    virtual ~SoundPlayer() = default;
+    virtual void stop() = 0;
+    virtual void seek(int64_t position) = 0;
+    // Returns at once; the sound plays on its own.
+    virtual void start() = 0;
+    virtual int64_t position() const = 0;
+    virtual int64_t length() const = 0;
+};
+
+// Opens wave files. open() throws RuntimeError, or returns nullptr, when the file cannot be
+// played here (missing, unreadable, or no audio output on this machine).
+class SoundService
+{
+public:
+    virtual ~SoundService() = default;
+    virtual std::unique_ptr<SoundPlayer> open(const QString &path, QObject *owner) = 0;
+};
+
+SoundService &soundService();
+// nullptr restores the Qt Multimedia service.
+void setSoundService(SoundService *service);
+
+// The length in milliseconds of a 16-bit PCM wave file's data, or -1 when the bytes are not
+// such a file.
+int64_t waveLengthMs(const QByteArray &bytes);
