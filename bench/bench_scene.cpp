@@ -34,7 +34,7 @@ SceneGeometry screen1024()
     return g;
 }
 
-// A game with a problem on the board, its hint fully faded in, and four sprites.
+// A game with a problem on the board, its hint fully faded in, and the shipped characters.
 struct Scene
 {
     explicit Scene(int scale = 1)
@@ -44,19 +44,6 @@ struct Scene
         game->Engine = add;
         add->SetProblem(38, 45);
         stillClock.now += 6000; // hint due
-        const QColor colours[4] = {Qt::white, QColor(90, 60, 40), QColor(250, 240, 230),
-                                   QColor(230, 120, 200)};
-        for (int i = 0; i < 4; ++i) {
-            sprites[i].setSize(120, 140);
-            sprites[i].fill(Magenta);
-            sprites[i].brush = colours[i];
-            sprites[i].pen.color = Qt::black;
-            sprites[i].ellipse(10, 20, 110, 130);
-            sprites[i].transparent = true;
-            auto s = std::make_unique<rAnimation>();
-            s->Layer = SceneLayer{100 + 160 * i, 380 - 40 * i, 3 + 3 * i, &sprites[i], 0, 0, -1};
-            game->Animation->Sprites.push_back(std::move(s));
-        }
         if (scale > 1) {
             Bitmap big(game->Background.image().scaled(800 * scale, 600 * scale));
             game->Background = big;
@@ -65,9 +52,7 @@ struct Scene
         for (int i = 0; i < 20; ++i)
             game->Present();
     }
-    ~Scene() { game->Animation->Sprites.clear(); }
     std::unique_ptr<TMainClass> game;
-    Bitmap sprites[4];
 };
 
 void BM_PresentScene(benchmark::State &state)
@@ -94,9 +79,9 @@ void BM_ReferenceCompose(benchmark::State &state)
         g.Engine->PaintBoard();
         g.HintTextPicture.fill(Magenta);
         g.Engine->PaintHint();
-        std::vector<SceneLayer *> layers = {&g.BlackboardLayer, &g.BoardLayer, &g.TreeRightLayer,
-                                            &g.TreeLeftLayer,   &g.HintPanelLayer, &g.HintTextLayer,
-                                            &g.GrassLeftLayer,  &g.GrassRightLayer};
+        std::vector<SceneLayer *> layers = {
+            &g.BlackboardLayer, &g.BoardLayer,    &g.TreeRightLayer, &g.TreeLeftLayer,
+            &g.HintPanelLayer,  &g.HintTextLayer, &g.GrassLeftLayer, &g.GrassRightLayer};
         for (auto &s : g.Animation->Sprites)
             layers.push_back(&s->Layer);
         std::stable_sort(layers.begin(), layers.end(),
@@ -104,8 +89,7 @@ void BM_ReferenceCompose(benchmark::State &state)
         QPainter p(&target);
         p.drawImage(0, 0, g.Background.image());
         for (SceneLayer *l : layers) {
-            if (l->Alpha == 0)
-                continue;
+            if (l->Alpha == 0) continue;
             QImage picture = l->Picture->image().convertToFormat(QImage::Format_ARGB32);
             const QImage mask = l->Picture->image().createMaskFromColor(
                 l->Picture->transparentColor().rgb(), Qt::MaskOutColor);
@@ -145,6 +129,16 @@ void BM_PaintBoardAdd(benchmark::State &state)
         add->PaintBoard();
 }
 BENCHMARK(BM_PaintBoardAdd)->Unit(benchmark::kMicrosecond);
+
+void BM_Animate(benchmark::State &state)
+{
+    Scene scene;
+    for (auto _ : state) {
+        stillClock.now += 100;
+        scene.game->Animation->Animate();
+    }
+}
+BENCHMARK(BM_Animate)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

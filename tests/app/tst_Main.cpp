@@ -232,7 +232,13 @@ void tst_Main::finishedProblemIsReplacedOnTick()
     g.type(QStringLiteral("14"));
     QTest::keyClick(&g.form, Qt::Key_Return);
     QVERIFY(g.add->IsFinished());
+    // The solved problem stays while the characters react, then the next one comes.
     g.form.Timer1Timer();
+    QVERIFY(g.form.Game()->Engine->IsFinished());
+    for (int tick = 0; tick < 50 && g.form.Game()->Engine->IsFinished(); ++tick) {
+        g.clock.advance(100);
+        g.form.Timer1Timer();
+    }
     QVERIFY(!g.form.Game()->Engine->IsFinished());
 }
 

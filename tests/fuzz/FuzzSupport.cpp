@@ -26,8 +26,7 @@ QTemporaryDir *scratch = nullptr;
 
 void fuzzInit()
 {
-    if (scratch)
-        return;
+    if (scratch) return;
     qputenv("QT_QPA_PLATFORM", "offscreen");
     static int argc = 1;
     static char name[] = "fuzz";

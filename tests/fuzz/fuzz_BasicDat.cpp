@@ -23,8 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     try {
         game->LoadOptionsFrom(fuzzLines(data, size));
         game->PickOperation();
-        if (!game->Engine)
-            __builtin_trap();
+        if (!game->Engine) __builtin_trap();
     } catch (const RuntimeError &) {
     }
     fuzzWrite(QStringLiteral("Set/Basic.dat"), data, size);
