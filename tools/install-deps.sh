@@ -5,7 +5,7 @@ packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-multimedia-dev libjp
           qt6-qpa-plugins libqt6multimedia6
           fonts-comic-neue fonts-liberation fonts-wqy-microhei)
 if [ "${1:-}" = "--test" ]; then
-  packages+=(xvfb openbox xdotool imagemagick x11-utils)
+  packages+=(xvfb openbox xdotool imagemagick x11-utils clang libclang-rt-14-dev libbenchmark-dev)
 fi
 missing=()
 for p in "${packages[@]}"; do

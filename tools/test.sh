@@ -7,4 +7,5 @@ build="${SUMSPROUT_BUILD_DIR:-$root/build}"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo ${SUMSPROUT_CMAKE_ARGS:-}
 cmake --build "$build"
 cd "$build"
+export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 300 -j2
