@@ -11,6 +11,7 @@
 #include "settings/SetFiles.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace {
 
@@ -24,6 +25,11 @@ void deleteThrough(QString &text, QChar sep)
 {
     qsizetype i = text.indexOf(sep);
     if (i >= 0) text.remove(0, i + 1);
+}
+
+int32_t saturated(int64_t v)
+{
+    return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
 }
 
 Bitmap loadPicture(const char *name)
@@ -269,10 +275,11 @@ void TMainClass::AddCoins(int32_t count)
 {
     PlayerAccount *a = Account();
     if (!a) return;
-    a->Silver += count;
+    // Counts edited by hand can be anything; saturate rather than overflow.
+    a->Silver = saturated(int64_t(a->Silver) + count);
     if (a->Silver >= 100) {
         a->Silver -= 100;
-        a->Gold += 1;
+        a->Gold = saturated(int64_t(a->Gold) + 1);
     }
 }
 
@@ -281,9 +288,9 @@ void TMainClass::TakeCoins(int32_t count)
     const PlayerAccount *known = static_cast<const TMainClass *>(this)->Account();
     if (!known || known->Gold < 5) return;
     PlayerAccount *a = Account();
-    a->Silver -= count;
+    a->Silver = saturated(int64_t(a->Silver) - count);
     if (a->Silver < 0) {
-        a->Silver += 100;
+        a->Silver = saturated(int64_t(a->Silver) + 100);
         a->Gold -= 1;
     }
 }

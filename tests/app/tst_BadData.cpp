@@ -1,0 +1,156 @@
+#include "app/Main.h"
+#include "core/uMainClass.h"
+#include "TestSupport.h"
+
+#include <QLabel>
+#include <QToolButton>
+#include <QtTest>
+
+namespace {
+
+QByteArray bmpHeader(int32_t width, int32_t height)
+{
+    QByteArray b(54, '\0');
+    auto put32 = [&](int at, int32_t v) {
+        for (int i = 0; i < 4; ++i)
+            b[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+    };
+    b[0] = 'B';
+    b[1] = 'M';
+    put32(2, 54);
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, width);
+    put32(22, height);
+    b[26] = 1;
+    b[28] = 24;
+    return b;
+}
+
+} // namespace
+
+// Bad data files never crash or hang the game: the error box shows the error's text, or
+// the reader's silent behaviour applies, and the window stays usable.
+class tst_BadData : public QObject
+{
+    Q_OBJECT
+private slots:
+    void badFile_data();
+    void badFile();
+    void hugeCountsSaturate();
+};
+
+void tst_BadData::badFile_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QByteArray>("bytes"); // empty with remove = true deletes the file
+    QTest::addColumn<bool>("remove");
+    QTest::addColumn<bool>("gameStarts");
+    QTest::addColumn<QString>("error"); // part of the reported text; empty: nothing reported
+
+    const QByteArray longLine = "1\xCE\xBB\xCA\xFD+1\xCE\xBB\xCA\xFD" + QByteArray(100000, 'x');
+    QTest::newRow("Basic.dat missing")
+        << "Set/Basic.dat" << QByteArray() << true << false << "Basic.dat";
+    QTest::newRow("Basic.dat empty")
+        << "Set/Basic.dat" << QByteArray() << false << false << "List index out of bounds (0)";
+    QTest::newRow("Basic.dat short") << "Set/Basic.dat" << QByteArray("Children=0\r\nAlg=0,\r\n")
+                                     << false << false << "List index out of bounds (2)";
+    QTest::newRow("Basic.dat not GBK")
+        << "Set/Basic.dat" << QByteArray("\xFF\xFE\x80\r\nAlg=\xFF,0,\r\nHint=1\r\nA\r\n") << false
+        << true << "";
+    QTest::newRow("Basic.dat huge codes")
+        << "Set/Basic.dat"
+        << QByteArray("Children=1\r\nAlg=99999999999999999999,\r\nHint=1\r\nA\r\n") << false << true
+        << "";
+    QTest::newRow("Money.dat missing")
+        << "Set/Money.dat" << QByteArray() << true << false << "Money.dat";
+    QTest::newRow("Money.dat empty") << "Set/Money.dat" << QByteArray() << false << true << "";
+    QTest::newRow("Money.dat not GBK")
+        << "Set/Money.dat" << QByteArray("\xFF\xFE\x81=1,2\r\n") << false << true << "";
+    QTest::newRow("Money.dat long line")
+        << "Set/Money.dat" << QByteArray(100000, 'z') << false << true << "";
+    QTest::newRow("AddSet long line") << "Set/AddSet.Dat" << longLine << false << true << "";
+    QTest::newRow("AddSet empty") << "Set/AddSet.Dat" << QByteArray() << false << true << "";
+    QTest::newRow("AddSet bad digit") << "Set/AddSet.Dat" << QByteArray("x+1\r\n") << false << false
+                                      << "'x' is not a valid integer value";
+    QTest::newRow("AddSet missing")
+        << "Set/AddSet.Dat" << QByteArray() << true << false << "AddSet.dat";
+    QTest::newRow("Back.bmp missing")
+        << "Pictures/Back.bmp" << QByteArray() << true << false << "Back.bmp";
+    QTest::newRow("Back.bmp empty")
+        << "Pictures/Back.bmp" << QByteArray() << false << false << "Bitmap image is not valid";
+    QTest::newRow("TreeLeft.bmp 0x0") << "Pictures/TreeLeft.bmp" << bmpHeader(0, 0) << false
+                                      << false << "Bitmap image is not valid";
+    QTest::newRow("Hint.bmp huge") << "Pictures/Hint.bmp" << bmpHeader(200000, 200000) << false
+                                   << false << "Bitmap image is not valid";
+    QTest::newRow("Animation.txt empty")
+        << "Pictures/Animation.txt" << QByteArray() << false << true << "";
+    QTest::newRow("Animation.txt long line")
+        << "Pictures/Animation.txt" << QByteArray("begin ") + QByteArray(100000, 'q') << false
+        << true << "";
+    QTest::newRow("Animation.txt huge cells")
+        << "Pictures/Animation.txt"
+        << QByteArray("begin\nname=anWolf\npic=wolf.bmp\ncell=99999999,99999999\npos=1,1,3\n"
+                      "action=0,8,akThink,100\nend\n")
+        << false << true << "";
+    QTest::newRow("sound missing") << "Sound/WoollyThink.wav" << QByteArray() << true << true << "";
+    QTest::newRow("sound not a wave")
+        << "Sound/WolfYes.wav" << QByteArray("RIFF\x01") << false << true << "";
+}
+
+void tst_BadData::badFile()
+{
+    QFETCH(QString, file);
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, remove);
+    QFETCH(bool, gameStarts);
+    QFETCH(QString, error);
+    TempDataDir data;
+    if (remove)
+        data.remove(file);
+    else
+        data.writeBytes(file, bytes);
+    FakeClock clock;
+    CapturingReporter reporter;
+    TMainForm form;
+    form.show();
+    QCOMPARE(form.Game() != nullptr, gameStarts);
+    if (error.isEmpty()) {
+        QVERIFY2(reporter.errors.isEmpty(), qPrintable(reporter.errors.join('|')));
+    } else {
+        QVERIFY(!reporter.errors.isEmpty());
+        QVERIFY2(reporter.errors.first().contains(error), qPrintable(reporter.errors.first()));
+    }
+    // Play on a little: ticks, digits, an answer, a player change.
+    for (int tick = 0; tick < 30; ++tick) {
+        clock.advance(100);
+        form.Timer1Timer();
+        form.Timer2Timer();
+    }
+    QTest::keyClick(&form, Qt::Key_1);
+    QTest::keyClick(&form, Qt::Key_Return);
+    form.Who->click();
+    form.Timer1Timer();
+}
+
+void tst_BadData::hugeCountsSaturate()
+{
+    TempDataDir data;
+    data.writeLines(QStringLiteral("Set/Money.dat"),
+                    {QStringLiteral("a=99999999999,2147483647"), QStringLiteral("b=0,0"),
+                     QStringLiteral("c=0,0"), QStringLiteral("d=0,0")});
+    SceneGeometry g;
+    g.ScreenWidth = 1024;
+    g.ScreenHeight = 768;
+    g.MoneyImage = QRect(0, 605, 219, 163);
+    TMainClass game(g, nullptr);
+    QCOMPARE(game.PlayerGold(), 2147483647);
+    game.AddCoins(50);
+    QCOMPARE(game.PlayerGold(), 2147483647);
+    QVERIFY(game.PlayerSilver() >= 0);
+    game.TakeCoins(1);
+    QVERIFY(game.PlayerSilver() >= 0);
+}
+
+QTEST_MAIN(tst_BadData)
+#include "tst_BadData.moc"
