@@ -1,41 +1,12 @@
 #include "engines/AddAlgo.h"
 
+#include "engines/EngineKit.h"
+
 #include "platform/Bitmap.h"
 #include "platform/Clock.h"
 #include "platform/Random.h"
 
 #include <algorithm>
-
-namespace {
-
-int digitCount(int32_t n)
-{
-    return static_cast<int>(QString::number(n).size());
-}
-
-// Digit i of n counted from the units.
-int32_t digitAt(int32_t n, int i)
-{
-    for (; i > 0; --i)
-        n /= 10;
-    return n % 10;
-}
-
-int32_t rangeFor(int digits)
-{
-    return digits == 1 ? 10 : digits == 2 ? 100 : 1000;
-}
-
-int32_t drawWithDigits(int digits)
-{
-    int32_t v;
-    do {
-        v = randomBelow(rangeFor(digits));
-    } while (digitCount(v) != digits);
-    return v;
-}
-
-} // namespace
 
 TAdd::TAdd(Bitmap &board, Bitmap &hint) : Board(board), Hint(hint)
 {
@@ -49,9 +20,9 @@ TAdd::TAdd(Bitmap &board, Bitmap &hint) : Board(board), Hint(hint)
 bool TAdd::CanDraw(const ProblemType &t)
 {
     if (t.Digits1 < 1 || t.Digits1 > 3 || t.Digits2 < 1 || t.Digits2 > 3) return false;
-    auto lowest = [](int d) { return d == 1 ? 0 : rangeFor(d - 1); };
+    auto lowest = [](int d) { return d == 1 ? 0 : RangeFor(d - 1); };
     const int32_t lo = lowest(t.Digits1) + lowest(t.Digits2);
-    const int32_t hi = rangeFor(t.Digits1) - 1 + rangeFor(t.Digits2) - 1;
+    const int32_t hi = RangeFor(t.Digits1) - 1 + RangeFor(t.Digits2) - 1;
     switch (t.Compare) {
     case 1:
         return hi > t.Threshold;
@@ -66,27 +37,18 @@ bool TAdd::CanDraw(const ProblemType &t)
 
 void TAdd::LoadSettings()
 {
-    const QStringList lines = ReadDataLines(QStringLiteral("Set/AddSet.dat"));
-    std::vector<ProblemType> types;
-    types.reserve(lines.size());
-    for (const QString &line : lines)
-        types.push_back(ParseProblemType(line, QLatin1Char('+'), true));
-    Types = std::move(types);
-    Usable.clear();
-    for (size_t i = 0; i < Types.size(); ++i) {
-        if (CanDraw(Types[i])) Usable.push_back(static_cast<int>(i));
-    }
+    Types = ReadProblemTypes(QStringLiteral("Set/AddSet.dat"), QLatin1Char('+'), true);
+    Usable = UsableTypes(Types, &TAdd::CanDraw);
     const QStringList basic = ReadDataLines(QStringLiteral("Set/Basic.dat"));
     StepMode = !HasZero(LineAt(basic, 3));
 }
 
 void TAdd::NewProblem()
 {
-    randomize();
-    randomBelow(GetTickCount());
+    ReseedForProblem();
     if (Usable.empty()) {
         // Nothing can be posed: back to the idle state, with an empty board.
-        ++Serial;
+        ++PosedProblems;
         Columns = 0;
         Step = -1;
         Finished = true;
@@ -99,8 +61,8 @@ void TAdd::NewProblem()
     RewardCoins = t.Coins;
     int32_t a, b;
     for (;;) {
-        a = drawWithDigits(t.Digits1);
-        b = drawWithDigits(t.Digits2);
+        a = DrawWithDigits(t.Digits1);
+        b = DrawWithDigits(t.Digits2);
         const int32_t s = a + b;
         if (t.Compare == 1    ? s > t.Threshold
             : t.Compare == 0  ? s == t.Threshold
@@ -113,16 +75,16 @@ void TAdd::NewProblem()
 
 void TAdd::SetProblem(int32_t a, int32_t b)
 {
-    ++Serial;
+    ++PosedProblems;
     Operand1 = a;
     Operand2 = b;
-    Columns = std::max(digitCount(a), digitCount(b));
+    Columns = std::max(DigitCount(a), DigitCount(b));
     ColumnSums.clear();
     int32_t carry = 0;
     for (int i = 0; i < Columns; ++i) {
         int32_t s = carry;
-        if (i < digitCount(a)) s += digitAt(a, i);
-        if (i < digitCount(b)) s += digitAt(b, i);
+        if (i < DigitCount(a)) s += DigitAt(a, i);
+        if (i < DigitCount(b)) s += DigitAt(b, i);
         ColumnSums.push_back(s >= 10 ? rNumber{s / 10, s % 10} : rNumber{s});
         carry = s >= 10 ? s / 10 : 0;
     }
@@ -140,7 +102,7 @@ int32_t TAdd::AnswerY() const
 
 void TAdd::PaintBoard()
 {
-    RightX = 70 + 20 * Columns; // 90, 110, 130
+    RightX = ColumnsRightX(Columns);
     TopY = 40;
     ColWidth = 40;
     RowHeight = 50;
@@ -166,7 +128,7 @@ void TAdd::PaintBoard()
         Board.font.color = Red;
         Board.pen.color = Red;
         if (!StepMode) {
-            const int n = digitCount(Operand1 + Operand2);
+            const int n = DigitCount(Operand1 + Operand2);
             for (int k = 0; k < n; ++k)
                 Board.textOut(RightX - k * ColWidth, AnswerY(), QStringLiteral("?"));
         } else {
@@ -261,12 +223,7 @@ bool TAdd::CheckAnswer(int32_t value)
 void TAdd::NextStep()
 {
     if (Finished) return;
-    const uint64_t posed = Serial;
-    while (CarryState >= 0 && CarryState <= 2) {
-        Wait(50);
-        // A problem posed meanwhile (new settings) or a closing window ends the wait.
-        if (Serial != posed || WaitsAborted()) return;
-    }
+    if (!WaitWhile([this] { return CarryState >= 0 && CarryState <= 2; })) return;
     ++Step;
     Answered = false;
     StepStart = GetTickCount();
@@ -276,8 +233,8 @@ bool TAdd::HintDue()
 {
     if (Step == -1 || !StepMode) return false;
     if (GetTickCount() - StepStart < 5000u) return false;
-    if (Step >= digitCount(Operand1) || Step >= digitCount(Operand2)) return false;
-    return digitAt(Operand1, Step) + digitAt(Operand2, Step) > 10;
+    if (Step >= DigitCount(Operand1) || Step >= DigitCount(Operand2)) return false;
+    return DigitAt(Operand1, Step) + DigitAt(Operand2, Step) > 10;
 }
 
 void TAdd::PaintHint()
@@ -285,14 +242,7 @@ void TAdd::PaintHint()
     if (Step == -1) return;
     Hint.fill(KeyGrey);
     if (!HintDue()) return;
-    const int32_t b = digitAt(Operand1, Step);
-    const int32_t c = digitAt(Operand2, Step);
-    Hint.font.size = 20;
-    Hint.font.color = Blue;
-    const int s1 = 20 + 20 / 2;
-    Hint.textOut(s1 - s1 / 4, 0, QString::number(c));
-    Hint.textOut(0, s1, QStringLiteral("↙"));
-    Hint.textOut(s1, s1, QStringLiteral("↘"));
-    Hint.textOut(0, 2 * s1, QString::number(10 - b));
-    Hint.textOut(s1 + s1 / 2, 2 * s1, QString::number(c + b - 10));
+    const int32_t b = DigitAt(Operand1, Step);
+    const int32_t c = DigitAt(Operand2, Step);
+    DrawSplitHint(Hint, c, 10 - b, c + b - 10);
 }

@@ -61,6 +61,4 @@ private:
     int32_t AnswerY() const;
     // Indices of Types that can produce a problem.
     std::vector<int> Usable;
-    // Grows with every posed problem, so a wait in NextStep notices a new problem.
-    uint64_t Serial = 0;
 };

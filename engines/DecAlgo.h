@@ -2,25 +2,59 @@
 
 #include "core/Def.h"
 
-// The subtraction engine. Until it is written it poses nothing, so it is never picked.
+#include <cstdint>
+#include <vector>
+
+class Bitmap;
+
+// Subtraction, written in columns; solved digit by digit with the borrows marked above the
+// columns, or as a whole difference.
 class TDec : public TAlgo
 {
 public:
     TDec(Bitmap &board, Bitmap &hint);
 
-    void LoadSettings() override {}
-    void NewProblem() override {}
-    void PaintBoard() override {}
-    bool HintDue() override { return false; }
-    void PaintHint() override {}
-    void NextStep() override {}
-    bool CheckAnswer(int32_t) override { return false; }
-    bool IsFinished() override { return true; }
-    bool CanHint() override { return true; }
-    int32_t Reward() override { return 0; }
-    bool HasTypes() const override { return false; }
+    void LoadSettings() override;
+    void NewProblem() override;
+    void PaintBoard() override;
+    bool HintDue() override;
+    void PaintHint() override;
+    void NextStep() override;
+    bool CheckAnswer(int32_t value) override;
+    bool IsFinished() override { return Finished; }
+    bool CanHint() override { return CanHintFlag; }
+    int32_t Reward() override { return RewardCoins; }
+    bool HasTypes() const override { return !Usable.empty(); }
+
+    // Poses a - b as the current problem, units column current. The larger operand is
+    // taken as the minuend.
+    void SetProblem(int32_t a, int32_t b);
+    // Whether a problem of type t can be drawn at all: the subtrahend may not be longer.
+    static bool CanDraw(const ProblemType &t);
+
+    Bitmap &Board;
+    Bitmap &Hint;
+    int32_t Operand1 = 0;
+    int32_t Operand2 = 0;
+    std::vector<int32_t> MinuendDigits;
+    std::vector<int32_t> SubtrahendDigits;
+    std::vector<int32_t> DifferenceDigits;
+    std::vector<int32_t> BorrowMarks;
+    int32_t RightX = 0;
+    int32_t TopY = 0;
+    int32_t ColWidth = 0;
+    int32_t RowHeight = 0;
+    bool Answered = false;
+    int32_t Columns = 0;
+    int32_t Step = -1;
+    bool Finished = true;
+    bool CanHintFlag = true;
+    uint32_t StepStart = 0;
+    std::vector<ProblemType> Types;
+    int32_t RewardCoins = 0;
+    bool StepMode = true;
 
 private:
-    Bitmap &m_board;
-    Bitmap &m_hint;
+    int32_t AnswerY() const;
+    std::vector<int> Usable;
 };

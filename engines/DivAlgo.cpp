@@ -1,3 +1,423 @@
 #include "engines/DivAlgo.h"
 
-TDiv::TDiv(Bitmap &board, Bitmap &hint) : m_board(board), m_hint(hint) {}
+#include "engines/EngineKit.h"
+#include "engines/MulAlgo.h"
+#include "platform/Bitmap.h"
+#include "platform/Clock.h"
+#include "platform/Random.h"
+
+#include <algorithm>
+
+namespace {
+
+struct Layout
+{
+    int dividendDigits, quotientDigits, leftX, topY, colWidth, rowHeight, fontSize;
+};
+
+const Layout layouts[] = {
+    {1, 1, 30, 60, 35, 45, 25}, {2, 1, 25, 80, 25, 40, 22}, {2, 2, 40, 40, 22, 35, 20},
+    {3, 1, 10, 80, 20, 35, 20}, {3, 2, 10, 40, 22, 35, 20}, {3, 3, 30, 27, 20, 27, 16},
+};
+
+// "divisor×k=product", or with the product hidden behind "=??".
+QString equation(int32_t d, int32_t k, bool hidden)
+{
+    return QString::number(d) + QChar(0x00D7) + QString::number(k) + QLatin1Char('=') +
+           (hidden ? QStringLiteral("??") : QString::number(k * d));
+}
+
+QString rhymeOf(int32_t a, int32_t b)
+{
+    return RhymeText(std::min(a, b), std::max(a, b));
+}
+
+} // namespace
+
+TDiv::TDiv(Bitmap &board, Bitmap &hint) : Board(board), HintBitmap(hint)
+{
+    Board.font.color = Yellow;
+    Board.font.face = QStringLiteral("Comic Sans MS");
+    HintBitmap.font.face = QStringLiteral("Comic Sans MS");
+    HintBitmap.font.size = 20;
+    LoadSettings();
+}
+
+bool TDiv::Accepts(const ProblemType &t, int32_t a, int32_t b)
+{
+    if (DigitCount(a) != t.Digits1 || DigitCount(b) != t.Digits2) return false;
+    if (b > a || a == 0 || b == 0) return false;
+    if ((a % b != 0) != (t.Threshold == 1)) return false;
+    if (t.Digits1 == 3 && t.Digits2 == 2 && DigitCount(a / b) == 1) return false;
+    if (t.Digits1 >= 2 && (b == 1 || b == a)) return false;
+    return b <= 20;
+}
+
+bool TDiv::CanDraw(const ProblemType &t)
+{
+    // Divisors stop at 20, and a divisor never has more digits than the dividend.
+    if (t.Digits2 > 2 || t.Digits2 > t.Digits1) return false;
+    return SomePairPasses(t, &TDiv::Accepts);
+}
+
+void TDiv::LoadSettings()
+{
+    std::vector<QString> rests;
+    std::vector<ProblemType> types =
+        ReadProblemTypes(QStringLiteral("Set/DivSet.dat"), QChar(0x00F7), false, &rests);
+    for (size_t i = 0; i < types.size(); ++i) {
+        // Only exactly "除不尽" after the coins' ")" asks for a remainder.
+        const qsizetype close = rests[i].indexOf(QLatin1Char(')'));
+        types[i].Threshold =
+            close >= 0 && rests[i].mid(close + 1) == QStringLiteral("除不尽") ? 1 : 0;
+    }
+    Types = std::move(types);
+    Usable = UsableTypes(Types, &TDiv::CanDraw);
+    // No option is taken from it, but a short file is still an error.
+    LineAt(ReadDataLines(QStringLiteral("Set/Basic.dat")), 2);
+}
+
+void TDiv::NewProblem()
+{
+    ReseedForProblem();
+    if (Usable.empty()) {
+        ++PosedProblems;
+        StepsTotal = StepsLeft = 0;
+        Finished = true;
+        Answered = false;
+        DropState = -1;
+        RuleGrowing = false;
+        RewardCoins = 0;
+        return;
+    }
+    const ProblemType &t = Types[Usable[randomBelow(static_cast<int64_t>(Usable.size()))]];
+    RewardCoins = t.Coins;
+    int32_t a, b;
+    do {
+        a = DrawWithDigits(t.Digits1);
+        b = DrawWithDigits(t.Digits2);
+    } while (!Accepts(t, a, b));
+    SetProblem(a, b);
+}
+
+void TDiv::SetProblem(int32_t dividend, int32_t divisor)
+{
+    ++PosedProblems;
+    Dividend = std::max(dividend, 0);
+    // There is nothing to divide by 0; the game never poses it.
+    Divisor = std::max(divisor, 1);
+    Quotient = Dividend / Divisor;
+    StepsTotal = 3 * QuotientDigits();
+    Finished = false;
+    Answered = false;
+    DropState = -1;
+    RuleGrowing = false;
+    RuleLength = 3;
+    // The first step is current at once; a pause left by the problem before holds nothing.
+    ArmSlot(0, 0);
+    StepsLeft = StepsTotal - 1;
+    StepStart = GetTickCount();
+}
+
+int32_t TDiv::DividendDigits() const
+{
+    return DigitCount(Dividend);
+}
+
+int32_t TDiv::QuotientDigits() const
+{
+    return DigitCount(Quotient);
+}
+
+TDiv::Stage TDiv::StageAt(int32_t j) const
+{
+    const QString digits = QString::number(Dividend);
+    const int32_t o = Offset();
+    Stage s;
+    s.P = o == 0 ? 0 : digits.left(o).toInt();
+    for (int32_t k = 1; k <= j; ++k) {
+        s.N = s.P * 10 + digits.at(o + k - 1).digitValue();
+        s.Q = DigitAt(Quotient, QuotientDigits() - k);
+        s.M = s.Q * Divisor;
+        s.P = s.N - s.M;
+    }
+    return s;
+}
+
+bool TDiv::CheckAnswer(int32_t value)
+{
+    DropState = -1;
+    if (Finished || StepsTotal == 0) return false;
+    const int32_t n = CurrentStep();
+    const int32_t j = (n + 2) / 3;
+    const Stage s = StageAt(j);
+    switch (n - 3 * (j - 1)) {
+    case 1:
+        if (s.Q != value) return false;
+        break;
+    case 2:
+        if (s.M != value) return false;
+        RuleLength = 3;
+        RuleGrowing = true;
+        StepStart = GetTickCount();
+        break;
+    default:
+        if (s.P != value) return false;
+        DropState = 0;
+        break;
+    }
+    ArmSlot(500, 0);
+    Answered = true;
+    if (StepsLeft == 0) Finished = true;
+    return true;
+}
+
+void TDiv::NextStep()
+{
+    if (Finished) return;
+    if (!WaitWhile([this] {
+            return (DropState >= 0 && DropState <= 2) || !SlotElapsed(0) || RuleGrowing;
+        }))
+        return;
+    StepsLeft -= 1;
+    Answered = false;
+    StepStart = GetTickCount();
+}
+
+void TDiv::ChooseLayout()
+{
+    const int l = DividendDigits();
+    const int q = QuotientDigits();
+    for (const Layout &r : layouts) {
+        if (r.dividendDigits == l && r.quotientDigits == q) {
+            LeftX = r.leftX;
+            TopY = r.topY;
+            ColWidth = r.colWidth;
+            RowHeight = r.rowHeight;
+            FontSize = r.fontSize;
+            return;
+        }
+    }
+}
+
+int32_t TDiv::DividendX() const
+{
+    return LeftX + DigitCount(Divisor) * ColWidth + ColWidth / 2 + 10;
+}
+
+int32_t TDiv::ColumnX(int32_t j) const
+{
+    return DividendX() + (Offset() + j - 1) * ColWidth;
+}
+
+int32_t TDiv::QuotientRowY() const
+{
+    return TopY - RowHeight - 6;
+}
+
+int32_t TDiv::ProductRowY(int32_t j) const
+{
+    return TopY + (2 * j - 1) * RowHeight + 5 * (j - 1);
+}
+
+int32_t TDiv::DifferenceRowY(int32_t j) const
+{
+    return TopY + 2 * j * RowHeight + 5 * j;
+}
+
+void TDiv::WriteRight(int32_t x, int32_t y, const QString &text)
+{
+    for (qsizetype k = text.size() - 1; k >= 0; --k, x -= ColWidth)
+        Board.textOut(x, y, text.at(k));
+}
+
+void TDiv::PaintBracket()
+{
+    const int32_t l = DividendDigits();
+    Bitmap bracket(l * ColWidth + 110, 60);
+    bracket.fill(Magenta);
+    bracket.transparent = true;
+    bracket.pen.color = Yellow;
+    bracket.pen.width = l <= 2 ? 3 : 2;
+    bracket.brush = Magenta;
+    bracket.ellipse(-100, -100, 100, 100);
+    // What the masks leave of the circle is the bracket's curved stroke near its right end.
+    const int32_t h = l == 1 ? 45 : l == 2 ? 35 : 28;
+    const QRect masks[] = {QRect(QPoint(-50, -50), QPoint(101, 1)),
+                           QRect(QPoint(-50, -2), QPoint(69, 99)),
+                           QRect(QPoint(0, h), QPoint(199, 99))};
+    for (const QRect &m : masks)
+        bracket.fillRect(m);
+    bracket.line(100, 2, (l + 1) * ColWidth + 90, 2);
+    const int32_t xb = LeftX + DigitCount(Divisor) * ColWidth + 10;
+    Board.draw(xb - 100, TopY, bracket);
+}
+
+void TDiv::PaintBoard()
+{
+    if (Finished) return;
+    ChooseLayout();
+    Board.fill(KeyGrey);
+    Board.pen.color = Yellow;
+    Board.pen.width = 1;
+    Board.font.color = Yellow;
+    Board.font.size = FontSize;
+    const QString dividend = QString::number(Dividend);
+    const QString divisor = QString::number(Divisor);
+    for (int i = 0; i < divisor.size(); ++i)
+        Board.textOut(LeftX + i * ColWidth, TopY, divisor.at(i));
+    for (int i = 0; i < dividend.size(); ++i)
+        Board.textOut(DividendX() + i * ColWidth, TopY, dividend.at(i));
+    PaintBracket();
+
+    const int32_t n = CurrentStep();
+    for (int32_t j = 1; j <= QuotientDigits(); ++j) {
+        const Stage s = StageAt(j);
+        const int32_t x = ColumnX(j);
+        // Step k of this stage: whether it is written out, and whether it is the current one.
+        auto shown = [&](int32_t step) { return n > step || (n == step && Answered); };
+
+        const int32_t qStep = 3 * j - 2;
+        if (shown(qStep)) {
+            Board.textOut(x, QuotientRowY(), QString::number(s.Q));
+        } else {
+            Board.font.color = Red;
+            Board.textOut(x, QuotientRowY(), QStringLiteral("?"));
+            Board.font.color = Yellow;
+        }
+        if (n == qStep) break;
+
+        const int32_t mStep = 3 * j - 1;
+        const int32_t my = ProductRowY(j);
+        if (shown(mStep)) {
+            WriteRight(x, my, QString::number(s.M));
+            const int32_t w = std::max(DigitCount(s.N), DigitCount(s.M));
+            const int32_t xm = x - w * ColWidth;
+            Board.textOut(xm, my, QStringLiteral("-"));
+            const int32_t full = xm + (w + 1) * ColWidth;
+            int32_t end = full;
+            if (RuleGrowing && n == mStep) {
+                RuleLength += 20;
+                end = xm + RuleLength;
+                if (end >= full) {
+                    end = full;
+                    RuleGrowing = false;
+                    RuleLength = 3;
+                }
+            }
+            Board.pen.width = 2;
+            Board.line(xm, my + RowHeight + 2, end, my + RowHeight + 2);
+            Board.pen.width = 1;
+        } else {
+            Board.font.color = Red;
+            WriteRight(x, my, QString(DigitCount(s.M), QLatin1Char('?')));
+            Board.font.color = Yellow;
+        }
+        if (n == mStep) break;
+
+        const int32_t pStep = 3 * j;
+        const int32_t py = DifferenceRowY(j);
+        const bool more = Offset() + j < dividend.size();
+        if (n > pStep && more) {
+            // The brought-down digit stands under its own column.
+            WriteRight(x + ColWidth, py, QString::number(s.P) + dividend.at(Offset() + j));
+        } else if (shown(pStep)) {
+            WriteRight(x, py, QString::number(s.P));
+        } else {
+            Board.font.color = Red;
+            WriteRight(x, py, QString(DigitCount(s.P), QLatin1Char('?')));
+            Board.font.color = Yellow;
+        }
+        if (n == pStep) {
+            if (Answered) {
+                if (more)
+                    DropTick(x + ColWidth, py, dividend.at(Offset() + j).digitValue());
+                else
+                    DropState = -1;
+            }
+            break;
+        }
+    }
+    Board.font.color = Yellow;
+    Board.pen.color = Yellow;
+}
+
+void TDiv::DropTick(int32_t x, int32_t targetY, int32_t digit)
+{
+    const QString text = QString::number(digit);
+    switch (DropState) {
+    case 0:
+        DropY = TopY;
+        DrawGlyphText(Board, x, DropY, text, FontSize, Red);
+        DropHold = 2;
+        DropState = 1;
+        break;
+    case 1:
+        if (DropHold > 0) {
+            DrawGlyphText(Board, x, DropY, text, FontSize, Red);
+            --DropHold;
+        } else {
+            DropState = 2;
+        }
+        break;
+    case 2:
+        DrawGlyphText(Board, x, DropY, text, FontSize, Red);
+        DropY += RowHeight / 2;
+        if (DropY >= targetY) DropState = 3;
+        break;
+    default:
+        break;
+    }
+}
+
+bool TDiv::HintDue()
+{
+    if (Finished || StepsTotal == 0) return false;
+    if (GetTickCount() - StepStart < 5000u) return false;
+    return CurrentStep() % 3 == 1;
+}
+
+void TDiv::PaintHint()
+{
+    if (Finished || StepsTotal == 0) return;
+    HintBitmap.fill(KeyGrey);
+    HintBitmap.font.face = QStringLiteral("Comic Sans MS");
+    HintBitmap.font.size = 12;
+    HintBitmap.font.color = Blue;
+    const int32_t n = CurrentStep();
+    if (n % 3 != 1) return;
+    const Stage s = StageAt((n + 2) / 3);
+    const int32_t q = s.Q;
+    const int32_t d = Divisor;
+    const bool exact = q * d == s.N;
+    auto line = [this](int y, const QString &text) { HintBitmap.textOut(0, y, text); };
+    if (q == 0) {
+        line(30, QStringLiteral("零乘任何数"));
+        line(50, QStringLiteral("得零"));
+    } else if (d < 10) {
+        if (exact || q == 9) {
+            line(40, rhymeOf(q, d));
+        } else {
+            line(25, rhymeOf(q, d));
+            line(55, rhymeOf(q + 1, d));
+        }
+    } else if (exact) {
+        if (q == 1) {
+            line(30, QStringLiteral("一乘任何数"));
+            line(50, QStringLiteral("等于任何数"));
+        } else if (q == 9) {
+            line(20, equation(d, 8, false));
+            line(40, equation(d, 9, true));
+        } else {
+            line(15, equation(d, q - 1, false));
+            line(35, equation(d, q, true));
+            line(55, equation(d, q + 1, false));
+        }
+    } else if (q == 9) {
+        line(25, equation(d, 8, false));
+        line(55, equation(d, 9, true));
+    } else {
+        line(25, equation(d, q, false));
+        line(55, equation(d, q + 1, false));
+    }
+}

@@ -126,8 +126,9 @@ void Bitmap::ellipse(int x1, int y1, int x2, int y2)
 {
     record({DrawOp::Ellipse, {x1, y1}, {x2, y2}, {}, pen.color, pen.width});
     if (isEmpty()) return;
+    // Hard edges like lines and frames: an ellipse drawn on a key colour and then copied
+    // transparently would otherwise keep a fringe of blended key-coloured pixels.
     QPainter p(&m_image);
-    p.setRenderHint(QPainter::Antialiasing);
     p.setPen(qtPen(pen));
     p.setBrush(brush);
     p.drawEllipse(QRect(QPoint(x1, y1), QPoint(x2 - 1, y2 - 1)));

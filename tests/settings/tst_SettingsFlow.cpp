@@ -14,10 +14,13 @@
 
 namespace {
 
-// In the open dialog: addition draws only from "3位数+3位数", solved as a whole; the girl
-// plays.
+// In the open dialog: addition alone, drawn only from "3位数+3位数", solved as a whole; the
+// girl plays.
 void chooseThreeDigitSums(TSetForm *form)
 {
+    form->CheckBox1->setChecked(true);
+    for (QCheckBox *other : {form->CheckBox2, form->CheckBox3, form->CheckBox4})
+        other->setChecked(false);
     form->ListBox1->findItems("3位数+3位数", Qt::MatchExactly).first()->setSelected(true);
     form->SpeedButton1Click();
     while (form->ListBox2->count() > 1) {
@@ -64,8 +67,7 @@ void tst_SettingsFlow::init()
     QVERIFY(m_form->Game());
     QCOMPARE(m_reporter->errors, QStringList());
     m_add = static_cast<TAdd *>(m_form->Game()->Engines[0].get());
-    // Only addition can pose problems so far, whatever else is chosen.
-    QCOMPARE(m_form->Game()->Engine, m_add);
+    m_form->Game()->Engine = m_add;
 }
 
 void tst_SettingsFlow::cleanup()

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "core/Def.h"
+
+#include <QString>
+#include <cstdint>
+#include <vector>
+
+class Bitmap;
+
+// Pieces every exercise engine shares: digit arithmetic, drawing operands, reading and
+// filtering problem types, the split-ten hint picture and the waits of NextStep.
+
+int DigitCount(int32_t n);
+// Digit i of n counted from the units; 0 beyond its length.
+int32_t DigitAt(int32_t n, int i);
+// 10, 100 or 1000 for one, two or three digits.
+int32_t RangeFor(int digits);
+// Draws below the range until the number has exactly that many digits.
+int32_t DrawWithDigits(int digits);
+// Reseeds the shared generator before a new problem is drawn.
+void ReseedForProblem();
+
+// The problem types of one chosen-list file, in file order; rests, when given, receive what
+// each line leaves after its coins' "(".
+std::vector<ProblemType> ReadProblemTypes(const QString &relative, QChar op, bool comparisons,
+                                          std::vector<QString> *rests = nullptr);
+// Indices of the types canDraw accepts.
+std::vector<int> UsableTypes(const std::vector<ProblemType> &types,
+                             bool (*canDraw)(const ProblemType &));
+// Whether some pair with exactly t's digit counts passes accept (the first operand over
+// its digit range, the second over 0 to its range). For the types whose feasibility is not
+// obvious from the digit counts alone.
+bool SomePairPasses(const ProblemType &t, bool (*accept)(const ProblemType &, int32_t, int32_t));
+
+// Counts the problems posed by every engine. A wait in NextStep ends, without stepping, as
+// soon as it changes: the new problem may belong to another engine, whose board the waiting
+// one no longer paints, so its animation would never finish.
+extern uint64_t PosedProblems;
+// Waits in 50 ms steps while busy() holds. False when a problem was posed meanwhile or the
+// window is closing: the caller must not step then.
+template <class Busy> bool WaitWhile(Busy busy)
+{
+    const uint64_t posed = PosedProblems;
+    while (busy()) {
+        Wait(50);
+        if (PosedProblems != posed || WaitsAborted()) return false;
+    }
+    return true;
+}
+
+// x of the units column of an addition or subtraction board: 90, 110 or 130 for one to
+// three columns, so the widest problem still ends inside the board.
+int32_t ColumnsRightX(int columns);
+
+// The split-ten picture on the hint bitmap: top, with arrows down to left and right.
+void DrawSplitHint(Bitmap &hint, int32_t top, int32_t left, int32_t right);

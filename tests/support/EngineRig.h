@@ -1,0 +1,105 @@
+#pragma once
+
+#include "TestSupport.h"
+#include "core/Def.h"
+#include "platform/Bitmap.h"
+
+#include <QStringList>
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <vector>
+
+// One engine on its own board and hint bitmaps, in a temporary data folder, with a stepped
+// clock standing in for the main window's timers: every 50 ms of waiting counts the slots
+// down, and every 100 ms runs a scene tick (the board, then the hint when it is due).
+template <class Engine> class EngineRig
+{
+public:
+    // lines replace files of Set/ before the engine loads them.
+    explicit EngineRig(const std::vector<std::pair<QString, QStringList>> &files = {})
+    {
+        for (const auto &f : files)
+            dir.writeLines(QStringLiteral("Set/") + f.first, f.second);
+        for (int32_t &slot : TickSlots)
+            slot = 0;
+        engine = std::make_unique<Engine>(board, hint);
+        clock.onIdle = [this](int ms) {
+            CountDownSlots(ms);
+            sinceTick += ms;
+            while (sinceTick >= 100) {
+                sinceTick -= 100;
+                tick();
+            }
+            if (duringWait) duringWait();
+        };
+        board.setRecording(true);
+        hint.setRecording(true);
+    }
+
+    void tick()
+    {
+        board.clearOps();
+        board.fill(Magenta);
+        engine->PaintBoard();
+        ++ticks;
+        if (engine->CanHint() && engine->HintDue() && !engine->IsFinished()) {
+            hint.clearOps();
+            hint.fill(Magenta);
+            engine->PaintHint();
+            hintShown = true;
+        } else {
+            hintShown = false;
+        }
+        if (onTick) onTick();
+    }
+    // Lets ms pass in 50 ms steps, with the timers running.
+    void pass(int ms)
+    {
+        for (int t = 0; t < ms; t += 50)
+            clock.idle(50);
+    }
+    // Texts drawn on a bitmap in the last tick, optionally only those of one colour.
+    static std::vector<DrawOp> texts(const Bitmap &b, const QColor &colour = QColor())
+    {
+        std::vector<DrawOp> out;
+        for (const DrawOp &op : b.ops()) {
+            if (op.kind == DrawOp::Text && (!colour.isValid() || op.color == colour))
+                out.push_back(op);
+        }
+        return out;
+    }
+    static bool hasText(const Bitmap &b, int x, int y, const QString &text,
+                        const QColor &colour = QColor())
+    {
+        for (const DrawOp &op : texts(b, colour)) {
+            if (op.p1 == QPoint(x, y) && op.text == text) return true;
+        }
+        return false;
+    }
+    // Texts of one row, joined from left to right.
+    static QString row(const Bitmap &b, int y, const QColor &colour = QColor())
+    {
+        std::vector<DrawOp> ops;
+        for (const DrawOp &op : texts(b, colour)) {
+            if (op.p1.y() == y) ops.push_back(op);
+        }
+        std::stable_sort(ops.begin(), ops.end(),
+                         [](const DrawOp &a, const DrawOp &c) { return a.p1.x() < c.p1.x(); });
+        QString s;
+        for (const DrawOp &op : ops)
+            s += op.text;
+        return s;
+    }
+
+    TempDataDir dir;
+    Bitmap board{180, 240};
+    Bitmap hint{100, 100};
+    FakeClock clock;
+    std::unique_ptr<Engine> engine;
+    int ticks = 0;
+    int sinceTick = 0;
+    bool hintShown = false;
+    std::function<void()> onTick;
+    std::function<void()> duringWait;
+};
