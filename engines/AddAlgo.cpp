@@ -4,7 +4,6 @@
 
 #include "platform/Bitmap.h"
 #include "platform/Clock.h"
-#include "platform/Random.h"
 
 #include <algorithm>
 
@@ -57,7 +56,7 @@ void TAdd::NewProblem()
         RewardCoins = 0;
         return;
     }
-    const ProblemType &t = Types[Usable[randomBelow(static_cast<int64_t>(Usable.size()))]];
+    const ProblemType &t = PickType(Types, Usable);
     RewardCoins = t.Coins;
     int32_t a, b;
     for (;;) {

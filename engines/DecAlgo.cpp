@@ -3,7 +3,6 @@
 #include "engines/EngineKit.h"
 #include "platform/Bitmap.h"
 #include "platform/Clock.h"
-#include "platform/Random.h"
 
 #include <algorithm>
 #include <utility>
@@ -43,7 +42,7 @@ void TDec::NewProblem()
         RewardCoins = 0;
         return;
     }
-    const ProblemType &t = Types[Usable[randomBelow(static_cast<int64_t>(Usable.size()))]];
+    const ProblemType &t = PickType(Types, Usable);
     RewardCoins = t.Coins;
     int32_t a, b;
     do {

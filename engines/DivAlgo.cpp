@@ -4,9 +4,9 @@
 #include "engines/MulAlgo.h"
 #include "platform/Bitmap.h"
 #include "platform/Clock.h"
-#include "platform/Random.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -90,7 +90,7 @@ void TDiv::NewProblem()
         RewardCoins = 0;
         return;
     }
-    const ProblemType &t = Types[Usable[randomBelow(static_cast<int64_t>(Usable.size()))]];
+    const ProblemType &t = PickType(Types, Usable);
     RewardCoins = t.Coins;
     int32_t a, b;
     do {

@@ -63,6 +63,11 @@ std::vector<int> UsableTypes(const std::vector<ProblemType> &types,
     return usable;
 }
 
+const ProblemType &PickType(const std::vector<ProblemType> &types, const std::vector<int> &usable)
+{
+    return types[usable[randomBelow(static_cast<int64_t>(usable.size()))]];
+}
+
 bool SomePairPasses(const ProblemType &t, bool (*accept)(const ProblemType &, int32_t, int32_t))
 {
     if (t.Digits1 < 1 || t.Digits1 > 3 || t.Digits2 < 1 || t.Digits2 > 3) return false;

@@ -28,6 +28,8 @@ std::vector<ProblemType> ReadProblemTypes(const QString &relative, QChar op, boo
 // Indices of the types canDraw accepts.
 std::vector<int> UsableTypes(const std::vector<ProblemType> &types,
                              bool (*canDraw)(const ProblemType &));
+// One of the usable types, uniformly; usable must not be empty.
+const ProblemType &PickType(const std::vector<ProblemType> &types, const std::vector<int> &usable);
 // Whether some pair with exactly t's digit counts passes accept (the first operand over
 // its digit range, the second over 0 to its range). For the types whose feasibility is not
 // obvious from the digit counts alone.

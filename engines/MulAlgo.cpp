@@ -95,7 +95,7 @@ void TMul::NewProblem()
         RewardCoins = 0;
         return;
     }
-    const ProblemType &t = Types[Usable[randomBelow(static_cast<int64_t>(Usable.size()))]];
+    const ProblemType &t = PickType(Types, Usable);
     RewardCoins = t.Coins;
     int32_t a, b;
     for (;;) {
