@@ -170,26 +170,53 @@ void Bitmap::textOut(int x, int y, const QString &text)
     p.drawText(x, y + fm.ascent(), text);
 }
 
+const Bitmap::VisibleRuns &Bitmap::visibleRuns() const
+{
+    // Any write through a non-const QImage call moves the cache key on.
+    const qint64 key = m_image.cacheKey();
+    if (key == m_runs.imageKey && !m_runs.rowStart.empty()) return m_runs;
+    const QColor keyColor = transparentColor();
+    const uchar k[3] = {static_cast<uchar>(keyColor.red()), static_cast<uchar>(keyColor.green()),
+                        static_cast<uchar>(keyColor.blue())};
+    m_runs.rowStart.assign(1, 0);
+    m_runs.runs.clear();
+    const int w = width();
+    for (int r = 0; r < height(); ++r) {
+        const uchar *s = m_image.constScanLine(r);
+        int c = 0;
+        while (c < w) {
+            while (c < w && s[3 * c] == k[0] && s[3 * c + 1] == k[1] && s[3 * c + 2] == k[2])
+                ++c;
+            const int first = c;
+            while (c < w && (s[3 * c] != k[0] || s[3 * c + 1] != k[1] || s[3 * c + 2] != k[2]))
+                ++c;
+            if (c > first) m_runs.runs.emplace_back(first, c);
+        }
+        m_runs.rowStart.push_back(static_cast<int>(m_runs.runs.size()));
+    }
+    m_runs.imageKey = key;
+    return m_runs;
+}
+
 void Bitmap::draw(int x, int y, const Bitmap &source)
 {
     record({DrawOp::Picture, {x, y}, {x + source.width(), y + source.height()}, {}, {}, 0});
     if (isEmpty() || source.isEmpty()) return;
-    const QColor keyColor = source.transparentColor();
-    const uchar key[3] = {static_cast<uchar>(keyColor.red()), static_cast<uchar>(keyColor.green()),
-                          static_cast<uchar>(keyColor.blue())};
+    const VisibleRuns &v = source.visibleRuns();
     const int c0 = std::max(0, -x);
     const int r0 = std::max(0, -y);
     const int c1 = std::min(source.width(), width() - x);
     const int r1 = std::min(source.height(), height() - y);
+    if (c1 <= c0) return;
     for (int r = r0; r < r1; ++r) {
-        const uchar *s = source.m_image.constScanLine(r) + 3 * c0;
-        uchar *d = m_image.scanLine(y + r) + 3 * (x + c0);
-        for (int c = c0; c < c1; ++c, s += 3, d += 3) {
-            if (s[0] != key[0] || s[1] != key[1] || s[2] != key[2]) {
-                d[0] = s[0];
-                d[1] = s[1];
-                d[2] = s[2];
-            }
+        const int first = v.rowStart[r], last = v.rowStart[r + 1];
+        if (first == last) continue;
+        const uchar *s = source.m_image.constScanLine(r);
+        uchar *d = m_image.scanLine(y + r);
+        for (int i = first; i < last; ++i) {
+            const int a = std::max(v.runs[i].first, c0);
+            const int b = std::min(v.runs[i].second, c1);
+            if (a < b) std::memcpy(d + 3 * (x + a), s + 3 * a, static_cast<size_t>(3 * (b - a)));
         }
     }
 }

@@ -5,6 +5,7 @@
 #include <QPoint>
 #include <QRect>
 #include <QString>
+#include <utility>
 #include <vector>
 
 // One drawing call, kept when a bitmap records, so tests can check a board exactly
@@ -86,7 +87,18 @@ public:
     void record(const DrawOp &op);
 
 private:
+    // Runs [first, second) of pixels that are not the key colour, row by row; rebuilt when
+    // the pixels change, so a picture drawn every tick is scanned only once.
+    struct VisibleRuns
+    {
+        qint64 imageKey = 0;
+        std::vector<int> rowStart;
+        std::vector<std::pair<int, int>> runs;
+    };
+    const VisibleRuns &visibleRuns() const;
+
     QImage m_image;
+    mutable VisibleRuns m_runs;
     bool m_recording = false;
     std::vector<DrawOp> m_ops;
 };

@@ -1,5 +1,6 @@
 #include "platform/Bitmap.h"
 
+#include <QPainter>
 #include <QtTest>
 
 class tst_Bitmap : public QObject
@@ -9,6 +10,8 @@ private slots:
     void transparentDrawLeavesKeyOut();
     void drawClipsAtEveryEdge_data();
     void drawClipsAtEveryEdge();
+    void redrawSeesChangedSource_data();
+    void redrawSeesChangedSource();
     void textSitsOnBrushBox();
     void pointsToPixels_data();
     void pointsToPixels();
@@ -54,6 +57,79 @@ void tst_Bitmap::drawClipsAtEveryEdge()
         for (int x = 0; x < 10; ++x)
             white += dst.pixel(x, y) == QColor(Qt::white);
     QCOMPARE(white, covered);
+}
+
+// Keyed drawing remembers where a source is visible; every way of changing the source must
+// show in the next draw.
+void tst_Bitmap::redrawSeesChangedSource_data()
+{
+    QTest::addColumn<int>("change");
+    QTest::newRow("setPixel") << 0;
+    QTest::newRow("fillRect") << 1;
+    QTest::newRow("painter on image()") << 2;
+    QTest::newRow("assign") << 3;
+    QTest::newRow("copyRect into it") << 4;
+    QTest::newRow("new key colour") << 5;
+}
+
+void tst_Bitmap::redrawSeesChangedSource()
+{
+    QFETCH(int, change);
+    Bitmap dst(6, 6), src(4, 4);
+    src.fill(Qt::magenta);
+    src.setPixel(1, 1, Qt::yellow);
+    dst.fill(Qt::blue);
+    dst.draw(0, 0, src);
+    QCOMPARE(dst.pixel(2, 2), QColor(Qt::blue));
+    Bitmap copy = src;
+    switch (change) {
+    case 0:
+        src.setPixel(2, 2, Qt::green);
+        break;
+    case 1:
+        src.brush = Qt::green;
+        src.fillRect(QRect(2, 2, 1, 1));
+        break;
+    case 2: {
+        QPainter p(&src.image());
+        p.fillRect(QRect(2, 2, 1, 1), Qt::green);
+        break;
+    }
+    case 3: {
+        QImage next = src.image().copy();
+        next.setPixelColor(2, 2, Qt::green);
+        src.assign(next);
+        break;
+    }
+    case 4: {
+        Bitmap green(1, 1);
+        green.fill(Qt::green);
+        src.copyRect(2, 2, green, QRect(0, 0, 1, 1));
+        break;
+    }
+    default:
+        // Magenta stops being the key; yellow at (1, 1) and magenta now show, green hides.
+        src.fill(Qt::magenta);
+        src.setPixel(0, 3, Qt::green);
+        src.setPixel(2, 2, Qt::green);
+        src.setPixel(3, 3, Qt::magenta);
+        break;
+    }
+    dst.fill(Qt::blue);
+    dst.draw(0, 0, src);
+    if (change == 5) {
+        QCOMPARE(dst.pixel(2, 2), QColor(Qt::blue));
+        QCOMPARE(dst.pixel(3, 3), QColor(Qt::magenta));
+    } else {
+        QCOMPARE(dst.pixel(2, 2), QColor(Qt::green));
+        QCOMPARE(dst.pixel(1, 1), QColor(Qt::yellow));
+        QCOMPARE(dst.pixel(3, 3), QColor(Qt::blue));
+    }
+    // The untouched copy still draws as before.
+    dst.fill(Qt::blue);
+    dst.draw(0, 0, copy);
+    QCOMPARE(dst.pixel(2, 2), QColor(Qt::blue));
+    QCOMPARE(dst.pixel(1, 1), QColor(Qt::yellow));
 }
 
 void tst_Bitmap::textSitsOnBrushBox()
