@@ -11,19 +11,6 @@
 
 namespace {
 
-// The text before the first sep; empty when there is none.
-QString textBefore(const QString &text, QChar sep)
-{
-    const qsizetype i = text.indexOf(sep);
-    return i < 0 ? QString() : text.left(i);
-}
-
-void deleteThrough(QString &text, QChar sep)
-{
-    const qsizetype i = text.indexOf(sep);
-    if (i >= 0) text.remove(0, i + 1);
-}
-
 bool isDigit(QChar c)
 {
     return c >= QLatin1Char('0') && c <= QLatin1Char('9');

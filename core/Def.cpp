@@ -14,21 +14,29 @@ int32_t TickSlots[10] = {};
 
 namespace {
 bool waitsAborted = false;
+} // namespace
 
-// Text before the first occurrence of sep, or all of it.
-QString before(const QString &text, const QString &sep)
+QString textBefore(const QString &text, QStringView sep)
 {
-    qsizetype i = text.indexOf(sep);
+    const qsizetype i = text.indexOf(sep);
     return i < 0 ? QString() : text.left(i);
 }
 
-// Removes everything up to and including the first sep; nothing when sep is missing.
-void deleteThrough(QString &text, const QString &sep)
+QString textBefore(const QString &text, QChar sep)
 {
-    qsizetype i = text.indexOf(sep);
+    return textBefore(text, QStringView(&sep, 1));
+}
+
+void deleteThrough(QString &text, QStringView sep)
+{
+    const qsizetype i = text.indexOf(sep);
     if (i >= 0) text.remove(0, i + sep.size());
 }
-} // namespace
+
+void deleteThrough(QString &text, QChar sep)
+{
+    deleteThrough(text, QStringView(&sep, 1));
+}
 
 int32_t LenientInt(QStringView text)
 {
@@ -96,12 +104,12 @@ ProblemType ParseProblemType(const QString &line, QChar op, bool comparisons, QS
             if (s.contains(c.sign)) {
                 t.Compare = c.compare;
                 deleteThrough(s, QString(c.sign));
-                t.Threshold = LenientInt(before(s, QStringLiteral("(")));
+                t.Threshold = LenientInt(textBefore(s, QStringLiteral("(")));
             }
         }
     }
     deleteThrough(s, QStringLiteral("("));
-    t.Coins = LenientInt(before(s, QStringLiteral("硬币")));
+    t.Coins = LenientInt(textBefore(s, QStringLiteral("硬币")));
     if (rest) *rest = s;
     return t;
 }

@@ -55,6 +55,13 @@ bool HasZero(const QString &line);
 // Line i of a list, or the list error.
 const QString &LineAt(const QStringList &lines, int i);
 
+// The text before the first sep; empty when sep is missing.
+QString textBefore(const QString &text, QStringView sep);
+QString textBefore(const QString &text, QChar sep);
+// Removes everything up to and including the first sep; nothing when sep is missing.
+void deleteThrough(QString &text, QStringView sep);
+void deleteThrough(QString &text, QChar sep);
+
 // The folder of the executable, ending in "/".
 extern QString AppDir;
 // Lines of AppDir + relative, read as text.

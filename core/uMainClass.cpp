@@ -15,18 +15,6 @@
 
 namespace {
 
-QString textBefore(const QString &text, QChar sep)
-{
-    qsizetype i = text.indexOf(sep);
-    return i < 0 ? QString() : text.left(i);
-}
-
-void deleteThrough(QString &text, QChar sep)
-{
-    qsizetype i = text.indexOf(sep);
-    if (i >= 0) text.remove(0, i + 1);
-}
-
 int32_t saturated(int64_t v)
 {
     return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
