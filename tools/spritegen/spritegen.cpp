@@ -168,9 +168,9 @@ std::vector<Character> cast()
     Character fly{"anButterFly", "butterfly.bmp", 44, 40, 60, 110, 0, "akRight", {}, nullptr, true};
     for (const char *id : {"akRight", "akLeft"}) {
         Action a{id, 90, {}};
-        for (int i = 0; i < 6; ++i) {
+        for (int i = 0; i < 8; ++i) {
             Pose p;
-            p.lift = i / 6.0; // the wing beat phase
+            p.lift = i / 8.0; // the wing beat phase
             a.poses.push_back(p);
         }
         fly.actions.push_back(a);

@@ -1,0 +1,171 @@
+// The shipped pictures, sheets and cues in the shapes the game reads them.
+
+#include "characters/uAnimation.h"
+#include "core/Def.h"
+#include "platform/Bitmap.h"
+#include "TestSupport.h"
+
+#include <QFile>
+#include <QImage>
+#include <QtEndian>
+#include <QtTest>
+
+namespace {
+
+QString shipped(const QString &relative)
+{
+    return QStringLiteral(SUMSPROUT_DATA_DIR "/") + relative;
+}
+
+QByteArray bytesOf(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+template <class T> T le(const QByteArray &b, int at)
+{
+    return qFromLittleEndian<T>(b.constData() + at);
+}
+
+} // namespace
+
+class tst_Artwork : public QObject
+{
+    Q_OBJECT
+private slots:
+    void scenePictures_data();
+    void scenePictures();
+    void sheetsMatchScript();
+    void soundCues_data();
+    void soundCues();
+    void windowArt_data();
+    void windowArt();
+};
+
+void tst_Artwork::scenePictures_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QPoint>("at");
+    QTest::addColumn<QSize>("size"); // empty: any size that fits the scene
+    QTest::newRow("back") << "Back.bmp" << QPoint(0, 0) << QSize(800, 600);
+    QTest::newRow("blackboard") << "BlackBoard.bmp" << QPoint(290, 73) << QSize();
+    QTest::newRow("tree right") << "TreeRight.bmp" << QPoint(601, 217) << QSize();
+    QTest::newRow("tree left") << "TreeLeft.bmp" << QPoint(0, 217) << QSize();
+    QTest::newRow("hint") << "Hint.bmp" << QPoint(430, 260) << QSize();
+    QTest::newRow("grass left") << "GrassLeft.bmp" << QPoint(0, 374) << QSize();
+    QTest::newRow("grass right") << "GrassRight.bmp" << QPoint(537, 460) << QSize();
+}
+
+void tst_Artwork::scenePictures()
+{
+    QFETCH(QString, name);
+    QFETCH(QPoint, at);
+    QFETCH(QSize, size);
+    const QByteArray file = bytesOf(shipped(QStringLiteral("Pictures/") + name));
+    QVERIFY2(file.size() > 54 && file.startsWith("BM"), "not a BMP");
+    QCOMPARE(le<quint16>(file, 28), quint16(24));
+    const Bitmap b = loadBitmapFile(shipped(QStringLiteral("Pictures/") + name));
+    if (!size.isEmpty()) QCOMPARE(b.image().size(), size);
+    QVERIFY(QRect(0, 0, 800, 600).contains(QRect(at, b.image().size())));
+    if (name == QLatin1String("Back.bmp")) return;
+    // Layers are keyed on their bottom-left pixel; the engines' grey and magenta keys must
+    // not turn up inside the visible art.
+    const QColor key = b.transparentColor();
+    int strays = 0;
+    for (int y = 0; y < b.height(); ++y)
+        for (int x = 0; x < b.width(); ++x) {
+            const QColor c = b.pixel(x, y);
+            if (c != key && (c == KeyGrey || c == Magenta)) ++strays;
+        }
+    QCOMPARE(strays, 0);
+    if (name == QLatin1String("BlackBoard.bmp")) {
+        // The 180 x 240 board at (327, 115) sits on the chalkboard, not on the key.
+        const QRect board = QRect(327, 115, 180, 240).translated(-at);
+        QVERIFY(QRect(QPoint(0, 0), b.image().size()).contains(board));
+        for (QPoint p : {board.topLeft(), board.bottomRight(), board.center()})
+            QVERIFY(b.pixel(p.x(), p.y()) != key);
+    }
+    if (name == QLatin1String("Hint.bmp")) {
+        const QRect hint = QRect(480, 290, 100, 100).translated(-at);
+        QVERIFY(QRect(QPoint(0, 0), b.image().size()).contains(hint));
+    }
+}
+
+void tst_Artwork::sheetsMatchScript()
+{
+    TempDataDir data;
+    CapturingReporter reporter;
+    FakeClock clock;
+    TAnimation a;
+    QVERIFY(reporter.errors.isEmpty());
+    QCOMPARE(int(a.Sprites.size()), 4);
+    const QRect board(290, 73, 256, 357), hint(430, 260, 200, 160);
+    for (const auto &s : a.Sprites) {
+        const QString who = s->Pic;
+        QVERIFY2(s->Sheet.width() > 0, qPrintable(who));
+        for (const rAction &act : s->Actions) {
+            const QString what = QStringLiteral("%1 action %2").arg(who).arg(act.Kind);
+            QVERIFY2(act.Frames >= 8, qPrintable(what));
+            QVERIFY2(act.Frames * s->CellWidth <= s->Sheet.width(), qPrintable(what));
+            QVERIFY2((act.Row + 1) * s->CellHeight <= s->Sheet.height(), qPrintable(what));
+            int32_t runs = act.Frames * act.Delay;
+            for (const rFrameAdjust &f : act.Adjust)
+                runs += f.ExtraDelay;
+            if (act.Kind == akYes || act.Kind == akNo)
+                QVERIFY2(runs < 2000, qPrintable(what + QStringLiteral(" lasts %1 ms").arg(runs)));
+        }
+        // Only the butterfly flies over the board; the others keep their cells clear of
+        // the blackboard and the hint panel.
+        if (s->Character == anButterFly) continue;
+        const QRect cell(s->Layer.X, s->Layer.Y, s->CellWidth, s->CellHeight);
+        QVERIFY2(!cell.intersects(board) && !cell.intersects(hint), qPrintable(who));
+        QVERIFY2(QRect(0, 0, 800, 600).contains(cell), qPrintable(who));
+    }
+}
+
+void tst_Artwork::soundCues_data()
+{
+    QTest::addColumn<QString>("name");
+    for (const char *n :
+         {"OldSheepYes", "OldSheepNo", "WoollyThink", "WoollyYes", "WoollyNo", "WolfYes", "WolfNo"})
+        QTest::newRow(n) << QString::fromLatin1(n) + QStringLiteral(".wav");
+}
+
+void tst_Artwork::soundCues()
+{
+    QFETCH(QString, name);
+    const QByteArray w = bytesOf(shipped(QStringLiteral("Sound/") + name));
+    QVERIFY(w.size() > 44 && w.startsWith("RIFF") && w.mid(8, 8) == "WAVEfmt ");
+    QCOMPARE(le<quint16>(w, 20), quint16(1)); // PCM
+    const quint32 bytesPerSecond = le<quint32>(w, 28);
+    QCOMPARE(w.mid(36, 4), QByteArray("data"));
+    const double seconds = double(le<quint32>(w, 40)) / bytesPerSecond;
+    QVERIFY2(seconds >= 0.3 && seconds <= 2.0, qPrintable(QString::number(seconds)));
+}
+
+void tst_Artwork::windowArt_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QSize>("size"); // empty: any
+    for (int i = 0; i < 5; ++i)
+        QTest::addRow("player%d", i)
+            << QStringLiteral(":/art/player%1.png").arg(i) << QSize(135, 160);
+    QTest::newRow("coin") << ":/art/coin.jpg" << QSize(219, 163);
+    QTest::newRow("submit") << ":/art/submit.png" << QSize(68, 68);
+    QTest::newRow("erase") << ":/art/erase.png" << QSize(68, 68);
+    for (const char *n : {"exit", "settings", "about", "icon", "arrow_left", "arrow_right"})
+        QTest::newRow(n) << QStringLiteral(":/art/%1.png").arg(QLatin1String(n)) << QSize();
+}
+
+void tst_Artwork::windowArt()
+{
+    QFETCH(QString, name);
+    QFETCH(QSize, size);
+    const QImage image(name);
+    QVERIFY2(!image.isNull(), qPrintable(name));
+    if (!size.isEmpty()) QCOMPARE(image.size(), size);
+}
+
+QTEST_MAIN(tst_Artwork)
+#include "tst_Artwork.moc"
