@@ -63,8 +63,8 @@ bool TDiv::CanDraw(const ProblemType &t)
 void TDiv::LoadSettings()
 {
     std::vector<QString> rests;
-    std::vector<ProblemType> types =
-        ReadProblemTypes(QStringLiteral("Set/DivSet.dat"), QChar(0x00F7), false, &rests);
+    std::vector<ProblemType> types = ReadProblemTypes(QStringLiteral("Set/DivSet.dat"),
+                                                      QChar(0x00F7), false, &rests, &TypeLines);
     for (size_t i = 0; i < types.size(); ++i) {
         // Only exactly "除不尽" after the coins' ")" asks for a remainder.
         const qsizetype close = rests[i].indexOf(QLatin1Char(')'));
@@ -90,8 +90,10 @@ void TDiv::NewProblem()
         RewardCoins = 0;
         return;
     }
-    const ProblemType &t = PickType(Types, Usable);
+    int picked = 0;
+    const ProblemType &t = PickType(Types, Usable, &picked);
     RewardCoins = t.Coins;
+    TypeLine = TypeLineAt(TypeLines, picked);
     int32_t a, b;
     do {
         a = DrawWithDigits(t.Digits1);
@@ -117,6 +119,18 @@ void TDiv::SetProblem(int32_t dividend, int32_t divisor)
     ArmSlot(0, 0);
     StepsLeft = StepsTotal - 1;
     StepStart = GetTickCount();
+}
+
+ProblemSnapshot TDiv::Snapshot() const
+{
+    ProblemSnapshot s;
+    s.Posed = StepsTotal > 0;
+    s.Operand1 = Dividend;
+    s.Operand2 = Divisor;
+    s.TypeLine = TypeLine;
+    s.StepMode = true;
+    if (s.Posed) s.Step = CurrentStep() - 1;
+    return s;
 }
 
 int32_t TDiv::DividendDigits() const
