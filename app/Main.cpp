@@ -6,6 +6,7 @@
 #include "core/uMainClass.h"
 #include "platform/Errors.h"
 #include "platform/Jpeg.h"
+#include "progress/uReport.h"
 #include "settings/uAbout.h"
 #include "settings/uSet.h"
 
@@ -96,6 +97,7 @@ MainLayout ComputeLayout(int w, int h)
     l.SpeedButton0 = QRect(buttonLeft, SmallButtonHeight + 40, SmallButtonWidth, SmallButtonHeight);
     l.SpeedButton1 = l.SpeedButton0.translated(0, 2 * SmallButtonHeight);
     l.SpeedButton2 = l.SpeedButton1.translated(0, 2 * SmallButtonHeight);
+    l.SpeedButton3 = l.SpeedButton2.translated(0, 2 * SmallButtonHeight);
     l.MoneyImage = QRect(QPoint(0, h - MoneyImageSize.height()), MoneyImageSize);
     l.MoneyLabel1 =
         QRect(QPoint(MoneyImageSize.width() + 10, l.MoneyImage.top() + 30), MoneyLabel1Size);
@@ -131,6 +133,8 @@ TMainForm::TMainForm(QWidget *parent) : QWidget(parent)
     SpeedButton1 =
         makeFlatButton(this, QStringLiteral("设置"), QStringLiteral(":/art/settings.png"));
     SpeedButton2 = makeFlatButton(this, QStringLiteral("关于"), QStringLiteral(":/art/about.png"));
+    SpeedButton3 =
+        makeFlatButton(this, QStringLiteral("成绩"), QStringLiteral(":/art/results.png"));
 
     MoneyImage = new QLabel(this);
     MoneyImage->resize(MoneyImageSize);
@@ -221,6 +225,8 @@ TMainForm::TMainForm(QWidget *parent) : QWidget(parent)
             [this] { guarded([&] { SpeedButton1Click(); }); });
     connect(SpeedButton2, &QToolButton::clicked, this,
             [this] { guarded([&] { SpeedButton2Click(); }); });
+    connect(SpeedButton3, &QToolButton::clicked, this,
+            [this] { guarded([&] { SpeedButton3Click(); }); });
     connect(Who, &QToolButton::clicked, this, [this] { guarded([&] { WhoClick(); }); });
     connect(SpeedButton12, &QToolButton::clicked, this,
             [this] { guarded([&] { SpeedButton12Click(); }); });
@@ -286,6 +292,7 @@ void TMainForm::FormShow()
     SpeedButton0->setGeometry(l.SpeedButton0);
     SpeedButton1->setGeometry(l.SpeedButton1);
     SpeedButton2->setGeometry(l.SpeedButton2);
+    SpeedButton3->setGeometry(l.SpeedButton3);
     MoneyImage->setGeometry(l.MoneyImage);
     MoneyLabel1->move(l.MoneyLabel1.topLeft());
     MoneyLabel2->move(l.MoneyLabel2.topLeft());
@@ -297,7 +304,7 @@ void TMainForm::FormShow()
     g.AnswerPanelHeight = l.AnswerPanel.height();
     g.MoneyImage = l.MoneyImage;
     m_game = std::make_unique<TMainClass>(g, this);
-    m_game->Engine->NewProblem();
+    m_game->NewProblem();
     Timer1->start();
     m_game->Sound->Play(anWoolly, akThink);
     m_game->SetPlayer(0);
@@ -370,14 +377,14 @@ void TMainForm::SpeedButton12Click()
     } busy(Busy);
     AnswerLabel->clear();
     TAlgo *engine = m_game->Engine;
-    if (engine->CheckAnswer(value)) {
+    if (m_game->CheckAnswer(value)) {
         if (engine->IsFinished()) {
             m_game->SolvedCount += 1;
             m_game->AddCoins(engine->Reward());
             m_game->SaveMoney();
             ShowMoney();
         } else {
-            engine->NextStep();
+            m_game->NextStep();
         }
         React(anOldSheep, akYes);
         Wait(500);
@@ -404,7 +411,7 @@ void TMainForm::Timer1Timer()
     if (m_game->Engine->IsFinished() && m_game->Animation->ReactionDone) {
         m_game->Animation->ReactionDone = false;
         m_game->PickOperation();
-        m_game->Engine->NewProblem();
+        m_game->NewProblem();
     }
 }
 
@@ -474,13 +481,32 @@ void TMainForm::SpeedButton2Click()
     AboutForm->exec();
 }
 
+void TMainForm::SpeedButton3Click()
+{
+    if (!m_game) return;
+    TReportForm report(m_game->journal(), this);
+    std::vector<ReportPlayer> players;
+    for (int32_t p : {0, 2, 3, 4})
+        players.push_back({p, m_game->NameOf(p)});
+    report.setPlayers(players, m_game->GetPlayer());
+    report.Rename = [this](int32_t player, const QString &name) {
+        QString saved;
+        guarded([&] {
+            if (m_game->RenamePlayer(player, name)) saved = m_game->NameOf(player);
+            ShowPlayer();
+        });
+        return saved;
+    };
+    report.exec();
+}
+
 void TMainForm::ApplySettings()
 {
     if (!m_game) return;
     m_game->LoadOptions();
     m_game->ReloadEngines();
     m_game->PickOperation();
-    m_game->Engine->NewProblem();
+    m_game->NewProblem();
     ShowPlayer();
 }
 

@@ -19,7 +19,7 @@ struct MainLayout
 {
     QRect Who;
     QRect AnswerPanel;
-    QRect SpeedButton0, SpeedButton1, SpeedButton2;
+    QRect SpeedButton0, SpeedButton1, SpeedButton2, SpeedButton3;
     QRect MoneyImage, MoneyLabel1, MoneyLabel2;
     QRect HintPanel;
     bool HintPanelOnTop = false;
@@ -40,7 +40,7 @@ public:
     ~TMainForm() override;
 
     // Controls, named as the game refers to them.
-    QToolButton *SpeedButton0, *SpeedButton1, *SpeedButton2;
+    QToolButton *SpeedButton0, *SpeedButton1, *SpeedButton2, *SpeedButton3;
     QLabel *MoneyImage, *MoneyLabel1, *MoneyLabel2;
     QToolButton *Who;
     QList<QPixmap> ImageList1;
@@ -71,6 +71,8 @@ public slots:
     void SpeedButton0Click();
     void SpeedButton1Click();
     void SpeedButton2Click();
+    // "成绩": the parents' report, modal.
+    void SpeedButton3Click();
     void Timer1Timer();
     void Timer2Timer();
     void WaitTimerTimer();

@@ -5,7 +5,9 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QLibraryInfo>
 #include <QScreen>
+#include <QTranslator>
 
 int main(int argc, char *argv[])
 {
@@ -14,6 +16,12 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Sumsprout"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/art/icon.png")));
     installFontSubstitutions();
+    // Qt's own dialogs (file chooser, standard buttons) in Chinese, where the translation is
+    // installed.
+    QTranslator qtChinese;
+    if (qtChinese.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
+                       QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtChinese);
 
     TMainForm form;
     // Cover the whole screen ourselves: without a window manager nothing else would.

@@ -154,7 +154,8 @@ void tst_Artwork::windowArt_data()
     QTest::newRow("coin") << ":/art/coin.jpg" << QSize(219, 163);
     QTest::newRow("submit") << ":/art/submit.png" << QSize(68, 68);
     QTest::newRow("erase") << ":/art/erase.png" << QSize(68, 68);
-    for (const char *n : {"exit", "settings", "about", "icon", "arrow_left", "arrow_right"})
+    for (const char *n :
+         {"exit", "settings", "about", "results", "icon", "arrow_left", "arrow_right"})
         QTest::newRow(n) << QStringLiteral(":/art/%1.png").arg(QLatin1String(n)) << QSize();
 }
 

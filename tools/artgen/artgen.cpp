@@ -196,6 +196,7 @@ void writeWindowArt(const QString &root, const QString &preview)
     pics.append({"exit.png", {18, 18}, drawExitGlyph()});
     pics.append({"settings.png", {18, 18}, drawSettingsGlyph()});
     pics.append({"about.png", {18, 18}, drawAboutGlyph()});
+    pics.append({"results.png", {18, 18}, drawResultsGlyph()});
     pics.append({"submit.png", {68, 68}, drawSubmit()});
     pics.append({"erase.png", {68, 68}, drawErase()});
     pics.append({"icon.png", {256, 256}, drawIcon()});

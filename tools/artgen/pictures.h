@@ -20,6 +20,7 @@ QImage drawCoins();
 QImage drawExitGlyph();
 QImage drawSettingsGlyph();
 QImage drawAboutGlyph();
+QImage drawResultsGlyph();
 QImage drawSubmit();
 QImage drawErase();
 QImage drawIcon();

@@ -346,6 +346,33 @@ QImage drawAboutGlyph()
     return img;
 }
 
+// Three rising bars on a base line, with a small star over the tallest.
+QImage drawResultsGlyph()
+{
+    QImage img = canvas(18, 18);
+    QPainter p;
+    beginPainter(p, img);
+    p.setPen(Qt::NoPen);
+    p.setBrush(kGlyph);
+    const double bars[3][2] = {{2.2, 11.0}, {6.9, 8.0}, {11.6, 5.2}};
+    for (const auto &b : bars)
+        p.drawRoundedRect(QRectF(b[0], b[1], 3.6, 15.2 - b[1]), 0.8, 0.8);
+    p.setPen(glyphPen(1.4));
+    p.drawLine(QPointF(1.2, 16.2), QPointF(16.8, 16.2));
+    QPainterPath star;
+    for (int i = 0; i < 10; ++i) {
+        const double r = i % 2 ? 1.2 : 2.8;
+        const double a = -M_PI / 2 + i * M_PI / 5;
+        const QPointF pt(15.0 + r * std::cos(a), 3.0 + r * std::sin(a));
+        i ? star.lineTo(pt) : star.moveTo(pt);
+    }
+    star.closeSubpath();
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(255, 214, 80));
+    p.drawPath(star);
+    return img;
+}
+
 namespace {
 
 void roundButton(QPainter &p, const QColor &c)
