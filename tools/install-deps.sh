@@ -5,6 +5,7 @@ set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-multimedia-dev libjpeg62-turbo-dev
           qt6-charts-dev libqt6opengl6-dev
           qt6-qpa-plugins libqt6multimedia6 libqt6sql6 libqt6sql6-sqlite libqt6charts6
+          qt6-translations-l10n
           fonts-comic-neue fonts-liberation fonts-wqy-microhei)
 if [ "${1:-}" = "--test" ]; then
   packages+=(xvfb openbox xdotool imagemagick x11-utils clang libclang-rt-14-dev libbenchmark-dev
