@@ -191,7 +191,8 @@ QChartView *timeChart(const ReportFigures &f)
         line->attachAxis(x);
         lines.push_back(line);
     }
-    QValueAxis *y = countAxis(top, QStringLiteral("%d"));
+    // Headroom, so that the slowest point is not cut by the frame.
+    QValueAxis *y = countAxis(top * 1.15, QStringLiteral("%d"));
     chart->addAxis(y, Qt::AlignLeft);
     for (QLineSeries *line : lines)
         line->attachAxis(y);
@@ -583,7 +584,20 @@ bool TReportForm::exportTo(const QString &pdfPath, QString *error)
         // The charts lay out their labels and legends in posted events.
         for (int round = 0; round < 3; ++round)
             QCoreApplication::processEvents();
-        page->render(&painter, QPoint(), QRegion(), QWidget::DrawChildren);
+        // The charts go in as pictures at three times the page's resolution: drawn as vectors
+        // their legends and bar labels get lost on the way to the PDF.
+        QRegion vectors(page->rect());
+        const QList<QChartView *> charts = page->findChildren<QChartView *>();
+        for (QChartView *view : charts)
+            vectors -= QRect(view->mapTo(page.get(), QPoint()), view->size());
+        page->render(&painter, QPoint(), vectors, QWidget::DrawChildren);
+        for (QChartView *view : charts) {
+            QImage picture(view->size() * 3, QImage::Format_RGB32);
+            picture.setDevicePixelRatio(3);
+            picture.fill(Qt::white);
+            static_cast<QWidget *>(view)->render(&picture);
+            painter.drawImage(QRect(view->mapTo(page.get(), QPoint()), view->size()), picture);
+        }
         page->hide();
     }
     if (!painter.end()) return failed(pdfPath, QStringLiteral("文件写不完整"));
