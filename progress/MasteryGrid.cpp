@@ -9,7 +9,7 @@
 
 namespace {
 
-const int CellWidth = 46, CellHeight = 26;
+const int CellWidth = 56, CellHeight = 32;
 
 } // namespace
 
