@@ -1,5 +1,6 @@
 // Program start: the application folder, the title, the main window, the message loop.
 #include "app/Main.h"
+#include "app/Translations.h"
 #include "core/Def.h"
 #include "platform/Bitmap.h"
 
@@ -14,6 +15,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Sumsprout"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/art/icon.png")));
     installFontSubstitutions();
+    InstallQtTranslations(app);
 
     TMainForm form;
     // Cover the whole screen ourselves: without a window manager nothing else would.
