@@ -69,6 +69,10 @@ characters react to every answer. The game speaks Chinese.")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "qt6-qpa-plugins, fonts-comic-neue, fonts-liberation, fonts-wqy-microhei")
+# The SQLite driver is a plugin too: dpkg-shlibdeps only sees libQt6Sql.
+if(TARGET Qt6::Sql)
+  string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", libqt6sql6-sqlite")
+endif()
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 include(CPack)
 
