@@ -2,7 +2,6 @@
 #include "platform/Bitmap.h"
 #include "platform/Random.h"
 #include "TestSupport.h"
-#include "support/BoardMarks.h"
 #include "support/EngineRig.h"
 
 #include <QtTest>
@@ -247,11 +246,7 @@ void tst_AddAlgo::marksStayOnBoard()
           {QStringLiteral("Children=0"), QStringLiteral("Alg=0,"), QStringLiteral("Hint=1"),
            QStringLiteral("AddDecMultiStep=%1").arg(int(steps))}}});
     rig.engine->SetProblem(a, b);
-    QStringList outside;
-    rig.playThrough([&](const std::vector<DrawOp> &ops) {
-        outside << MarksOutside(ops, rig.board.image().rect());
-    });
-    outside.removeDuplicates();
+    const QStringList outside = rig.marksOffBoard();
     QVERIFY2(outside.isEmpty(), qPrintable(outside.join(QStringLiteral(", "))));
 }
 

@@ -1,4 +1,3 @@
-#include "support/BoardMarks.h"
 #include "support/EngineRig.h"
 #include "engines/DecAlgo.h"
 
@@ -203,11 +202,7 @@ void tst_DecAlgo::marksStayOnBoard()
     QFETCH(bool, steps);
     Rig rig({{QStringLiteral("Basic.dat"), steps ? stepMode : wholeMode}});
     rig.engine->SetProblem(a, b);
-    QStringList outside;
-    rig.playThrough([&](const std::vector<DrawOp> &ops) {
-        outside << MarksOutside(ops, rig.board.image().rect());
-    });
-    outside.removeDuplicates();
+    const QStringList outside = rig.marksOffBoard();
     QVERIFY2(outside.isEmpty(), qPrintable(outside.join(QStringLiteral(", "))));
 }
 

@@ -1,4 +1,3 @@
-#include "support/BoardMarks.h"
 #include "support/EngineRig.h"
 #include "engines/DivAlgo.h"
 
@@ -205,11 +204,7 @@ void tst_DivAlgo::marksStayOnBoard()
     QFETCH(int, divisor);
     Rig rig;
     rig.engine->SetProblem(dividend, divisor);
-    QStringList outside;
-    rig.playThrough([&](const std::vector<DrawOp> &ops) {
-        outside << MarksOutside(ops, rig.board.image().rect());
-    });
-    outside.removeDuplicates();
+    const QStringList outside = rig.marksOffBoard();
     QVERIFY2(outside.isEmpty(), qPrintable(outside.join(QStringLiteral(", "))));
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BoardMarks.h"
 #include "TestSupport.h"
 #include "core/Def.h"
 #include "platform/Bitmap.h"
@@ -79,6 +80,17 @@ public:
         for (int i = 0; i < 30; ++i)
             tick();
         onTick = nullptr;
+    }
+    // The marks, as "'text' at (x,y)", that left the board while the problem was played
+    // through.
+    QStringList marksOffBoard()
+    {
+        QStringList outside;
+        playThrough([&](const std::vector<DrawOp> &ops) {
+            outside << MarksOutside(ops, board.image().rect());
+        });
+        outside.removeDuplicates();
+        return outside;
     }
     // Texts drawn on a bitmap in the last tick, optionally only those of one colour.
     static std::vector<DrawOp> texts(const Bitmap &b, const QColor &colour = QColor())
