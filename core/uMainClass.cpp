@@ -7,6 +7,7 @@
 #include "engines/DivAlgo.h"
 #include "engines/MulAlgo.h"
 #include "platform/Clock.h"
+#include "platform/DataFolders.h"
 #include "platform/Random.h"
 #include "platform/TextFiles.h"
 #include "progress/Journal.h"
@@ -24,7 +25,7 @@ int32_t saturated(int64_t v)
 
 Bitmap loadPicture(const char *name)
 {
-    Bitmap b = loadBitmapFile(AppDir + QStringLiteral("Pictures/") + QLatin1String(name));
+    Bitmap b = loadBitmapFile(sharedPath(QStringLiteral("Pictures/") + QLatin1String(name)));
     b.transparent = true;
     return b;
 }
@@ -91,11 +92,12 @@ void TMainClass::SetUpScene()
     layer(TreeRightLayer, TreeRightPicture, 601, 217, 4, -1);
     TreeLeftPicture = loadPicture("TreeLeft.bmp");
     layer(TreeLeftLayer, TreeLeftPicture, 0, 217, 5, -1);
+    // The hint stands beside the blackboard, never over what the child is working on.
     HintPanelPicture = loadPicture("Hint.bmp");
-    layer(HintPanelLayer, HintPanelPicture, 430, 260, 7, 0);
+    layer(HintPanelLayer, HintPanelPicture, 518, 92, 7, 0);
     HintTextPicture.setSize(100, 100);
     HintTextPicture.fill(Magenta);
-    layer(HintTextLayer, HintTextPicture, 480, 290, 8, 0);
+    layer(HintTextLayer, HintTextPicture, 518 + 62, 92 + 24, 8, 0);
     GrassLeftPicture = loadPicture("GrassLeft.bmp");
     layer(GrassLeftLayer, GrassLeftPicture, 0, 374, 10, -1);
     GrassRightPicture = loadPicture("GrassRight.bmp");
