@@ -12,7 +12,8 @@
 namespace {
 
 // One numbered step of the schema; a file at version v gets every step above v, each in
-// its own transaction together with the new user_version.
+// its own transaction together with the new user_version. A new version is a new step at
+// the end, never an edit of an old one: files out there were made by the old steps.
 struct Migration
 {
     int Version;
@@ -47,7 +48,7 @@ QString sinceText(const QDateTime &since)
 
 } // namespace
 
-const int Journal::SchemaVersion = 1;
+const int Journal::SchemaVersion = migrations().back().Version;
 
 struct Journal::Statements
 {
