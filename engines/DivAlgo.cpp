@@ -271,7 +271,8 @@ void TDiv::PaintBracket()
 
 void TDiv::PaintBoard()
 {
-    if (Finished) return;
+    // A solved problem stays written out until the next one is posed, as in the other engines.
+    if (StepsTotal == 0) return;
     ChooseLayout();
     Board.fill(KeyGrey);
     Board.pen.color = Yellow;
