@@ -496,7 +496,7 @@ void tst_uMainClass::journalRecordsTimesHintsAndPlayer()
     TMainClass game(geometry(1024, 768), nullptr);
     auto *dec = static_cast<TDec *>(game.Engines[1].get());
     game.Engine = dec;
-    // A reviewed problem is posed like this: the type's line and coins, then SetProblem.
+    // A problem posed directly: its type's line and coins, then SetProblem.
     dec->TypeLine = QStringLiteral("2位数-1位数(3硬币)");
     dec->RewardCoins = 3;
     dec->SetProblem(53, 27);
