@@ -4,6 +4,7 @@
 #include "characters/uSound.h"
 #include "core/Def.h"
 #include "core/uMainClass.h"
+#include "platform/Bitmap.h"
 #include "platform/Errors.h"
 #include "platform/Jpeg.h"
 #include "settings/uAbout.h"
@@ -14,6 +15,7 @@
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QTimer>
@@ -110,6 +112,17 @@ MainLayout ComputeLayout(int w, int h)
         l.HintPanel = QRect(l.AnswerPanel.left(), l.AnswerPanel.top() - HintPanelHeight - 1,
                             HintPanelWidth, HintPanelHeight);
     return l;
+}
+
+void PaintScene(QPainter &p, const QImage &scene, QPoint at, const QRegion &area)
+{
+    const qreal ratio = p.device()->devicePixelRatioF();
+    p.save();
+    // Undo the window's scaling: the scene is already at device resolution.
+    p.setWorldTransform(QTransform::fromScale(1 / ratio, 1 / ratio));
+    for (const QRect &r : area &QRect(at, scene.size()))
+        p.drawImage(r.topLeft(), scene, r.translated(-at));
+    p.restore();
 }
 
 QString ClockLine(int hours, int minutes, int seconds, int solved)
@@ -269,6 +282,14 @@ QRect TMainForm::SceneRect() const
     return QRect(m_game->SceneLeft, m_game->SceneTop, m_game->SceneWidth, m_game->SceneHeight);
 }
 
+QPoint TMainForm::SceneDeviceOrigin() const
+{
+    if (!m_game) return {};
+    const qreal ratio = m_game->Form.PixelRatio;
+    return QPoint(toDevicePixels(m_game->SceneLeft, ratio),
+                  toDevicePixels(m_game->SceneTop, ratio));
+}
+
 void TMainForm::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
@@ -296,8 +317,12 @@ void TMainForm::FormShow()
     g.Who = l.Who;
     g.AnswerPanelHeight = l.AnswerPanel.height();
     g.MoneyImage = l.MoneyImage;
+    g.PixelRatio = devicePixelRatioF();
     m_game = std::make_unique<TMainClass>(g, this);
     m_game->Engine->NewProblem();
+    // The first frame is ready before the window first paints.
+    m_game->Present();
+    m_game->Composer.takeChanged();
     Timer1->start();
     m_game->Sound->Play(anWoolly, akThink);
     m_game->SetPlayer(0);
@@ -400,7 +425,18 @@ void TMainForm::Timer1Timer()
 {
     if (!m_game) return;
     m_game->Present();
-    update(SceneRect());
+    const QRegion changed = m_game->Composer.takeChanged();
+    const qreal ratio = m_game->Form.PixelRatio;
+    const QPoint origin = SceneDeviceOrigin();
+    QRegion area;
+    for (const QRect &r : changed) {
+        const QRectF device(r.translated(origin));
+        // A pixel more all round, so the window's own rounding cannot leave an edge behind.
+        area += QRectF(device.topLeft() / ratio, device.size() / ratio)
+                    .toAlignedRect()
+                    .adjusted(-1, -1, 1, 1);
+    }
+    if (!area.isEmpty()) update(area);
     if (m_game->Engine->IsFinished() && m_game->Animation->ReactionDone) {
         m_game->Animation->ReactionDone = false;
         m_game->PickOperation();
@@ -484,11 +520,19 @@ void TMainForm::ApplySettings()
     ShowPlayer();
 }
 
-void TMainForm::paintEvent(QPaintEvent *)
+void TMainForm::paintEvent(QPaintEvent *event)
 {
     QPainter p(this);
-    p.fillRect(rect(), Qt::black);
-    if (m_game) p.drawImage(m_game->SceneLeft, m_game->SceneTop, m_game->BackBuffer.image());
+    // Black around the scene; the scene's own pixels cover its rectangle.
+    const QRect scene = SceneRect();
+    for (const QRect &r : event->region().subtracted(scene.adjusted(1, 1, -1, -1)))
+        p.fillRect(r, Qt::black);
+    if (!m_game) return;
+    const qreal ratio = devicePixelRatioF();
+    QRegion device;
+    for (const QRect &r : event->region())
+        device += QRectF(QPointF(r.topLeft()) * ratio, QSizeF(r.size()) * ratio).toAlignedRect();
+    PaintScene(p, m_game->BackBuffer, SceneDeviceOrigin(), device);
 }
 
 void TMainForm::closeEvent(QCloseEvent *event)

@@ -1,5 +1,6 @@
 // Program start: the application folder, the title, the main window, the message loop.
 #include "app/Main.h"
+#include "app/Zoom.h"
 #include "core/Def.h"
 #include "platform/Bitmap.h"
 
@@ -9,7 +10,11 @@
 
 int main(int argc, char *argv[])
 {
+    // The whole window, its dialogs and its text grow with the screen; decided once, before
+    // anything is laid out.
+    ApplyStartZoom(argc, argv);
     QApplication app(argc, argv);
+    RestoreUserScaleFactor();
     AppDir = QCoreApplication::applicationDirPath() + QLatin1Char('/');
     QApplication::setApplicationName(QStringLiteral("Sumsprout"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/art/icon.png")));
