@@ -1,6 +1,7 @@
 #include "characters/uAnimation.h"
 
 #include "platform/Clock.h"
+#include "platform/DataFolders.h"
 #include "platform/Random.h"
 #include "platform/TextFiles.h"
 
@@ -130,7 +131,7 @@ TAnimation::~TAnimation() = default;
 
 void TAnimation::LoadScriptFile()
 {
-    const QString path = resolvePath(AppDir + QStringLiteral("Pictures/Animation.txt"));
+    const QString path = resolvePath(sharedPath(QStringLiteral("Pictures/Animation.txt")));
     if (!QFileInfo(path).isFile()) return;
     LoadScript(readTextLines(path));
 }
@@ -192,7 +193,7 @@ void TAnimation::LoadScript(const QStringList &lines)
                 block.reset();
                 continue;
             }
-            block->Sheet = loadBitmapFile(AppDir + QStringLiteral("Pictures/") + block->Pic);
+            block->Sheet = loadBitmapFile(sharedPath(QStringLiteral("Pictures/") + block->Pic));
             block->FramePicture =
                 Bitmap(std::max(0, block->CellWidth), std::max(0, block->CellHeight));
             block->FramePicture.fill(Magenta);

@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <limits>
 
-QString AppDir;
 int32_t TickSlots[10] = {};
 
 namespace {

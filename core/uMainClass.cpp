@@ -6,6 +6,7 @@
 #include "engines/DecAlgo.h"
 #include "engines/DivAlgo.h"
 #include "engines/MulAlgo.h"
+#include "platform/DataFolders.h"
 #include "platform/Random.h"
 #include "platform/TextFiles.h"
 #include "settings/SetFiles.h"
@@ -22,7 +23,7 @@ int32_t saturated(int64_t v)
 
 Bitmap loadPicture(const char *name)
 {
-    Bitmap b = loadBitmapFile(AppDir + QStringLiteral("Pictures/") + QLatin1String(name));
+    Bitmap b = loadBitmapFile(sharedPath(QStringLiteral("Pictures/") + QLatin1String(name)));
     b.transparent = true;
     return b;
 }

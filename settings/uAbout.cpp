@@ -1,6 +1,7 @@
 #include "settings/uAbout.h"
 
 #include "core/Def.h"
+#include "platform/DataFolders.h"
 #include "platform/TextFiles.h"
 
 #include <QDesktopServices>
@@ -66,7 +67,7 @@ TAboutForm::TAboutForm(QWidget *parent)
 
 QUrl TAboutForm::HelpUrl()
 {
-    return QUrl::fromLocalFile(resolvePath(AppDir + QStringLiteral("Help/index.html")));
+    return QUrl::fromLocalFile(resolvePath(sharedPath(QStringLiteral("Help/index.html"))));
 }
 
 void TAboutForm::ShowAddress()

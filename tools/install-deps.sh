@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Installs what building, running and testing Sumsprout needs on Debian 12, if missing.
 set -euo pipefail
-packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-multimedia-dev libjpeg62-turbo-dev
+packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-multimedia-dev qt6-svg-dev
+          libjpeg62-turbo-dev
           qt6-qpa-plugins libqt6multimedia6
           fonts-comic-neue fonts-liberation fonts-wqy-microhei)
 if [ "${1:-}" = "--test" ]; then
-  packages+=(xvfb openbox xdotool imagemagick x11-utils clang libclang-rt-14-dev libbenchmark-dev)
+  packages+=(xvfb openbox xdotool imagemagick x11-utils clang libclang-rt-14-dev libbenchmark-dev
+             dpkg-dev file desktop-file-utils appstream lintian)
 fi
 missing=()
 for p in "${packages[@]}"; do

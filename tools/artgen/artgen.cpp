@@ -6,6 +6,9 @@
 #include <QDir>
 #include <QFile>
 #include <QPainter>
+#include <QRegularExpression>
+#include <QSvgGenerator>
+#include <QSvgRenderer>
 
 #include <cstdio>
 
@@ -229,6 +232,58 @@ void writeWindowArt(const QString &root, const QString &preview)
     if (!preview.isEmpty()) save(sheet, preview + "/preview-window.png", "PNG");
 }
 
+// The desktop menu's icon in the sizes of the hicolor theme, and as SVG.
+void writeDesktopIcons(const QString &root)
+{
+    const QString dir = root + "/app/desktop/icons/hicolor/";
+    for (int size : {48, 64, 128, 256}) {
+        const QString path = dir + QStringLiteral("%1x%1/apps/sumsprout.png").arg(size);
+        const QImage img = drawIcon(size).convertToFormat(QImage::Format_ARGB32);
+        save(img, path, "PNG");
+        if (QImage(path).size() != QSize(size, size)) fail(path + ": wrong size");
+    }
+    const QString svgPath = dir + "scalable/apps/sumsprout.svg";
+    QDir().mkpath(QFileInfo(svgPath).path());
+    QSvgGenerator svg;
+    svg.setFileName(svgPath);
+    svg.setSize(QSize(256, 256));
+    svg.setViewBox(QRect(0, 0, 256, 256));
+    svg.setTitle("Sumsprout");
+    svg.setDescription("A seedling on a blackboard with a sum");
+    QPainter p;
+    if (!p.begin(&svg)) return fail(svgPath + ": cannot write");
+    p.setRenderHint(QPainter::Antialiasing, true);
+    paintIcon(p);
+    p.end();
+
+    // Icon themes size an SVG by its pixel width; the generator writes millimetres.
+    QFile file(svgPath);
+    if (!file.open(QIODevice::ReadOnly)) return fail(svgPath + ": cannot read back");
+    QString text = QString::fromUtf8(file.readAll());
+    file.close();
+    text.replace(QRegularExpression(R"(<svg width="[^"]*" height="[^"]*")"),
+                 R"(<svg width="256" height="256")");
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(text.toUtf8()) < 0)
+        return fail(svgPath + ": cannot write");
+    file.close();
+
+    // The SVG must look like the PNG: rendered back, no channel may be far off on average.
+    QSvgRenderer renderer(svgPath);
+    QImage back = canvas(256, 256);
+    p.begin(&back);
+    renderer.render(&p);
+    p.end();
+    const QImage png = drawIcon(256);
+    double diff = 0;
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x) {
+            const QRgb a = back.pixel(x, y), b = png.pixel(x, y);
+            diff += std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) +
+                    std::abs(qBlue(a) - qBlue(b)) + std::abs(qAlpha(a) - qAlpha(b));
+        }
+    if (diff / (256.0 * 256 * 4) > 2.0) fail(svgPath + ": does not render like the PNG icon");
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -241,5 +296,6 @@ int main(int argc, char **argv)
     const QString preview = argc == 4 ? QString::fromLocal8Bit(argv[3]) : QString();
     writeScene(root, preview);
     writeWindowArt(root, preview);
+    writeDesktopIcons(root);
     return g_ok ? 0 : 1;
 }

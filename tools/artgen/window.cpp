@@ -412,11 +412,18 @@ QImage drawErase()
     return img;
 }
 
-QImage drawIcon()
+QImage drawIcon(int size)
 {
-    QImage img = canvas(256, 256);
+    QImage img = canvas(size, size);
     QPainter p;
     beginPainter(p, img);
+    p.scale(size / 256.0, size / 256.0);
+    paintIcon(p);
+    return img;
+}
+
+void paintIcon(QPainter &p)
+{
     // A seedling sprouts from the top of the board.
     QPainterPath sprout(QPointF(128, 70));
     sprout.cubicTo(QPointF(128, 52), QPointF(124, 40), QPointF(130, 24));
@@ -455,7 +462,6 @@ QImage drawIcon()
     p.setBrush(Qt::NoBrush);
     p.setPen(QPen(QColor(250, 248, 232), 13, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.drawPath(sum);
-    return img;
 }
 
 QImage drawArrow(bool right)
