@@ -4,14 +4,13 @@
 #include "characters/uSound.h"
 #include "core/Def.h"
 #include "core/uMainClass.h"
+#include "platform/Art.h"
 #include "platform/Bitmap.h"
 #include "platform/Errors.h"
-#include "platform/Jpeg.h"
 #include "settings/uAbout.h"
 #include "settings/uSet.h"
 
 #include <QCloseEvent>
-#include <QFile>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
@@ -62,7 +61,7 @@ QToolButton *makeFlatButton(QWidget *parent, const QString &caption, const QStri
     b->setFont(pixelFont("Arial", 12));
     b->setStyleSheet(QStringLiteral("QToolButton { color: white; border: none; }"
                                     "QToolButton:hover { color: #ffe066; }"));
-    b->setIcon(QIcon(glyph));
+    b->setIcon(artIcon(glyph));
     b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     b->resize(SmallButtonWidth, SmallButtonHeight);
     return b;
@@ -153,7 +152,7 @@ TMainForm::TMainForm(QWidget *parent) : QWidget(parent)
     MoneyLabel2->resize(MoneyLabel2Size);
 
     for (int i = 0; i < 5; ++i)
-        ImageList1 << QPixmap(QStringLiteral(":/art/player%1.png").arg(i));
+        ImageList1 << artPixmap(QStringLiteral(":/art/player%1.png").arg(i), devicePixelRatioF());
     Who = new QToolButton(this);
     Who->setText(QStringLiteral("我做题"));
     Who->setToolTip(QStringLiteral("换另一个人"));
@@ -193,7 +192,7 @@ TMainForm::TMainForm(QWidget *parent) : QWidget(parent)
         auto *b = new QToolButton(AnswerPanel);
         b->setAutoRaise(true);
         b->setFocusPolicy(Qt::NoFocus);
-        b->setIcon(QIcon(glyph));
+        b->setIcon(artIcon(glyph));
         b->setIconSize(QSize(64, 64));
         b->setToolTip(tip);
         b->setStyleSheet(QStringLiteral("QToolButton { border: none; background: transparent; }"
@@ -271,9 +270,7 @@ void TMainForm::FormCreate()
     Busy = false;
     AnswerLabel->clear();
     Hours = Minutes = Seconds = 0;
-    QFile coin(QStringLiteral(":/art/coin.jpg"));
-    if (coin.open(QIODevice::ReadOnly))
-        MoneyImage->setPixmap(QPixmap::fromImage(decodeJpeg(coin.readAll())));
+    MoneyImage->setPixmap(artPixmap(QStringLiteral(":/art/coin.jpg"), devicePixelRatioF()));
 }
 
 QRect TMainForm::SceneRect() const

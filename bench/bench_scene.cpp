@@ -114,7 +114,7 @@ BENCHMARK(BM_ReferenceCompose)->Unit(benchmark::kMicrosecond);
 // One frame as the window shows it on a screen of that many device pixels, zoomed as the game
 // zooms: the tick, then the changed parts of the scene copied into an image of the window's
 // size and format, as the window's paint does it.
-void BM_Frame(benchmark::State &state)
+void frame(benchmark::State &state, bool fading)
 {
     const int w = static_cast<int>(state.range(0)), h = static_cast<int>(state.range(1));
     const qreal zoom = ZoomForScreen(QSizeF(w, h));
@@ -122,8 +122,11 @@ void BM_Frame(benchmark::State &state)
     TMainClass &g = *scene.game;
     QImage window(w, h, QImage::Format_RGB32);
     const QPoint at(toDevicePixels(g.SceneLeft, zoom), toDevicePixels(g.SceneTop, zoom));
+    int tick = 0;
     for (auto _ : state) {
         stillClock.now += 100;
+        // Fading in again and again.
+        if (fading) g.HintPanelLayer.Alpha = g.HintTextLayer.Alpha = 5 * (tick++ % 12);
         g.Present();
         const QRegion changed = g.Composer.takeChanged().translated(at);
         QPainter p(&window);
@@ -133,7 +136,22 @@ void BM_Frame(benchmark::State &state)
     }
     state.counters["zoom"] = zoom;
 }
+
+void BM_Frame(benchmark::State &state)
+{
+    frame(state, false);
+}
 BENCHMARK(BM_Frame)->Args({1920, 1080})->Args({3840, 2160})->Unit(benchmark::kMicrosecond);
+
+// The same while the hint fades: both its layers change on every frame.
+void BM_FrameHintFading(benchmark::State &state)
+{
+    frame(state, true);
+}
+BENCHMARK(BM_FrameHintFading)
+    ->Args({1920, 1080})
+    ->Args({3840, 2160})
+    ->Unit(benchmark::kMicrosecond);
 
 void BM_BlendBitmap(benchmark::State &state)
 {

@@ -1,11 +1,13 @@
 #include "settings/uSet.h"
 
 #include "core/Def.h"
+#include "platform/Art.h"
 #include "platform/Errors.h"
 #include "settings/SetFiles.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QImage>
 #include <QLabel>
@@ -48,7 +50,7 @@ QListWidget *makeList(QWidget *parent, int x)
 // game's dark window, and would vanish on a light button.
 QIcon arrowIcon(const QString &glyph, const QColor &colour)
 {
-    QImage shape(glyph);
+    QImage shape(artSource(glyph, qGuiApp->devicePixelRatio()));
     if (shape.isNull()) return QIcon();
     shape = shape.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     QPainter p(&shape);
