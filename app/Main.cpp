@@ -119,7 +119,7 @@ void PaintScene(QPainter &p, const QImage &scene, QPoint at, const QRegion &area
     p.save();
     // Undo the window's scaling: the scene is already at device resolution.
     p.setWorldTransform(QTransform::fromScale(1 / ratio, 1 / ratio));
-    for (const QRect &r : area &QRect(at, scene.size()))
+    for (const QRect &r : area.intersected(QRect(at, scene.size())))
         p.drawImage(r.topLeft(), scene, r.translated(-at));
     p.restore();
 }

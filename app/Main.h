@@ -7,7 +7,10 @@
 #include <QWidget>
 #include <memory>
 
+class QImage;
 class QLabel;
+class QPainter;
+class QRegion;
 class QTimer;
 class QToolButton;
 class TAboutForm;
@@ -28,9 +31,6 @@ MainLayout ComputeLayout(int screenWidth, int screenHeight);
 
 // Copies the parts of a scene composed at device pixels that lie in area (device pixels of
 // the painter's device) to at, pixel for pixel.
-class QPainter;
-class QRegion;
-class QImage;
 void PaintScene(QPainter &p, const QImage &scene, QPoint at, const QRegion &area);
 
 // "做题耗时01:02:03      做题总数5道"
