@@ -131,6 +131,15 @@ QString ClockLine(int hours, int minutes, int seconds, int solved)
            QString::number(solved) + QStringLiteral("道");
 }
 
+int KeyDigit(int key, quint32 nativeScanCode)
+{
+    // Qt reports main-keyboard and keypad digits alike (the keypad with a modifier).
+    if (key >= Qt::Key_0 && key <= Qt::Key_9) return key - Qt::Key_0;
+    // XKB keycodes 10 to 19 are the keys 1 to 9 and 0 of the digit row.
+    if (nativeScanCode >= 10 && nativeScanCode <= 19) return int(nativeScanCode - 9) % 10;
+    return -1;
+}
+
 TMainForm::TMainForm(QWidget *parent) : QWidget(parent)
 {
     setWindowTitle(QStringLiteral("Sumsprout"));
@@ -331,7 +340,8 @@ void TMainForm::FormShow()
 
 void TMainForm::keyPressEvent(QKeyEvent *event)
 {
-    guarded([&] { FormKeyDown(event->key()); });
+    const int digit = KeyDigit(event->key(), event->nativeScanCode());
+    guarded([&] { FormKeyDown(digit >= 0 ? Qt::Key_0 + digit : event->key()); });
 }
 
 void TMainForm::FormKeyDown(int key)
@@ -344,9 +354,8 @@ void TMainForm::FormKeyDown(int key)
         }
         return;
     }
-    // Qt reports main-keyboard and keypad digits alike (the keypad with a modifier).
     if (key >= Qt::Key_0 && key <= Qt::Key_9) {
-        if (AnswerLabel->text().size() < 3)
+        if (AnswerLabel->text().size() < KeyboardDigits)
             AnswerLabel->setText(AnswerLabel->text() + QChar('0' + (key - Qt::Key_0)));
         return;
     }
@@ -386,10 +395,10 @@ void TMainForm::SpeedButton12Click()
     // Busy must drop again even when a save fails half way, or no answer is taken again.
     struct BusyScope
     {
-        bool &flag;
-        explicit BusyScope(bool &f) : flag(f) { flag = true; }
-        ~BusyScope() { flag = false; }
-    } busy(Busy);
+        TMainForm &form;
+        explicit BusyScope(TMainForm &f) : form(f) { form.SetBusy(true); }
+        ~BusyScope() { form.SetBusy(false); }
+    } busy(*this);
     AnswerLabel->clear();
     TAlgo *engine = m_game->Engine;
     if (engine->CheckAnswer(value)) {
@@ -416,6 +425,12 @@ void TMainForm::SpeedButton12Click()
         Wait(500);
         React(anWoolly, akNo);
     }
+}
+
+void TMainForm::SetBusy(bool busy)
+{
+    Busy = busy;
+    SpeedButton12->setEnabled(!busy);
 }
 
 void TMainForm::Timer1Timer()

@@ -36,6 +36,12 @@ void PaintScene(QPainter &p, const QImage &scene, QPoint at, const QRegion &area
 // "做题耗时01:02:03      做题总数5道"
 QString ClockLine(int hours, int minutes, int seconds, int solved);
 
+// The keyboard takes answers up to the longest an engine asks for: 999 + 999 = 1998.
+inline constexpr int KeyboardDigits = 4;
+// The digit a key types, or -1: by its key code, or for the main keyboard's digit row by
+// the key's place (its XKB keycode), whatever the layout and Shift make of it.
+int KeyDigit(int key, quint32 nativeScanCode);
+
 // The game's one window: the scene, the number pad and answer, the player button, the coins,
 // the clock line and the timers that drive the game.
 class TMainForm : public QWidget
@@ -99,6 +105,8 @@ private:
     void FormCreate();
     void FormKeyDown(int key);
     void React(uint8_t character, uint8_t action);
+    // Busy, shown on the submit button as not ready.
+    void SetBusy(bool busy);
     std::unique_ptr<TMainClass> m_game;
     bool m_shown = false;
 };

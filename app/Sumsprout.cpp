@@ -1,5 +1,6 @@
 // Program start: where the data lives, the title, the main window, the message loop.
 #include "app/Main.h"
+#include "app/Translations.h"
 #include "app/Zoom.h"
 #include "core/Def.h"
 #include "platform/Bitmap.h"
@@ -27,6 +28,7 @@ int main(int argc, char *argv[])
     useDataFolders(folders);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/art/icon.png")));
     installFontSubstitutions();
+    InstallQtTranslations(app);
 
     TMainForm form;
     // Cover the whole screen ourselves: without a window manager nothing else would.

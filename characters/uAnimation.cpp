@@ -241,8 +241,13 @@ int32_t TAnimation::ActionEnded(rAnimation &sprite)
     case anWoolly:
         if (sprite.CurAct != akThink) {
             sprite.CurAct = akThink;
-            ReactionDone = true;
-            m_standInArmed = false;
+            if (WoollyCaughtUp()) {
+                ReactionDone = true;
+                m_standInArmed = false;
+            } else if (!ReactionDone && !m_standInArmed) {
+                // Should Woolly's part never come, the reaction still ends.
+                ArmStandIn();
+            }
         }
         return 0;
     default:
@@ -275,9 +280,23 @@ void TAnimation::Flutter(rAnimation &sprite)
     }
 }
 
+bool TAnimation::WoollyCaughtUp() const
+{
+    return m_reactionsAsked[anWoolly] ==
+           *std::max_element(m_reactionsAsked.begin(), m_reactionsAsked.end());
+}
+
+void TAnimation::ArmStandIn()
+{
+    m_standInArmed = true;
+    m_standInStart = GetTickCount();
+}
+
 void TAnimation::PlayAction(uint8_t character, uint8_t action)
 {
     if (action != akThink) ReactionDone = false;
+    if ((action == akYes || action == akNo) && character < m_reactionsAsked.size())
+        ++m_reactionsAsked[character];
     if (rAnimation *sprite = Find(character)) {
         sprite->Current().Frame = 0;
         sprite->CurAct = action;
@@ -292,7 +311,6 @@ void TAnimation::PlayAction(uint8_t character, uint8_t action)
     if (ReactionDone || woollyReacting) {
         m_standInArmed = false;
     } else if (action != akThink || !m_standInArmed) {
-        m_standInArmed = true;
-        m_standInStart = GetTickCount();
+        ArmStandIn();
     }
 }

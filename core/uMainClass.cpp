@@ -87,12 +87,13 @@ void TMainClass::SetUpScene()
     layer(TreeRightLayer, TreeRightPicture, 601, 217, 4, -1);
     TreeLeftPicture = loadPicture("TreeLeft.bmp");
     layer(TreeLeftLayer, TreeLeftPicture, 0, 217, 5, -1);
+    // The hint stands beside the blackboard, never over what the child is working on.
     HintPanelPicture = loadPicture("Hint.bmp");
-    layer(HintPanelLayer, HintPanelPicture, 430, 260, 7, 0);
+    layer(HintPanelLayer, HintPanelPicture, 518, 92, 7, 0);
     HintTextPicture.setSize(100, 100);
     HintTextPicture.setPixelRatio(ratio);
     HintTextPicture.fill(Magenta);
-    layer(HintTextLayer, HintTextPicture, 480, 290, 8, 0);
+    layer(HintTextLayer, HintTextPicture, 518 + 62, 92 + 24, 8, 0);
     GrassLeftPicture = loadPicture("GrassLeft.bmp");
     layer(GrassLeftLayer, GrassLeftPicture, 0, 374, 10, -1);
     GrassRightPicture = loadPicture("GrassRight.bmp");

@@ -15,9 +15,11 @@ struct Layout
     int dividendDigits, quotientDigits, leftX, topY, colWidth, rowHeight, fontSize;
 };
 
+// With a three-digit quotient the problem starts low enough that the quotient row above it
+// stays on the board.
 const Layout layouts[] = {
     {1, 1, 30, 60, 35, 45, 25}, {2, 1, 25, 80, 25, 40, 22}, {2, 2, 40, 40, 22, 35, 20},
-    {3, 1, 10, 80, 20, 35, 20}, {3, 2, 10, 40, 22, 35, 20}, {3, 3, 30, 27, 20, 27, 16},
+    {3, 1, 10, 80, 20, 35, 20}, {3, 2, 10, 40, 22, 35, 20}, {3, 3, 30, 33, 20, 27, 16},
 };
 
 // "divisor×k=product", or with the product hidden behind "=??".
@@ -257,7 +259,8 @@ void TDiv::PaintBracket()
 
 void TDiv::PaintBoard()
 {
-    if (Finished) return;
+    // A solved problem stays written out until the next one is posed, as in the other engines.
+    if (StepsTotal == 0) return;
     ChooseLayout();
     Board.fill(KeyGrey);
     Board.pen.color = Yellow;

@@ -44,10 +44,12 @@ struct Layout
     int bDigits, aDigits, rightX, topY, colWidth, rowHeight, fontSize, smallFontSize;
 };
 
+// 3 x 3 starts low enough that the carry notes above the multiplicand, and the carries flying
+// up to them, stay on the board.
 const Layout layouts[] = {
     {1, 1, 100, 40, 30, 40, 25, 10}, {1, 2, 120, 50, 35, 40, 25, 14},
     {1, 3, 120, 50, 30, 40, 25, 14}, {2, 2, 130, 30, 30, 30, 20, 14},
-    {2, 3, 140, 30, 25, 30, 18, 10}, {3, 3, 145, 15, 23, 28, 18, 10},
+    {2, 3, 140, 30, 25, 30, 18, 10}, {3, 3, 145, 20, 23, 28, 18, 10},
 };
 
 } // namespace

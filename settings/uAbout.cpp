@@ -3,12 +3,14 @@
 #include "core/Def.h"
 #include "platform/DataFolders.h"
 #include "platform/TextFiles.h"
+#include "settings/DialogPlacement.h"
 
 #include <QDesktopServices>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QShortcut>
+#include <QShowEvent>
 
 namespace {
 
@@ -86,6 +88,7 @@ void TAboutForm::showEvent(QShowEvent *event)
 {
     ShowAddress();
     QDialog::showEvent(event);
+    if (!event->spontaneous()) CentreOnScreen(*this);
 }
 
 bool TAboutForm::eventFilter(QObject *watched, QEvent *event)

@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-multimedia-dev qt6-svg-dev
           libjpeg62-turbo-dev
-          qt6-qpa-plugins libqt6multimedia6
+          qt6-qpa-plugins libqt6multimedia6 qt6-translations-l10n
           fonts-comic-neue fonts-liberation fonts-wqy-microhei)
 if [ "${1:-}" = "--test" ]; then
   packages+=(xvfb openbox xdotool imagemagick x11-utils clang libclang-rt-14-dev libbenchmark-dev

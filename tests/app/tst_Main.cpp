@@ -38,7 +38,9 @@ private slots:
     void layout_data();
     void layout();
     void clockLine();
-    void keyboardDigitsStopAtThree();
+    void keyboardDigitsStopAtFour();
+    void digitKeys_data();
+    void digitKeys();
     void buttonDigitsHaveNoLimit();
     void finishedProblemRefusesButtonsNotKeys();
     void escapeClearsThenAsks();
@@ -98,14 +100,49 @@ void tst_Main::clockLine()
     QCOMPARE(g.form.HintPanel->text(), QStringLiteral("做题耗时100:00:00      做题总数0道"));
 }
 
-void tst_Main::keyboardDigitsStopAtThree()
+void tst_Main::keyboardDigitsStopAtFour()
 {
     Game g;
-    g.type(QStringLiteral("1234"));
-    QCOMPARE(g.form.AnswerLabel->text(), QStringLiteral("123"));
-    g.form.AnswerLabel->clear();
-    QTest::keyClick(&g.form, Qt::Key_7, Qt::KeypadModifier);
-    QCOMPARE(g.form.AnswerLabel->text(), QStringLiteral("7"));
+    g.add->StepMode = false;
+    g.add->SetProblem(999, 999);
+    g.add->RewardCoins = 3;
+    g.type(QStringLiteral("19987"));
+    QCOMPARE(g.form.AnswerLabel->text(), QStringLiteral("1998"));
+    // The longest whole answer goes in from the keyboard alone and is paid.
+    QTest::keyClick(&g.form, Qt::Key_Return);
+    QVERIFY(g.add->IsFinished());
+    QCOMPARE(g.form.MoneyLabel2->text(), QStringLiteral("3个"));
+}
+
+void tst_Main::digitKeys_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<int>("keycode"); // XKB; 0 where the platform gives none
+    QTest::addColumn<QString>("typed");
+    QTest::newRow("digit") << int(Qt::Key_7) << 0 << 16 << "7";
+    QTest::newRow("keypad") << int(Qt::Key_7) << int(Qt::KeypadModifier) << 79 << "7";
+    QTest::newRow("no keycode") << int(Qt::Key_0) << 0 << 0 << "0";
+    QTest::newRow("French 1 key") << int(Qt::Key_Ampersand) << 0 << 10 << "1";
+    QTest::newRow("French 2 key") << int(Qt::Key_Eacute) << 0 << 11 << "2";
+    QTest::newRow("Shift+0") << int(Qt::Key_ParenRight) << int(Qt::ShiftModifier) << 19 << "0";
+    QTest::newRow("Shift+9") << int(Qt::Key_ParenLeft) << int(Qt::ShiftModifier) << 18 << "9";
+    QTest::newRow("letter") << int(Qt::Key_A) << 0 << 38 << "";
+    QTest::newRow("keypad without NumLock") << int(Qt::Key_End) << 0 << 87 << "";
+    QTest::newRow("Shift+1 without keycode") << int(Qt::Key_Exclam) << 0 << 0 << "";
+}
+
+void tst_Main::digitKeys()
+{
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(int, keycode);
+    QFETCH(QString, typed);
+    Game g;
+    QKeyEvent press(QEvent::KeyPress, key, Qt::KeyboardModifiers(modifiers), quint32(keycode), 0,
+                    0);
+    QApplication::sendEvent(&g.form, &press);
+    QCOMPARE(g.form.AnswerLabel->text(), typed);
 }
 
 void tst_Main::buttonDigitsHaveNoLimit()
@@ -207,8 +244,10 @@ void tst_Main::secondEnterDuringPausesIgnored()
     Game g;
     g.add->SetProblem(38, 45);
     bool pressed = false;
+    int readyDuringPauses = 0;
     g.clock.onIdle = [&](int) {
         g.add->PaintBoard();
+        if (g.form.SpeedButton12->isEnabled()) ++readyDuringPauses;
         if (!pressed && g.add->Step == 1) {
             pressed = true;
             g.type(QStringLiteral("8"));
@@ -218,6 +257,9 @@ void tst_Main::secondEnterDuringPausesIgnored()
     g.type(QStringLiteral("13"));
     QTest::keyClick(&g.form, Qt::Key_Return);
     QVERIFY(pressed);
+    // The submit button showed not ready all the while, and is ready again.
+    QCOMPARE(readyDuringPauses, 0);
+    QVERIFY(g.form.SpeedButton12->isEnabled());
     QCOMPARE(g.form.AnswerLabel->text(), QStringLiteral("8"));
     QVERIFY(!g.add->IsFinished());
     QCOMPARE(g.add->Step, 1);

@@ -1,7 +1,12 @@
 #include "core/uMainClass.h"
 #include "characters/uAnimation.h"
 #include "engines/AddAlgo.h"
+#include "engines/DecAlgo.h"
+#include "engines/DivAlgo.h"
+#include "engines/MulAlgo.h"
 #include "platform/TextFiles.h"
+#include "support/BoardMarks.h"
+#include "support/EngineRig.h"
 #include "TestSupport.h"
 
 #include <QtTest>
@@ -24,6 +29,28 @@ QStringList basic(const QString &children, const QString &alg, const QString &hi
     return {children, alg, hint, QStringLiteral("AddDecMultiStep=1")};
 }
 
+// Every mark one engine's board shows while a problem is worked through to its end.
+template <class Engine> std::vector<QRect> boardMarks(int a, int b, bool steps)
+{
+    EngineRig<Engine> rig(
+        {{QStringLiteral("Basic.dat"),
+          basic("Children=0", "Alg=0,", "Hint=1")
+              .replaceInStrings(QStringLiteral("Step=1"),
+                                steps ? QStringLiteral("Step=1") : QStringLiteral("Step=0"))}});
+    rig.engine->SetProblem(a, b);
+    std::vector<QRect> marks;
+    rig.playThrough([&](const std::vector<DrawOp> &ops) {
+        for (const DrawOp &op : ops) {
+            const QRect r = MarkRect(op);
+            // Fills in the key colours are the board's transparent background.
+            const bool background =
+                op.kind == DrawOp::Fill && (op.color == KeyGrey || op.color == Magenta);
+            if (!r.isEmpty() && !background) marks.push_back(r);
+        }
+    });
+    return marks;
+}
+
 } // namespace
 
 class tst_uMainClass : public QObject
@@ -44,6 +71,8 @@ private slots:
     void moneyFileReading();
     void shortMoneyFileKeepsPaidCoins();
     void hintFade();
+    void hintBesideEveryBoard_data();
+    void hintBesideEveryBoard();
     void hintsOffNeverShow();
     void layersOutsideSceneAreClipped();
 };
@@ -287,6 +316,51 @@ void tst_uMainClass::hintFade()
         alphas << game.HintPanelLayer.Alpha;
     }
     QCOMPARE(alphas, (QList<int>{40, 20, 0, 0}));
+}
+
+void tst_uMainClass::hintBesideEveryBoard_data()
+{
+    QTest::addColumn<int>("op");
+    QTest::addColumn<int>("a");
+    QTest::addColumn<int>("b");
+    QTest::addColumn<bool>("steps");
+    // Every layout of every engine, each with its widest problem.
+    for (bool steps : {true, false}) {
+        const char *mode = steps ? "steps" : "whole";
+        for (int a : {9, 99, 999}) {
+            QTest::addRow("%d+%d, %s", a, a, mode) << 0 << a << a << steps;
+            QTest::addRow("%d-%d, %s", a, a / 9 * 8, mode) << 1 << a << a / 9 * 8 << steps;
+        }
+    }
+    for (auto [a, b] : {std::pair{9, 9}, {99, 9}, {999, 9}, {99, 99}, {999, 99}, {999, 999}})
+        QTest::addRow("%dx%d", a, b) << 2 << a << b << true;
+    for (auto [a, b] : {std::pair{9, 1}, {99, 20}, {98, 2}, {199, 20}, {999, 11}, {845, 5}})
+        QTest::addRow("%d/%d", a, b) << 3 << a << b << true;
+}
+
+void tst_uMainClass::hintBesideEveryBoard()
+{
+    QFETCH(int, op);
+    QFETCH(int, a);
+    QFETCH(int, b);
+    QFETCH(bool, steps);
+    const std::vector<QRect> marks = op == 0   ? boardMarks<TAdd>(a, b, steps)
+                                     : op == 1 ? boardMarks<TDec>(a, b, steps)
+                                     : op == 2 ? boardMarks<TMul>(a, b, steps)
+                                               : boardMarks<TDiv>(a, b, steps);
+    QVERIFY(marks.size() > 10);
+    TempDataDir data;
+    FakeClock clock;
+    TMainClass game(geometry(1024, 768), nullptr);
+    const QPoint board(game.BoardLayer.X, game.BoardLayer.Y);
+    for (const SceneLayer *hint : {&game.HintPanelLayer, &game.HintTextLayer}) {
+        const QRect covered(hint->X, hint->Y, hint->Picture->width(), hint->Picture->height());
+        for (const QRect &mark : marks) {
+            const QRect at = mark.translated(board);
+            QVERIFY2(!covered.intersects(at),
+                     qPrintable(QStringLiteral("mark at (%1,%2)").arg(at.x()).arg(at.y())));
+        }
+    }
 }
 
 void tst_uMainClass::hintsOffNeverShow()

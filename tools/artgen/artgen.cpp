@@ -10,6 +10,8 @@
 #include <QSvgGenerator>
 #include <QSvgRenderer>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 using namespace art;
@@ -90,6 +92,10 @@ struct ScenePicture
     QImage (*draw)();
 };
 
+// The hint panel beside the blackboard, and the hint text inside it.
+constexpr QPoint kHintAt(518, 92);
+const QRect kHintText(62, 24, 100, 100);
+
 const ScenePicture kScene[] = {
     {"Back", {0, 0}, drawBack},
     {"BlackBoard", {290, 73}, drawBlackBoard},
@@ -97,12 +103,26 @@ const ScenePicture kScene[] = {
     {"TreeRight", {601, 217}, drawTreeRight},
     {"GrassLeft", {0, 374}, drawGrassLeft},
     {"GrassRight", {537, 460}, drawGrassRight},
-    {"Hint", {430, 260}, drawHint},
+    {"Hint", {kHintAt.x(), kHintAt.y()}, drawHint},
 };
 
-// Where the game writes the sum on the board, and the hint text inside the hint panel.
+// Where the game writes the sum on the board.
 const QRect kWriting(327, 115, 180, 240);
-const QRect kHintText(50, 30, 100, 100);
+
+// WCAG relative luminance and contrast ratio.
+double luminance(const QColor &c)
+{
+    auto lin = [](int v) {
+        const double s = v / 255.0;
+        return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * lin(c.red()) + 0.7152 * lin(c.green()) + 0.0722 * lin(c.blue());
+}
+double contrast(const QColor &a, const QColor &b)
+{
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
 
 QImage keyedOut(const QImage &img)
 {
@@ -120,13 +140,15 @@ void checkLayout(const QString &name, const QImage &img, QPoint at)
     if (!scene.contains(QRect(at, img.size()))) fail(name + ": reaches outside the scene");
     const QRgb key = img.pixel(0, img.height() - 1);
     if (name == "BlackBoard") {
-        // Board green, with a margin, all round the writing area.
-        const QRect area = kWriting.adjusted(-6, -6, 6, 6).translated(-at);
+        // Board green under all the writing, dark enough for the red marks (3 : 1) and the
+        // yellow digits (7 : 1).
+        const QRect area = kWriting.translated(-at);
         for (int y = area.top(); y <= area.bottom(); ++y)
             for (int x = area.left(); x <= area.right(); ++x) {
                 const QColor c = img.pixelColor(x, y);
-                if (c.green() < c.red() + 30 || c.green() > 130)
-                    return fail(name + ": writing area is not all board green");
+                if (c.green() <= c.red() || contrast(c, Qt::red) < 3.1 ||
+                    contrast(c, Qt::yellow) < 7.0)
+                    return fail(name + ": writing area is not all dark board green");
             }
         return;
     }
@@ -135,7 +157,6 @@ void checkLayout(const QString &name, const QImage &img, QPoint at)
         for (int y = kHintText.top(); y <= kHintText.bottom(); ++y)
             for (int x = kHintText.left(); x <= kHintText.right(); ++x)
                 if (img.pixel(x, y) != first) return fail(name + ": hint text area is not plain");
-        return; // The hint is meant to sit over the board when shown.
     }
     if (name == "Back") return;
     const QRect over = kWriting.intersected(QRect(at, img.size()));
@@ -178,7 +199,7 @@ void writeScene(const QString &root, const QString &preview)
     p.setPen(QPen(Qt::red, 1));
     p.drawRect(kWriting.adjusted(0, 0, -1, -1));
     p.setPen(QPen(Qt::blue, 1));
-    p.drawRect(kHintText.translated(430, 260).adjusted(0, 0, -1, -1));
+    p.drawRect(kHintText.translated(kHintAt).adjusted(0, 0, -1, -1));
     p.end();
     save(composite, preview + "/preview-areas.png", "PNG");
 }
