@@ -3,6 +3,8 @@
 #include "paint.h"
 #include "pictures.h"
 
+#include "../../platform/LargeDrawing.h"
+
 #include <QDir>
 #include <QFile>
 #include <QPainter>
@@ -183,6 +185,18 @@ void writeScene(const QString &root, const QString &preview)
         if (back.isNull() || back.convertToFormat(QImage::Format_RGB888) != img)
             fail(path + ": does not read back the same");
         checkLayout(name, img, pic.at);
+        // The same drawing at three times the size, for zoomed screens.
+        setCanvasScale(LargeDrawing::Scale);
+        QImage large = pic.draw();
+        setCanvasScale(1);
+        if (keyed) {
+            large = largeKeyed(large);
+            clearLargePixel(large, QPoint(0, img.height() - 1));
+        } else {
+            large = large.convertToFormat(QImage::Format_RGB32);
+        }
+        if (!saveLarge(large, img, LargeDrawing::fileFor(path)))
+            fail(LargeDrawing::fileFor(path) + ": cannot write at three times the size");
         if (preview.isEmpty()) continue;
         if (!keyed) {
             composite = back.convertToFormat(QImage::Format_RGB32);

@@ -1,5 +1,7 @@
 #include "paint.h"
 
+#include "../../platform/LargeDrawing.h"
+
 #include <QLinearGradient>
 #include <QRadialGradient>
 
@@ -50,6 +52,41 @@ void beginPainter(QPainter &p, QImage &img)
 {
     p.begin(&img);
     p.setRenderHint(QPainter::Antialiasing, true);
+}
+
+QImage largeKeyed(const QImage &art)
+{
+    QImage out = art.convertToFormat(QImage::Format_ARGB32);
+    out.setDevicePixelRatio(1);
+    const QRgb magenta = kKeyMagenta.rgb() & 0xFFFFFF, grey = kKeyGrey.rgb() & 0xFFFFFF;
+    for (int y = 0; y < out.height(); ++y) {
+        QRgb *row = reinterpret_cast<QRgb *>(out.scanLine(y));
+        for (int x = 0; x < out.width(); ++x) {
+            if (qAlpha(row[x]) == 0) {
+                row[x] = 0;
+            } else if ((row[x] & 0xFFFFFF) == magenta || (row[x] & 0xFFFFFF) == grey) {
+                row[x] -= 1; // one step less blue
+            }
+        }
+    }
+    return out;
+}
+
+void clearLargePixel(QImage &large, QPoint p)
+{
+    const int s = LargeDrawing::Scale;
+    for (int y = p.y() * s; y < (p.y() + 1) * s; ++y)
+        for (int x = p.x() * s; x < (p.x() + 1) * s; ++x)
+            large.setPixel(x, y, 0);
+}
+
+bool saveLarge(QImage large, const QImage &small, const QString &path)
+{
+    if (large.size() != small.size() * LargeDrawing::Scale) return false;
+    large.setDevicePixelRatio(1);
+    large.setText(QString::fromLatin1(LargeDrawing::SourceKey),
+                  QString::fromLatin1(LargeDrawing::fingerprint(small)));
+    return large.save(path, "PNG", 0);
 }
 
 QPainterPath circle(QPointF c, double r)

@@ -77,6 +77,17 @@ QImage canvas(int w, int h); // transparent, ready for anti-aliased drawing
 void setCanvasScale(int scale);
 void beginPainter(QPainter &p, QImage &img);
 
+// Scene pictures and sprite sheets are drawn again at LargeDrawing::Scale times their size,
+// saved beside the small ones as PNG, for the game to smooth down to zoomed screens.
+// The large drawing of keyed art: straight alpha where the small one has its key, and no
+// visible pixel of a key colour (nudged off it, as the small one's are).
+QImage largeKeyed(const QImage &art);
+// Leaves the block of the small picture's pixel p transparent, as the game leaves out p.
+void clearLargePixel(QImage &large, QPoint p);
+// Saves a large drawing with the fingerprint of the small picture it belongs to; false when
+// it is not exactly LargeDrawing::Scale times that picture's size or cannot be written.
+bool saveLarge(QImage large, const QImage &small, const QString &path);
+
 QPainterPath circle(QPointF c, double r);
 QPainterPath ellipse(QPointF c, double rx, double ry);
 QPainterPath blobs(const QList<QPointF> &centres, const QList<double> &radii);

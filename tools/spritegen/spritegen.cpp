@@ -4,6 +4,7 @@
 #include "characters.h"
 
 #include "../artgen/paint.h"
+#include "../../platform/LargeDrawing.h"
 
 #include <QDir>
 #include <QFile>
@@ -213,6 +214,42 @@ QImage drawSheet(const Character &who)
     return sheet;
 }
 
+// The same sheet at three times the size, for zoomed screens: each cell drawn on its own, so
+// smoothing never reaches across a cell's edge, with its bottom-left block left out as the
+// small cell's key pixel is.
+QImage drawLargeSheet(const Character &who)
+{
+    const int s = LargeDrawing::Scale;
+    size_t columns = 0;
+    for (const Action &a : who.actions)
+        columns = std::max(columns, a.poses.size());
+    QImage sheet(int(columns) * who.cellW * s, int(who.actions.size()) * who.cellH * s,
+                 QImage::Format_ARGB32);
+    sheet.fill(Qt::transparent);
+    QPainter out(&sheet);
+    out.setCompositionMode(QPainter::CompositionMode_Source);
+    art::setCanvasScale(s);
+    for (size_t row = 0; row < who.actions.size(); ++row) {
+        const Action &a = who.actions[row];
+        for (size_t f = 0; f < a.poses.size(); ++f) {
+            QImage cell = art::canvas(who.cellW, who.cellH);
+            QPainter p;
+            art::beginPainter(p, cell);
+            if (QByteArray(a.id) == "akLeft") {
+                p.translate(who.cellW, 0);
+                p.scale(-1, 1);
+            }
+            who.draw(p, who.cellW, who.cellH, a.poses[f]);
+            p.end();
+            QImage large = art::largeKeyed(cell);
+            art::clearLargePixel(large, QPoint(0, who.cellH - 1));
+            out.drawImage(int(f) * who.cellW * s, int(row) * who.cellH * s, large);
+        }
+    }
+    art::setCanvasScale(1);
+    return sheet;
+}
+
 // Nobody may stand over the board, the hint panel, or outside the scene.
 void checkPlacement(const Character &who, const QImage &sheet)
 {
@@ -291,6 +328,9 @@ int main(int argc, char **argv)
         checkPlacement(who, sheet);
         if (!sheet.save(pictures + QLatin1String(who.pic), "BMP"))
             fail(QStringLiteral("cannot write %1").arg(QLatin1String(who.pic)));
+        const QString large = LargeDrawing::fileFor(pictures + QLatin1String(who.pic));
+        if (!art::saveLarge(drawLargeSheet(who), sheet, large))
+            fail(QStringLiteral("cannot write %1").arg(large));
         if (!preview.isEmpty()) {
             QDir().mkpath(preview);
             sheet.save(preview + QLatin1Char('/') + QLatin1String(who.pic) +
