@@ -1,6 +1,7 @@
 #include "core/SceneComposer.h"
 
 #include "platform/BlendKernel.h"
+#include "platform/LargeDrawing.h"
 
 #include <QHash>
 #include <algorithm>
@@ -49,6 +50,36 @@ inline void overAt(uint32_t &d, uint32_t s, int percent)
     d = out;
 }
 
+// The picture's large drawing at exactly size, premultiplied; null when it has none that
+// can be read, or when the picture is keyed on another colour than the one the drawing
+// leaves out.
+QImage fromLargeDrawing(const Bitmap &picture, QRgb key, bool background, QSize size)
+{
+    const Bitmap::Large large = picture.largeDrawing();
+    if (!large || (!background && large.drawing->key() != key)) return {};
+    const QImage &whole = large.drawing->image();
+    const int s = LargeDrawing::Scale;
+    const QRect part(large.part.topLeft() * s, large.part.size() * s);
+    if (whole.isNull() || part.isEmpty() || !whole.rect().contains(part)) return {};
+    // Only the part, so a sheet cell is smoothed without its neighbours' edges.
+    QImage view(whole.constScanLine(part.top()) + 4 * part.left(), part.width(), part.height(),
+                whole.bytesPerLine(), whole.format());
+    if (!background) {
+        // The key colour does not show in the large drawing either; taken out before
+        // smoothing, as from the small picture.
+        view = view.copy();
+        const QRgb hidden = 0xFF000000u | key;
+        for (int y = 0; y < view.height(); ++y) {
+            auto *row = reinterpret_cast<QRgb *>(view.scanLine(y));
+            std::replace(row, row + view.width(), hidden, QRgb(0));
+        }
+    }
+    QImage out = view.size() == size
+                     ? view.copy()
+                     : view.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return background ? out.convertToFormat(QImage::Format_RGB32) : out;
+}
+
 } // namespace
 
 size_t SceneComposer::CacheHash::operator()(const CacheKey &k) const
@@ -79,13 +110,19 @@ const SceneComposer::Prepared &SceneComposer::prepare(const Bitmap &picture, QRg
     p.cell = !ck.id.cell.isNull();
     const QSize size = deviceSize(picture, m_ratio);
     const QImage &source = picture.image();
+    // Above ratio 1 a drawing made large is smoothed to size; the small picture is the
+    // fallback, and at ratio 1 the only source.
+    const QImage large =
+        m_ratio > 1.0 ? fromLargeDrawing(picture, key, background, size) : QImage();
     if (background) {
-        p.image = source.convertToFormat(QImage::Format_RGB32);
+        p.image = large.isNull() ? source.convertToFormat(QImage::Format_RGB32) : large;
         if (p.image.size() != size)
             p.image = p.image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         return m_cache.emplace(ck, std::move(p)).first->second;
     }
-    if (picture.deviceResolution()) {
+    if (!large.isNull()) {
+        p.image = large;
+    } else if (picture.deviceResolution()) {
         // Already drawn with coverage at device resolution.
         p.image = source;
         if (p.image.size() != size)
@@ -150,6 +187,7 @@ void SceneComposer::compose(QImage &target, const Bitmap &background,
         m_shown.clear();
         m_valid = true;
         dirty = target.rect();
+        if (m_ratio > 1.0) readLargeDrawings(background, layers);
     }
 
     std::vector<Placed> placed;
@@ -193,6 +231,16 @@ void SceneComposer::compose(QImage &target, const Bitmap &background,
     // Nobody took the changes for a while (no window): keep the record small.
     if (m_changed.rectCount() > 64) m_changed = m_changed.boundingRect();
     evict();
+}
+
+void SceneComposer::readLargeDrawings(const Bitmap &background,
+                                      const std::vector<SceneLayer *> &layers)
+{
+    std::vector<LargeDrawing *> drawings{background.largeDrawing().drawing};
+    // Hidden layers too: the hint panel fades in later.
+    for (const SceneLayer *l : layers)
+        if (l->Picture) drawings.push_back(l->Picture->largeDrawing().drawing);
+    LargeDrawing::readAll(drawings);
 }
 
 void SceneComposer::redraw(QImage &target, const Prepared &background,

@@ -72,6 +72,8 @@ private:
     void redraw(QImage &target, const Prepared &background, const std::vector<Placed> &placed,
                 const QRect &area) const;
     void evict();
+    // Reads at once the large drawings of everything a whole redraw may show.
+    void readLargeDrawings(const Bitmap &background, const std::vector<SceneLayer *> &layers);
 
     qreal m_ratio = 1.0;
     bool m_valid = false;

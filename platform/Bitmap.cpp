@@ -1,6 +1,7 @@
 #include "platform/Bitmap.h"
 
 #include "platform/Errors.h"
+#include "platform/LargeDrawing.h"
 #include "platform/TextFiles.h"
 
 #include <QFont>
@@ -128,6 +129,8 @@ Bitmap &Bitmap::operator=(const Bitmap &other)
     m_ratio = other.m_ratio;
     m_key = other.m_key;
     m_origin = other.m_origin;
+    m_large = other.m_large;
+    m_largeKey = other.m_largeKey;
     m_runs = other.m_runs;
     m_recording = other.m_recording;
     m_ops = other.m_ops;
@@ -214,6 +217,7 @@ void Bitmap::assign(const QImage &image)
     m_height = m_image.height();
     m_ratio = 1.0;
     clearOrigin();
+    m_large.reset();
 }
 
 QColor Bitmap::pixel(int x, int y) const
@@ -258,6 +262,25 @@ Bitmap::ContentId Bitmap::contentId() const
     const qint64 key = m_image.cacheKey();
     if (m_origin.imageKey != 0 && m_origin.imageKey == key) return m_origin.id;
     return {key, QRect()};
+}
+
+void Bitmap::setLargeDrawing(std::shared_ptr<LargeDrawing> drawing)
+{
+    settle();
+    m_large = std::move(drawing);
+    m_largeKey = m_image.cacheKey();
+}
+
+Bitmap::Large Bitmap::largeDrawing() const
+{
+    settle();
+    if (deviceResolution()) return {};
+    const qint64 key = m_image.cacheKey();
+    if (m_origin.large && m_origin.imageKey == key)
+        return {m_origin.large.get(), m_origin.largePart};
+    // Any write through a non-const QImage call moves the cache key on.
+    if (m_large && m_largeKey == key) return {m_large.get(), QRect(0, 0, m_width, m_height)};
+    return {};
 }
 
 void Bitmap::setRecording(bool on)
@@ -719,6 +742,13 @@ void Bitmap::copyRect(int x, int y, const Bitmap &source, const QRect &from)
         const ContentId sheet = source.contentId();
         m_origin.id = {sheet.image, from.translated(sheet.cell.topLeft())};
         m_origin.imageKey = m_image.cacheKey();
+        const Large large = source.largeDrawing();
+        m_origin.large.reset();
+        if (large) {
+            m_origin.large = large.drawing == source.m_origin.large.get() ? source.m_origin.large
+                                                                          : source.m_large;
+            m_origin.largePart = from.translated(large.part.topLeft());
+        }
     }
 }
 
@@ -737,5 +767,7 @@ Bitmap loadBitmapFile(const QString &path)
     QImage image;
     if (!image.loadFromData(bytes, "BMP") || image.isNull())
         throw RuntimeError(QStringLiteral("Bitmap image is not valid"));
-    return Bitmap(image);
+    Bitmap b(image);
+    b.setLargeDrawing(std::make_shared<LargeDrawing>(LargeDrawing::fileFor(path), b.image()));
+    return b;
 }

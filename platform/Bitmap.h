@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+class LargeDrawing;
+
 // One drawing call, kept when a bitmap records, so tests can check a board exactly
 // without depending on how fonts rasterise.
 struct DrawOp
@@ -87,6 +89,18 @@ public:
     };
     ContentId contentId() const;
 
+    // The picture drawn at several times its size, for zoomed screens, while the pixels stay
+    // as they were when it was set. A plain copy of a whole sheet cell has the sheet's, and
+    // shows that cell of it: part is in the small pixels of the drawing's picture.
+    struct Large
+    {
+        LargeDrawing *drawing = nullptr;
+        QRect part;
+        explicit operator bool() const { return drawing != nullptr; }
+    };
+    void setLargeDrawing(std::shared_ptr<LargeDrawing> drawing);
+    Large largeDrawing() const;
+
     Pen pen;
     QColor brush = Qt::white;
     Font font;
@@ -159,7 +173,11 @@ private:
     {
         ContentId id;
         qint64 imageKey = 0;
+        std::shared_ptr<LargeDrawing> large;
+        QRect largePart;
     } m_origin;
+    std::shared_ptr<LargeDrawing> m_large;
+    qint64 m_largeKey = 0;
     mutable VisibleRuns m_runs;
     bool m_recording = false;
     std::vector<DrawOp> m_ops;
@@ -168,7 +186,8 @@ private:
 };
 
 // Loads a Windows bitmap file (any letter case); raises the file-open error when it is
-// missing and "Bitmap image is not valid" when it cannot be decoded.
+// missing and "Bitmap image is not valid" when it cannot be decoded. Its large drawing beside
+// it ("name@3x.png") is read only when a zoomed scene first needs it.
 Bitmap loadBitmapFile(const QString &path);
 
 // Points at 96 dpi to pixels, rounded as the desktop does.

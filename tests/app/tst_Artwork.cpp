@@ -4,6 +4,7 @@
 #include "core/Def.h"
 #include "core/uMainClass.h"
 #include "platform/Bitmap.h"
+#include "platform/LargeDrawing.h"
 #include "TestSupport.h"
 
 #include <QFile>
@@ -57,6 +58,8 @@ private slots:
     void boardContrast();
     void hintContrast();
     void sheetsMatchScript();
+    void largeDrawings_data();
+    void largeDrawings();
     void soundCues_data();
     void soundCues();
     void windowArt_data();
@@ -197,6 +200,51 @@ void tst_Artwork::sheetsMatchScript()
         QVERIFY2(!cell.intersects(board) && !cell.intersects(hint), qPrintable(who));
         QVERIFY2(QRect(0, 0, 800, 600).contains(cell), qPrintable(who));
     }
+}
+
+// Every scene picture and sheet has its drawing at three times the size, which the game takes
+// (right size, drawn for these pixels), and which shows where the small one shows: a pixel
+// left out is mostly transparent in the large drawing, one that shows mostly covered.
+void tst_Artwork::largeDrawings_data()
+{
+    QTest::addColumn<QString>("name");
+    for (const char *n : {"Back.bmp", "BlackBoard.bmp", "TreeRight.bmp", "TreeLeft.bmp", "Hint.bmp",
+                          "GrassLeft.bmp", "GrassRight.bmp", "butterfly.bmp", "oldsheep.bmp",
+                          "wolf.bmp", "woolly.bmp"})
+        QTest::newRow(n) << QString::fromLatin1(n);
+}
+
+void tst_Artwork::largeDrawings()
+{
+    QFETCH(QString, name);
+    const QString path = shipped(QStringLiteral("Pictures/") + name);
+    const Bitmap small = loadBitmapFile(path);
+    LargeDrawing drawing(LargeDrawing::fileFor(path), small.image());
+    const QImage large = drawing.image().convertToFormat(QImage::Format_ARGB32);
+    QVERIFY2(!large.isNull(), qPrintable(LargeDrawing::fileFor(path)));
+    QCOMPARE(large.size(), small.image().size() * 3);
+    const bool keyed = name != QLatin1String("Back.bmp");
+    const QColor key = small.transparentColor();
+    QStringList wrong;
+    for (int y = 0; y < small.height() && wrong.size() < 5; ++y) {
+        for (int x = 0; x < small.width(); ++x) {
+            int cover = 0; // of 9 * 255
+            for (int dy = 0; dy < 3; ++dy)
+                for (int dx = 0; dx < 3; ++dx) {
+                    const QRgb c = large.pixel(3 * x + dx, 3 * y + dy);
+                    cover += qAlpha(c);
+                    const QColor seen = QColor(c).toRgb();
+                    if (qAlpha(c) == 255 && (seen == Magenta || seen == KeyGrey))
+                        wrong << QStringLiteral("key colour at (%1, %2)")
+                                     .arg(3 * x + dx)
+                                     .arg(3 * y + dy);
+                }
+            const bool shows = !keyed || small.pixel(x, y) != key;
+            if (!keyed ? cover < 9 * 255 : shows ? cover < 9 * 255 / 4 : cover > 9 * 255 * 3 / 4)
+                wrong << QStringLiteral("(%1, %2) %3 of 2295").arg(x).arg(y).arg(cover);
+        }
+    }
+    QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(QStringLiteral("; "))));
 }
 
 void tst_Artwork::soundCues_data()

@@ -40,7 +40,8 @@ root="$work/root"
 dpkg-deb -x "$deb" "$root" || fail "dpkg-deb -x"
 share="$root/usr/share"
 for f in usr/games/sumsprout usr/share/sumsprout/Set/Basic.dat usr/share/sumsprout/Set/Money.dat \
-         usr/share/sumsprout/Pictures/Back.bmp usr/share/sumsprout/Sound/WoollyYes.wav \
+         usr/share/sumsprout/Pictures/Back.bmp usr/share/sumsprout/Pictures/Back@3x.png \
+         usr/share/sumsprout/Pictures/woolly@3x.png usr/share/sumsprout/Sound/WoollyYes.wav \
          usr/share/sumsprout/Help/index.html usr/share/applications/sumsprout.desktop \
          usr/share/icons/hicolor/48x48/apps/sumsprout.png usr/share/icons/hicolor/64x64/apps/sumsprout.png \
          usr/share/icons/hicolor/128x128/apps/sumsprout.png \
