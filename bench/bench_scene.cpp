@@ -154,6 +154,27 @@ BENCHMARK(BM_FrameHintFading)
     ->Args({3840, 2160})
     ->Unit(benchmark::kMicrosecond);
 
+// What a start costs until the first frame is composed: the controller with its pictures, and
+// the first frame, which on a zoomed screen reads the large drawings.
+void BM_FirstFrame(benchmark::State &state)
+{
+    const int w = static_cast<int>(state.range(0)), h = static_cast<int>(state.range(1));
+    const qreal zoom = ZoomForScreen(QSizeF(w, h));
+    for (auto _ : state) {
+        TMainClass game(screen(w, h, zoom), nullptr);
+        game.Present();
+        benchmark::DoNotOptimize(game.BackBuffer.constBits());
+    }
+    state.counters["zoom"] = zoom;
+}
+BENCHMARK(BM_FirstFrame)
+    ->Args({1024, 768})
+    ->Args({1920, 1080})
+    ->Args({3840, 2160})
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
+
 void BM_BlendBitmap(benchmark::State &state)
 {
     const int side = static_cast<int>(state.range(0));
