@@ -29,6 +29,9 @@ MainLayout ComputeLayout(int screenWidth, int screenHeight);
 // "做题耗时01:02:03      做题总数5道"
 QString ClockLine(int hours, int minutes, int seconds, int solved);
 
+// What the window says when the game could not start: the error, and what helps.
+QString StartFailureText(const QString &error);
+
 // The game's one window: the scene, the number pad and answer, the player button, the coins,
 // the clock line and the timers that drive the game.
 class TMainForm : public QWidget
@@ -51,6 +54,8 @@ public:
     QLabel *HintPanel;
     QWidget *Panel1;
     QTimer *Timer1, *Timer2, *WaitTimer, *HowMuchTimer;
+    // Shown instead of the scene when the game could not start.
+    QLabel *FailureLabel = nullptr;
 
     // The settings dialog and the About box, created hidden with the window and reused.
     TSetForm *SetForm;
@@ -79,6 +84,9 @@ public slots:
     void ShowMoney();
     // After the settings were accepted: reread them and start a new problem at once.
     void ApplySettings();
+    // No game could be built: says why where the scene would be; only exit, About and Esc
+    // stay.
+    void ShowStartFailure(const QString &error);
 
 protected:
     void showEvent(QShowEvent *event) override;

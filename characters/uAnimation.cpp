@@ -1,6 +1,7 @@
 #include "characters/uAnimation.h"
 
 #include "platform/Clock.h"
+#include "platform/Errors.h"
 #include "platform/Random.h"
 #include "platform/TextFiles.h"
 
@@ -131,8 +132,12 @@ TAnimation::~TAnimation() = default;
 void TAnimation::LoadScriptFile()
 {
     const QString path = resolvePath(AppDir + QStringLiteral("Pictures/Animation.txt"));
-    if (!QFileInfo(path).isFile()) return;
-    LoadScript(readTextLines(path));
+    if (!QFileInfo::exists(path)) return;
+    // A script that cannot be read (a folder, a FIFO) is shown as an error; the game plays
+    // on without characters.
+    QStringList lines;
+    if (!guarded([&] { lines = readTextLines(path); })) return;
+    LoadScript(lines);
 }
 
 void TAnimation::LoadScript(const QStringList &lines)
@@ -192,7 +197,15 @@ void TAnimation::LoadScript(const QStringList &lines)
                 block.reset();
                 continue;
             }
-            block->Sheet = loadBitmapFile(AppDir + QStringLiteral("Pictures/") + block->Pic);
+            // One broken sheet costs its sprite, not the game: the error is shown and the
+            // others play on.
+            if (!guarded([&] {
+                    block->Sheet =
+                        loadBitmapFile(AppDir + QStringLiteral("Pictures/") + block->Pic);
+                })) {
+                block.reset();
+                continue;
+            }
             block->FramePicture =
                 Bitmap(std::max(0, block->CellWidth), std::max(0, block->CellHeight));
             block->FramePicture.fill(Magenta);

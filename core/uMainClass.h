@@ -3,6 +3,7 @@
 #include "core/Def.h"
 #include "platform/Bitmap.h"
 
+#include <QByteArray>
 #include <QList>
 #include <QStringList>
 #include <QRect>
@@ -21,6 +22,9 @@ struct PlayerAccount
     QString Name; // at most 10 bytes in GBK
     int32_t Gold = 0;
     int32_t Silver = 0;
+    // The name as the file spells it; written back unchanged while Name is unchanged, so a
+    // name in another encoding survives a save.
+    QByteArray NameBytes;
 };
 
 // What the scene needs to know of the main window's layout when it is set up.
@@ -47,13 +51,20 @@ public:
     void LoadOptionsFrom(const QStringList &lines);
     void ReloadEngines();
     void PickOperation();
+    // Whether some chosen operation has a problem type it can pose.
+    bool CanPose() const;
     // One scene tick: the board, the hint, the characters and the layers, composed in
     // BackBuffer for the window to show at (SceneLeft, SceneTop).
     void Present();
 
     void LoadMoney();
     void LoadMoneyFrom(const QStringList &lines);
+    // Money.dat's bytes in, and what SaveMoney writes.
+    void LoadMoneyBytes(const QByteArray &bytes);
+    QByteArray MoneyBytes() const;
     void SaveMoney();
+    // Renames the current player's account (cut to 10 bytes of GBK).
+    void SetPlayerName(const QString &name);
     void SetPlayer(int32_t player) { CurrentPlayer = player; }
     int32_t GetPlayer() const { return CurrentPlayer; }
     QString PlayerName() const;
@@ -95,6 +106,7 @@ private:
     void Compose();
     void BuildLayers();
     void DrawBoard();
+    void DrawNoProblem();
     void DrawHint();
     PlayerAccount *Account();
     const PlayerAccount *Account() const;

@@ -254,6 +254,6 @@ Bitmap loadBitmapFile(const QString &path)
     const QByteArray bytes = readFileBytes(path);
     QImage image;
     if (!image.loadFromData(bytes, "BMP") || image.isNull())
-        throw RuntimeError(QStringLiteral("Bitmap image is not valid"));
+        throw RuntimeError(QStringLiteral("Bitmap image is not valid: \"%1\"").arg(path));
     return Bitmap(image);
 }

@@ -104,7 +104,7 @@ private:
 };
 
 // Loads a Windows bitmap file (any letter case); raises the file-open error when it is
-// missing and "Bitmap image is not valid" when it cannot be decoded.
+// missing and "Bitmap image is not valid" with the file's name when it cannot be decoded.
 Bitmap loadBitmapFile(const QString &path);
 
 // Points at 96 dpi to pixels, rounded as the desktop does.

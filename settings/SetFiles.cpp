@@ -31,6 +31,19 @@ QString Path(const QString &name)
     return AppDir + QStringLiteral("Set/") + name;
 }
 
+QString Folder()
+{
+    return Path(QString());
+}
+
+QStringList WrittenFiles()
+{
+    QStringList names = {Basic, Money};
+    for (int op = 0; op < 4; ++op)
+        names << ItemList(op) << SetList(op);
+    return names;
+}
+
 QStringList ReadLines(const QString &name)
 {
     return readTextLines(Path(name));
@@ -39,6 +52,14 @@ QStringList ReadLines(const QString &name)
 void WriteLines(const QString &name, const QStringList &lines)
 {
     writeTextLines(Path(name), lines);
+}
+
+void WriteTogether(const QList<std::pair<QString, QStringList>> &files)
+{
+    std::vector<FileWrite> writes;
+    for (const auto &[name, lines] : files)
+        writes.push_back({Path(name), encodeLines(lines)});
+    writeFilesTogether(writes);
 }
 
 QStringList BasicLines(bool girl, const QList<int> &ops, bool hint, bool stepMode)

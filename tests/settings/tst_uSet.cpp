@@ -14,6 +14,8 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include <memory>
+
 namespace {
 
 const char *const NineFiles[9] = {"AddItem.Dat", "AddSet.Dat",  "DecItem.Dat",
@@ -90,7 +92,8 @@ private slots:
     void arrowsWithoutSelection();
     void cancelWritesNothing_data();
     void cancelWritesNothing();
-    void writeFailureStillClosesWithOk();
+    void writeFailureChangesNothing_data();
+    void writeFailureChangesNothing();
     void unreadListsAreNotOverwritten();
 };
 
@@ -433,40 +436,70 @@ void tst_uSet::cancelWritesNothing()
     QVERIFY(form.HintCheck->isChecked());
 }
 
-void tst_uSet::writeFailureStillClosesWithOk()
+void tst_uSet::writeFailureChangesNothing_data()
 {
+    QTest::addColumn<QString>("obstacle");
+    QTest::addColumn<QString>("file");
+    QTest::newRow("a folder where DecItem.Dat was") << "folder"
+                                                    << "DecItem.Dat";
+    QTest::newRow("AddSet.Dat immutable") << "immutable"
+                                          << "AddSet.Dat";
+    QTest::newRow("Basic.dat immutable, written last") << "immutable"
+                                                       << "Basic.dat";
+}
+
+void tst_uSet::writeFailureChangesNothing()
+{
+    QFETCH(QString, obstacle);
+    QFETCH(QString, file);
     TempDataDir dir;
     CapturingReporter reporter;
-    const QMap<QString, QByteArray> before = snapshot(dir);
     TSetForm form;
     form.show();
     select(form.ListBox1, "3位数+3位数");
     QTest::mouseClick(form.SpeedButton1, Qt::LeftButton);
     form.CheckBox4->setChecked(false);
-    // A folder where DecItem.Dat was cannot be replaced by a file.
-    dir.remove("Set/DecItem.Dat");
-    QVERIFY(QDir(dir.path("Set")).mkdir("DecItem.Dat"));
+    std::unique_ptr<ImmutableGuard> guard;
+    if (obstacle == QLatin1String("folder")) {
+        dir.remove("Set/" + file);
+        QVERIFY(QDir(dir.path("Set")).mkdir(file));
+    } else {
+        guard = std::make_unique<ImmutableGuard>(dir.path("Set/" + file));
+        if (!guard->ok())
+            QSKIP("chattr +i is refused here (needs CAP_LINUX_IMMUTABLE on ext2/3/4, btrfs or "
+                  "xfs)");
+    }
+    const QMap<QString, QByteArray> before = snapshot(dir);
     QTest::mouseClick(form.Button1, Qt::LeftButton);
+    guard.reset();
 
     QVERIFY(!form.isVisible());
     QCOMPARE(form.result(), int(QDialog::Accepted));
     QCOMPARE(reporter.errors.size(), 1);
-    QVERIFY(dir.readLines("Set/AddSet.Dat").contains("3位数+3位数"));
-    for (const char *later : {"DecSet.Dat", "MulItem.Dat", "DivSet.Dat", "Basic.dat"})
-        QCOMPARE(dir.readBytes(set(later)), before[later]);
+    QVERIFY2(reporter.errors.first().contains(file), qPrintable(reporter.errors.first()));
+    // The line moved out of the offered list is in neither file only if one was written.
+    QCOMPARE(snapshot(dir), before);
+    QVERIFY(dir.readLines("Set/AddItem.Dat").contains("3位数+3位数"));
+    QCOMPARE(QDir(dir.path("Set")).entryList({".*"}, QDir::Files | QDir::Hidden), QStringList());
 }
 
 void tst_uSet::unreadListsAreNotOverwritten()
 {
     TempDataDir dir;
     CapturingReporter reporter;
+    dir.writeLines("Set/AddSet.Dat", {"2位数+1位数", "2位数+2位数", "3位数+1位数"});
+    dir.writeLines("Set/AddItem.Dat", {"3位数+3位数"});
     dir.writeLines("Set/Basic.dat", {"Children=1", "Alg=2,"});
     const QMap<QString, QByteArray> before = snapshot(dir);
     TSetForm form;
     form.show();
     QCOMPARE(reporter.errors.size(), 1);
-    // The lists still show the first set of data, with every chosen list empty; writing them
-    // would leave the engines nothing to draw from.
+    // The lists still show the first set of data, with every chosen list empty: no list can
+    // be changed, and none is written.
+    QVERIFY(!form.GroupBox1->isEnabled());
+    select(form.ListBox1, "3位数+3位数");
+    form.SpeedButton1Click();
+    QVERIFY(texts(form.ListBox2).isEmpty());
     QTest::mouseClick(form.Button1, Qt::LeftButton);
     for (int i = 0; i < 8; ++i) {
         const QString name = TSetForm::ListFile(i);
@@ -475,14 +508,26 @@ void tst_uSet::unreadListsAreNotOverwritten()
     QCOMPARE(dir.readBytes("Set/Basic.dat"),
              crlf({"Children=1", "Alg=2,", "Hint=1", "AddDecMultiStep=1"}));
 
-    // A list the user changed is what the user sees, and is written.
-    dir.writeLines("Set/Basic.dat", {"Children=1", "Alg=2,"});
+    // A list whose partner could not be read takes no moves either: a line moved out of the
+    // one that is written would be in neither file.
+    dir.remove("Set/AddSet.Dat");
     form.show();
-    select(form.ListBox1, "2位数+2位数");
+    QCOMPARE(reporter.errors.size(), 2);
+    QVERIFY(!form.GroupBox1->isEnabled());
+    select(form.ListBox1, "3位数+3位数");
+    form.SpeedButton1Click();
+    QTest::mouseClick(form.Button1, Qt::LeftButton);
+    QCOMPARE(dir.readBytes("Set/AddItem.Dat"), before["AddItem.Dat"]);
+
+    // Read again whole, the lists take moves and are written.
+    dir.writeLines("Set/AddSet.Dat", {"2位数+1位数"});
+    form.show();
+    QVERIFY(form.GroupBox1->isEnabled());
+    select(form.ListBox1, "3位数+3位数");
     QTest::mouseClick(form.SpeedButton1, Qt::LeftButton);
     QTest::mouseClick(form.Button1, Qt::LeftButton);
-    QCOMPARE(dir.readLines("Set/AddSet.Dat"), QStringList{"2位数+2位数"});
-    QCOMPARE(dir.readBytes("Set/DecSet.Dat"), before["DecSet.Dat"]);
+    QCOMPARE(dir.readLines("Set/AddSet.Dat"), (QStringList{"2位数+1位数", "3位数+3位数"}));
+    QCOMPARE(dir.readLines("Set/AddItem.Dat"), QStringList());
 }
 
 QTEST_MAIN(tst_uSet)
