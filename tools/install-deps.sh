@@ -2,7 +2,7 @@
 # Installs what building, running and testing Sumsprout needs on Debian 12, if missing.
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-multimedia-dev libjpeg62-turbo-dev
-          qt6-qpa-plugins libqt6multimedia6
+          qt6-qpa-plugins libqt6multimedia6 libqt6network6
           fonts-comic-neue fonts-liberation fonts-wqy-microhei)
 if [ "${1:-}" = "--test" ]; then
   packages+=(xvfb openbox xdotool imagemagick x11-utils clang libclang-rt-14-dev libbenchmark-dev)
