@@ -198,10 +198,16 @@ void TAnimation::LoadScript(const QStringList &lines)
                 continue;
             }
             // One broken sheet costs its sprite, not the game: the error is shown and the
-            // others play on.
+            // others play on. So does a cell too large to be a frame of any sheet, whose
+            // frame bitmap could take all the memory there is.
+            const QString sheet = AppDir + QStringLiteral("Pictures/") + block->Pic;
             if (!guarded([&] {
-                    block->Sheet =
-                        loadBitmapFile(AppDir + QStringLiteral("Pictures/") + block->Pic);
+                    if (block->CellWidth > MaxCellSide || block->CellHeight > MaxCellSide)
+                        throw RuntimeError(QStringLiteral("Cell size %1x%2 is not valid: \"%3\"")
+                                               .arg(block->CellWidth)
+                                               .arg(block->CellHeight)
+                                               .arg(sheet));
+                    block->Sheet = loadBitmapFile(sheet);
                 })) {
                 block.reset();
                 continue;

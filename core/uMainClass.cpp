@@ -278,10 +278,10 @@ void TMainClass::LoadMoneyBytes(const QByteArray &bytes)
 {
     // Split as bytes, not as decoded text: bytes that are not GBK would come back as "?".
     // Neither a line break nor "=" or "," is ever the second byte of a GBK character.
-    const QStringList texts = splitLines(QString::fromLatin1(bytes));
-    std::vector<PlayerAccount> players(static_cast<size_t>(texts.size()));
-    for (qsizetype i = 0; i < texts.size(); ++i) {
-        QByteArray rest = texts.at(i).toLatin1();
+    const QList<QByteArray> lines = splitByteLines(bytes);
+    std::vector<PlayerAccount> players(static_cast<size_t>(lines.size()));
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        QByteArray rest = lines.at(i);
         PlayerAccount &p = players[static_cast<size_t>(i)];
         p.NameBytes = cutBytes(takeBefore(rest, '='), 10);
         p.Name = decodeName(p.NameBytes);

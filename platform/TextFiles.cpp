@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <dirent.h>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -21,9 +22,7 @@ namespace {
 class Converter
 {
 public:
-    Converter(const char *to, const char *from) : m_to(to), m_from(from), m_cd(iconv_open(to, from))
-    {
-    }
+    Converter(const char *to, const char *from) : to(to), from(from), m_cd(iconv_open(to, from)) {}
     ~Converter()
     {
         if (ok()) iconv_close(m_cd);
@@ -36,8 +35,8 @@ public:
         iconv(m_cd, nullptr, nullptr, nullptr, nullptr);
         return m_cd;
     }
-    const char *m_to;
-    const char *m_from;
+    const char *to;
+    const char *from;
 
 private:
     iconv_t m_cd;
@@ -59,27 +58,33 @@ QByteArray convert(Converter &converter, const QByteArray &in, const char *badOu
 {
     if (!converter.ok())
         throw RuntimeError(
-            QStringLiteral("No converter from %1 to %2").arg(converter.m_from, converter.m_to));
+            QStringLiteral("No converter from %1 to %2").arg(converter.from, converter.to));
     iconv_t cd = converter.reset();
-    QByteArray out;
-    out.reserve(in.size() * 2 + 16);
-    char buffer[4096];
+    // Straight into the result, grown when full: one allocation for most files.
+    QByteArray out(in.size() * 2 + 16, Qt::Uninitialized);
     char *src = const_cast<char *>(in.constData());
     size_t srcLeft = static_cast<size_t>(in.size());
+    qsizetype used = 0;
     while (srcLeft > 0) {
-        char *dst = buffer;
-        size_t dstLeft = sizeof buffer;
+        char *dst = out.data() + used;
+        size_t dstLeft = static_cast<size_t>(out.size() - used);
         size_t r = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
-        out.append(buffer, static_cast<qsizetype>(dst - buffer));
+        used = dst - out.data();
         if (r == static_cast<size_t>(-1)) {
-            if (errno == E2BIG) continue;
+            if (errno == E2BIG) {
+                out.resize(out.size() * 2);
+                continue;
+            }
             // An invalid or cut-off sequence: mark it and go on with the next byte.
-            out.append(badOut, badOutLen);
+            if (out.size() - used < badOutLen) out.resize(out.size() * 2);
+            std::memcpy(out.data() + used, badOut, static_cast<size_t>(badOutLen));
+            used += badOutLen;
             ++src;
             --srcLeft;
             iconv(cd, nullptr, nullptr, nullptr, nullptr);
         }
     }
+    out.truncate(used);
     return out;
 }
 
@@ -152,6 +157,23 @@ QStringList splitLines(const QString &text)
     return lines;
 }
 
+QList<QByteArray> splitByteLines(const QByteArray &bytes)
+{
+    QList<QByteArray> lines;
+    qsizetype start = 0;
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char c = bytes.at(i);
+        if (c == '\r' || c == '\n') {
+            lines << bytes.mid(start, i - start);
+            if (c == '\r' && i + 1 < n && bytes.at(i + 1) == '\n') ++i;
+            start = i + 1;
+        }
+    }
+    if (start < n) lines << bytes.mid(start);
+    return lines;
+}
+
 QString resolvePath(const QString &path)
 {
     if (path.isEmpty() || QFileInfo::exists(path)) return path;
@@ -161,12 +183,18 @@ QString resolvePath(const QString &path)
     if (name.isEmpty() || parent == path) return path;
     QString realParent = resolvePath(parent);
     QDir dir(realParent);
-    const QStringList entries =
-        dir.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
-    for (const QString &entry : entries) {
-        if (entry.compare(name, Qt::CaseInsensitive) == 0) return dir.filePath(entry);
+    // Read with readdir: the engines look their lists up on every reload, and QDir's listing
+    // costs ten times as much. Of several matches the first in name order counts.
+    QString found;
+    if (DIR *d = ::opendir(QFile::encodeName(realParent).constData())) {
+        while (const dirent *e = ::readdir(d)) {
+            const QString entry = QFile::decodeName(e->d_name);
+            if (entry.compare(name, Qt::CaseInsensitive) == 0 && (found.isEmpty() || entry < found))
+                found = entry;
+        }
+        ::closedir(d);
     }
-    return dir.filePath(name);
+    return dir.filePath(found.isEmpty() ? name : found);
 }
 
 QByteArray readFileBytes(const QString &path)
@@ -183,6 +211,7 @@ QByteArray readFileBytes(const QString &path)
         raiseFileOpen(path, notRegularReason(folder));
     }
     QByteArray data;
+    data.reserve(static_cast<qsizetype>(st.st_size));
     char buffer[65536];
     for (;;) {
         ssize_t got = ::read(fd, buffer, sizeof buffer);

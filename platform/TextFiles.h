@@ -14,6 +14,8 @@ QByteArray gbkEncode(const QString &text);
 // An empty line is an empty entry, a last line without a break still counts, and a final
 // break adds no entry.
 QStringList splitLines(const QString &text);
+// The same on bytes, for text that must stay as it was written.
+QList<QByteArray> splitByteLines(const QByteArray &bytes);
 
 // The existing file whose name matches path in every component but letter case; path itself
 // when there is none (so a new file gets the name as its writer spells it).

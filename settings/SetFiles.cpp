@@ -117,11 +117,28 @@ QStringList DefaultItems(int op)
     return out;
 }
 
+namespace {
+// The code point at i, moving i past it; a lone surrogate reads as U+FFFD, as toUcs4() has it.
+char32_t nextCodePoint(const QString &s, qsizetype &i)
+{
+    const QChar c = s.at(i++);
+    if (c.isHighSurrogate() && i < s.size() && s.at(i).isLowSurrogate())
+        return QChar::surrogateToUcs4(c, s.at(i++));
+    return c.isSurrogate() ? char32_t(0xFFFD) : char32_t(c.unicode());
+}
+} // namespace
+
 bool ListLess(const QString &a, const QString &b)
 {
     // Not QString's own order: that compares UTF-16 units, which puts characters beyond
-    // U+FFFF before U+E000..U+FFFF.
-    return a.toUcs4() < b.toUcs4();
+    // U+FFFF before U+E000..U+FFFF. Read in place: a sort compares often.
+    qsizetype i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        const char32_t x = nextCodePoint(a, i);
+        const char32_t y = nextCodePoint(b, j);
+        if (x != y) return x < y;
+    }
+    return i == a.size() && j < b.size();
 }
 
 QStringList Sorted(QStringList lines)

@@ -96,7 +96,7 @@ void tst_BadData::badFile_data()
         << "Pictures/Animation.txt"
         << QByteArray("begin\nname=anWolf\npic=wolf.bmp\ncell=99999999,99999999\npos=1,1,3\n"
                       "action=0,8,akThink,100\nend\n")
-        << false << true << "";
+        << false << true << "Cell size 99999999x99999999 is not valid";
     QTest::newRow("a sprite sheet missing")
         << "Pictures/wolf.bmp" << QByteArray() << true << true << "wolf.bmp";
     QTest::newRow("a sprite sheet not a bitmap")

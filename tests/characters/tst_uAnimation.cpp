@@ -284,6 +284,8 @@ private slots:
                                       << "Bitmap image is not valid";
         QTest::newRow("a FIFO") << "fifo"
                                 << "Not a regular file";
+        QTest::newRow("a cell larger than any frame") << "huge cell"
+                                                      << "Cell size 2049x4 is not valid";
     }
     void brokenSheetDropsItsSprite()
     {
@@ -297,11 +299,14 @@ private slots:
             m_dir->writeLines(QStringLiteral("Pictures/wolf.bmp"), {QStringLiteral("begin")});
         else if (kind == QLatin1String("fifo"))
             QVERIFY(makeFifo(sheet));
-        const QStringList think{"cell=4,4", "action=0,4,akthink,100", "action=1,4,akyes,100"};
+        else if (kind == QLatin1String("huge cell"))
+            writeSheet(*m_dir, QStringLiteral("wolf.bmp"), 4, 2, 4, 4);
+        const QStringList acts{"action=0,4,akthink,100", "action=1,4,akyes,100"};
+        const QString wolfCell = kind == QLatin1String("huge cell") ? "cell=2049,4" : "cell=4,4";
         m_dir->writeLines(QStringLiteral("Pictures/Animation.txt"),
-                          block(QStringList{"name=anoldsheep", "pic=s.bmp"} + think) +
-                              block(QStringList{"name=anwolf", "pic=wolf.bmp"} + think) +
-                              block(QStringList{"name=anwoolly", "pic=s.bmp"} + think));
+                          block(QStringList{"name=anoldsheep", "pic=s.bmp", "cell=4,4"} + acts) +
+                              block(QStringList{"name=anwolf", "pic=wolf.bmp", wolfCell} + acts) +
+                              block(QStringList{"name=anwoolly", "pic=s.bmp", "cell=4,4"} + acts));
         TAnimation a;
         QCOMPARE(reporter.errors.size(), 1);
         QVERIFY2(reporter.errors.first().contains(sheet) && reporter.errors.first().contains(error),

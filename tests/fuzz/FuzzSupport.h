@@ -12,3 +12,5 @@ void fuzzInit();
 QString fuzzDataPath(const QString &relative);
 void fuzzWrite(const QString &relative, const uint8_t *data, size_t size);
 QStringList fuzzLines(const uint8_t *data, size_t size);
+// A file of the shipped data tree as it was copied.
+QByteArray fuzzShipped(const QString &relative);

@@ -25,5 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         game->TakeCoins(1);
         game->AddCoins(99);
     }
+    // Nothing of this input outlives it, so the fuzzer's leak check stays quiet.
+    game->Players = {};
     return 0;
 }

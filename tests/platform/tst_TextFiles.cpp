@@ -93,6 +93,10 @@ void tst_TextFiles::split()
     QFETCH(QString, text);
     QFETCH(QStringList, lines);
     QCOMPARE(splitLines(text), lines);
+    QList<QByteArray> bytes;
+    for (const QString &line : lines)
+        bytes << line.toLatin1();
+    QCOMPARE(splitByteLines(text.toLatin1()), bytes);
 }
 
 void tst_TextFiles::gbk_data()

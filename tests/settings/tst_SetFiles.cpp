@@ -29,6 +29,10 @@ void tst_SetFiles::listOrder_data()
     // U+1D7CF (two UTF-16 units starting D835) comes after U+FF11 by code point.
     QTest::newRow("beyond U+FFFF") << QStringList{QString::fromUcs4(U"\U0001D7CF"), "\uFF11"}
                                    << QStringList{"\uFF11", QString::fromUcs4(U"\U0001D7CF")};
+    // As toUcs4() reads it, a lone surrogate is U+FFFD.
+    QTest::newRow("lone surrogate")
+        << QStringList{QString(QChar(0xD800)) + "b", "\uFFFDa", "\uFFFC"}
+        << QStringList{"\uFFFC", "\uFFFDa", QString(QChar(0xD800)) + "b"};
     QTest::newRow("empty line first")
         << QStringList{"1位数×1位数", ""} << QStringList{"", "1位数×1位数"};
 }
