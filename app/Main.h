@@ -19,7 +19,7 @@ struct MainLayout
 {
     QRect Who;
     QRect AnswerPanel;
-    QRect SpeedButton0, SpeedButton1, SpeedButton2;
+    QRect SpeedButton0, SpeedButton1, SpeedButton2, SpeedButton3;
     QRect MoneyImage, MoneyLabel1, MoneyLabel2;
     QRect HintPanel;
     bool HintPanelOnTop = false;
@@ -32,6 +32,12 @@ QString ClockLine(int hours, int minutes, int seconds, int solved);
 // What the window says when the game could not start: the error, and what helps.
 QString StartFailureText(const QString &error);
 
+// The keyboard takes answers up to the longest an engine asks for: 999 + 999 = 1998.
+inline constexpr int KeyboardDigits = 4;
+// The digit a key types, or -1: by its key code, or for the main keyboard's digit row by
+// the key's place (its XKB keycode), whatever the layout and Shift make of it.
+int KeyDigit(int key, quint32 nativeScanCode);
+
 // The game's one window: the scene, the number pad and answer, the player button, the coins,
 // the clock line and the timers that drive the game.
 class TMainForm : public QWidget
@@ -43,7 +49,7 @@ public:
     ~TMainForm() override;
 
     // Controls, named as the game refers to them.
-    QToolButton *SpeedButton0, *SpeedButton1, *SpeedButton2;
+    QToolButton *SpeedButton0, *SpeedButton1, *SpeedButton2, *SpeedButton3;
     QLabel *MoneyImage, *MoneyLabel1, *MoneyLabel2;
     QToolButton *Who;
     QList<QPixmap> ImageList1;
@@ -76,6 +82,8 @@ public slots:
     void SpeedButton0Click();
     void SpeedButton1Click();
     void SpeedButton2Click();
+    // "成绩": the parents' report, modal.
+    void SpeedButton3Click();
     void Timer1Timer();
     void Timer2Timer();
     void WaitTimerTimer();
@@ -98,6 +106,8 @@ private:
     void FormCreate();
     void FormKeyDown(int key);
     void React(uint8_t character, uint8_t action);
+    // Busy, shown on the submit button as not ready.
+    void SetBusy(bool busy);
     std::unique_ptr<TMainClass> m_game;
     bool m_shown = false;
 };

@@ -1,7 +1,10 @@
-// Program start: the application folder, the title, the main window, the message loop.
+// Program start: where the data lives, the title, the main window, the message loop.
 #include "app/Main.h"
+#include "app/Translations.h"
 #include "core/Def.h"
 #include "platform/Bitmap.h"
+#include "platform/DataFolders.h"
+#include "platform/Errors.h"
 #include "platform/GameLock.h"
 #include "platform/TextFiles.h"
 #include "settings/SetFiles.h"
@@ -9,14 +12,20 @@
 #include <QApplication>
 #include <QIcon>
 #include <QScreen>
+#include <QStandardPaths>
 
 #include <cstdio>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    AppDir = QCoreApplication::applicationDirPath() + QLatin1Char('/');
+    // No organisation name: the user's data folder is then ~/.local/share/Sumsprout.
     QApplication::setApplicationName(QStringLiteral("Sumsprout"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("sumsprout"));
+    const DataFolders folders =
+        findDataFolders(QCoreApplication::applicationDirPath(),
+                        QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+    useDataFolders(folders);
 
     // A second game on the same files would save its stale coins over the first one's: it
     // brings the running game to the front instead, and ends.
@@ -33,6 +42,7 @@ int main(int argc, char *argv[])
 
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/art/icon.png")));
     installFontSubstitutions();
+    InstallQtTranslations(app);
 
     TMainForm form;
     // Cover the whole screen ourselves: without a window manager nothing else would.
@@ -44,5 +54,6 @@ int main(int argc, char *argv[])
         form.raise();
         form.activateWindow();
     });
+    if (!folders.error.isEmpty()) reporter().showError(folders.error);
     return app.exec();
 }

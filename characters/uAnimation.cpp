@@ -1,6 +1,7 @@
 #include "characters/uAnimation.h"
 
 #include "platform/Clock.h"
+#include "platform/DataFolders.h"
 #include "platform/Errors.h"
 #include "platform/Random.h"
 #include "platform/TextFiles.h"
@@ -131,7 +132,7 @@ TAnimation::~TAnimation() = default;
 
 void TAnimation::LoadScriptFile()
 {
-    const QString path = resolvePath(AppDir + QStringLiteral("Pictures/Animation.txt"));
+    const QString path = resolvePath(sharedPath(QStringLiteral("Pictures/Animation.txt")));
     if (!QFileInfo::exists(path)) return;
     // A script that cannot be read (a folder, a FIFO) is shown as an error; the game plays
     // on without characters.
@@ -200,7 +201,7 @@ void TAnimation::LoadScript(const QStringList &lines)
             // One broken sheet costs its sprite, not the game: the error is shown and the
             // others play on. So does a cell too large to be a frame of any sheet, whose
             // frame bitmap could take all the memory there is.
-            const QString sheet = AppDir + QStringLiteral("Pictures/") + block->Pic;
+            const QString sheet = sharedPath(QStringLiteral("Pictures/") + block->Pic);
             if (!guarded([&] {
                     if (block->CellWidth > MaxCellSide || block->CellHeight > MaxCellSide)
                         throw RuntimeError(QStringLiteral("Cell size %1x%2 is not valid: \"%3\"")
@@ -259,8 +260,13 @@ int32_t TAnimation::ActionEnded(rAnimation &sprite)
     case anWoolly:
         if (sprite.CurAct != akThink) {
             sprite.CurAct = akThink;
-            ReactionDone = true;
-            m_standInArmed = false;
+            if (WoollyCaughtUp()) {
+                ReactionDone = true;
+                m_standInArmed = false;
+            } else if (!ReactionDone && !m_standInArmed) {
+                // Should Woolly's part never come, the reaction still ends.
+                ArmStandIn();
+            }
         }
         return 0;
     default:
@@ -293,9 +299,23 @@ void TAnimation::Flutter(rAnimation &sprite)
     }
 }
 
+bool TAnimation::WoollyCaughtUp() const
+{
+    return m_reactionsAsked[anWoolly] ==
+           *std::max_element(m_reactionsAsked.begin(), m_reactionsAsked.end());
+}
+
+void TAnimation::ArmStandIn()
+{
+    m_standInArmed = true;
+    m_standInStart = GetTickCount();
+}
+
 void TAnimation::PlayAction(uint8_t character, uint8_t action)
 {
     if (action != akThink) ReactionDone = false;
+    if ((action == akYes || action == akNo) && character < m_reactionsAsked.size())
+        ++m_reactionsAsked[character];
     if (rAnimation *sprite = Find(character)) {
         sprite->Current().Frame = 0;
         sprite->CurAct = action;
@@ -310,7 +330,6 @@ void TAnimation::PlayAction(uint8_t character, uint8_t action)
     if (ReactionDone || woollyReacting) {
         m_standInArmed = false;
     } else if (action != akThink || !m_standInArmed) {
-        m_standInArmed = true;
-        m_standInStart = GetTickCount();
+        ArmStandIn();
     }
 }
