@@ -1,6 +1,7 @@
 #include "FuzzSupport.h"
 
 #include "core/Def.h"
+#include "core/uMainClass.h"
 #include "platform/Bitmap.h"
 #include "platform/Errors.h"
 #include "platform/TextFiles.h"
@@ -79,4 +80,19 @@ QByteArray fuzzShipped(const QString &relative)
 {
     QFile f(QStringLiteral(SUMSPROUT_DATA_DIR "/") + relative);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+TMainClass &fuzzController()
+{
+    fuzzInit();
+    static TMainClass *game = [] {
+        SceneGeometry g;
+        g.ScreenWidth = 1024;
+        g.ScreenHeight = 768;
+        g.Who = QRect(10, 53, 129, 195);
+        g.AnswerPanelHeight = 105;
+        g.MoneyImage = QRect(0, 605, 219, 163);
+        return new TMainClass(g, nullptr);
+    }();
+    return *game;
 }

@@ -9,14 +9,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     fuzzInit();
-    static std::unique_ptr<TMainClass> game;
-    if (!game) {
-        SceneGeometry g;
-        g.ScreenWidth = 1024;
-        g.ScreenHeight = 768;
-        g.MoneyImage = QRect(0, 605, 219, 163);
-        game = std::make_unique<TMainClass>(g, nullptr);
-    }
+    TMainClass *game = &fuzzController();
     game->LoadMoneyBytes(
         QByteArray(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size)));
     const std::vector<PlayerAccount> first = game->Players;
