@@ -322,17 +322,6 @@ private slots:
         QVERIFY(a.ReactionDone);
     }
 
-    void unreadableScriptIsShownNotFatal()
-    {
-        CapturingReporter reporter;
-        QVERIFY(makeFifo(m_dir->path(QStringLiteral("Pictures/Animation.txt"))));
-        TAnimation a;
-        QVERIFY(a.Sprites.empty());
-        QCOMPARE(reporter.errors.size(), 1);
-        QVERIFY2(reporter.errors.first().contains(QLatin1String("Animation.txt")),
-                 qPrintable(reporter.errors.first()));
-    }
-
     void firstAnimateAdvancesEverySprite()
     {
         TAnimation a;
