@@ -69,10 +69,13 @@ TMainClass::~TMainClass()
 
 void TMainClass::SetUpScene()
 {
-    BackBuffer.setSize(Form.ScreenWidth, Form.ScreenHeight);
     Background = loadPicture("Back.bmp");
     Background.transparent = false;
-    BackBuffer.setSize(Background.width(), Background.height());
+    const qreal ratio = Form.PixelRatio;
+    Composer.setPixelRatio(ratio);
+    BackBuffer = QImage(toDevicePixels(Background.width(), ratio),
+                        toDevicePixels(Background.height(), ratio), QImage::Format_RGB32);
+    BackBuffer.fill(Qt::black);
     SceneWidth = Background.width();
     SceneHeight = Background.height();
     SceneLeft = (Form.ScreenWidth - SceneWidth) / 2;
@@ -89,6 +92,7 @@ void TMainClass::SetUpScene()
     BlackboardPicture = loadPicture("BlackBoard.bmp");
     layer(BlackboardLayer, BlackboardPicture, 290, 73, 1, -1);
     BoardPicture.setSize(180, 240);
+    BoardPicture.setPixelRatio(ratio);
     BoardPicture.fill(Magenta);
     layer(BoardLayer, BoardPicture, 327, 115, 2, -1);
     TreeRightPicture = loadPicture("TreeRight.bmp");
@@ -99,6 +103,7 @@ void TMainClass::SetUpScene()
     HintPanelPicture = loadPicture("Hint.bmp");
     layer(HintPanelLayer, HintPanelPicture, 518, 92, 7, 0);
     HintTextPicture.setSize(100, 100);
+    HintTextPicture.setPixelRatio(ratio);
     HintTextPicture.fill(Magenta);
     layer(HintTextLayer, HintTextPicture, 518 + 62, 92 + 24, 8, 0);
     GrassLeftPicture = loadPicture("GrassLeft.bmp");
@@ -150,30 +155,27 @@ void TMainClass::Present()
 
 void TMainClass::Compose()
 {
-    BackBuffer.copyRect(0, 0, Background, QRect(0, 0, Background.width(), Background.height()));
     BuildLayers();
-    for (SceneLayer *layer : Layers) {
-        if (!layer->Picture || layer->Alpha == 0) continue;
-        const int x = layer->X + layer->DX;
-        const int y = layer->Y + layer->DY;
-        if (layer->Alpha == -1 || layer->Alpha == 100)
-            BackBuffer.draw(x, y, *layer->Picture);
-        else
-            BlendBitmap(BackBuffer, *layer->Picture, x, y, static_cast<uint16_t>(layer->Alpha));
-    }
+    // The background first, then the layers back to front; only what changed is redrawn.
+    Composer.compose(BackBuffer, Background, Layers);
 }
 
 void TMainClass::DrawBoard()
 {
+    // The engine paints every tick; unchanged paintings leave the board's pixels alone.
+    BoardPicture.beginBatch();
     BoardPicture.fill(Magenta);
     Engine->PaintBoard();
+    BoardPicture.endBatch();
 }
 
 void TMainClass::DrawHint()
 {
+    HintTextPicture.beginBatch();
     HintTextPicture.fill(Magenta);
     Engine->PaintHint();
     if (m_open.Engine == Engine) m_open.HintSeen = true;
+    HintTextPicture.endBatch();
 }
 
 void TMainClass::BuildLayers()

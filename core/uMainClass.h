@@ -1,8 +1,10 @@
 #pragma once
 
 #include "core/Def.h"
+#include "core/SceneComposer.h"
 #include "platform/Bitmap.h"
 
+#include <QImage>
 #include <QList>
 #include <QStringList>
 #include <QRect>
@@ -34,6 +36,8 @@ struct SceneGeometry
     QRect Who;
     int AnswerPanelHeight = 0;
     QRect MoneyImage;
+    // Device pixels per window pixel: the scene is composed at device resolution.
+    qreal PixelRatio = 1.0;
 };
 
 // The game controller: scene, engines, characters, sound, options and coin bank.
@@ -51,7 +55,7 @@ public:
     void ReloadEngines();
     void PickOperation();
     // One scene tick: the board, the hint, the characters and the layers, composed in
-    // BackBuffer for the window to show at (SceneLeft, SceneTop).
+    // BackBuffer (device pixels) for the window to show at (SceneLeft, SceneTop).
     void Present();
 
     void LoadMoney();
@@ -90,7 +94,10 @@ public:
     int32_t SceneTop = 0;
     int32_t SceneWidth = 0;
     int32_t SceneHeight = 0;
-    Bitmap BackBuffer;
+    // The composed scene at device pixels, in the window's pixel format.
+    QImage BackBuffer;
+    // Keeps BackBuffer and knows where it changed since the window last asked.
+    SceneComposer Composer;
     Bitmap Background;
     SceneLayer BlackboardLayer, BoardLayer, TreeRightLayer, TreeLeftLayer, GrassLeftLayer,
         GrassRightLayer, HintPanelLayer, HintTextLayer;

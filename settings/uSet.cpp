@@ -1,12 +1,14 @@
 #include "settings/uSet.h"
 
 #include "core/Def.h"
+#include "platform/Art.h"
 #include "platform/Errors.h"
 #include "settings/DialogPlacement.h"
 #include "settings/SetFiles.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QImage>
 #include <QLabel>
@@ -49,7 +51,7 @@ QListWidget *makeList(QWidget *parent, int x)
 // game's dark window, and would vanish on a light button.
 QIcon arrowIcon(const QString &glyph, const QColor &colour)
 {
-    QImage shape(glyph);
+    QImage shape(artSource(glyph, qGuiApp->devicePixelRatio()));
     if (shape.isNull()) return QIcon();
     shape = shape.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     QPainter p(&shape);
