@@ -33,8 +33,8 @@ const std::vector<Migration> &migrations()
           "correct INTEGER, hint_shown INTEGER, ms INTEGER, at TEXT)",
           "CREATE INDEX problems_by_player ON problems(player, posed_at)",
           "CREATE INDEX answers_by_problem ON answers(problem)"}},
-        // Missed problems that come back. A problem's own columns are copied loosely: rows of
-        // older files may hold NULLs, and a refused copy would switch the journal off.
+        // Missed problems that come back. The columns copied from a problem add no constraint
+        // of their own: a refused copy would switch the journal off.
         {2,
          {"ALTER TABLE problems ADD COLUMN review INTEGER NOT NULL DEFAULT 0",
           "CREATE TABLE review(id INTEGER PRIMARY KEY, player INTEGER, operation INTEGER, "
