@@ -2,6 +2,7 @@
 
 #include "characters/uAnimation.h"
 #include "characters/uSound.h"
+#include "core/PoseAgain.h"
 #include "engines/AddAlgo.h"
 #include "engines/DecAlgo.h"
 #include "engines/DivAlgo.h"
@@ -11,6 +12,7 @@
 #include "platform/Random.h"
 #include "platform/TextFiles.h"
 #include "progress/Journal.h"
+#include "progress/Review.h"
 #include "settings/SetFiles.h"
 
 #include <algorithm>
@@ -85,6 +87,7 @@ TMainClass::TMainClass(const SceneGeometry &form, QObject *soundOwner) : Form(fo
     // be opened says so once and the game goes on without it.
     m_journal =
         std::make_unique<Journal>(resolvePath(SetFiles::Path(QStringLiteral("Progress.db"))));
+    m_review = std::make_unique<Review>(*m_journal);
 }
 
 TMainClass::~TMainClass()
@@ -159,6 +162,7 @@ void TMainClass::LoadOptionsFrom(const QStringList &lines)
     }
     ChosenOps = ops.isEmpty() ? QList<int32_t>{0} : ops;
     HintOn = !HasZero(LineAt(lines, 2));
+    ReviewOn = SetFiles::ReviewOn(lines);
 }
 
 void TMainClass::ReloadEngines()
@@ -419,8 +423,27 @@ int32_t TMainClass::Operation() const
 
 void TMainClass::NewProblem()
 {
+    if (PoseReview()) return;
     Engine->NewProblem();
     ProblemPosed();
+}
+
+bool TMainClass::PoseReview()
+{
+    if (!ReviewOn || !m_review || !m_review->isOn()) return false;
+    const auto item = m_review->due(CurrentPlayer, [this](const ReviewItem &r) {
+        // An operation off the "Alg=" line, or a type no longer chosen, waits.
+        return ChosenOps.contains(r.Operation) &&
+               CanPoseAgain(*Engines[r.Operation], r.Operand1, r.Operand2, r.Type);
+    });
+    if (!item) return false;
+    TAlgo &engine = *Engines[item->Operation];
+    if (!PoseAgain(engine, item->Operand1, item->Operand2, item->Type, item->StepMode))
+        return false;
+    Engine = &engine;
+    ProblemPosed();
+    m_review->posed(*item, m_open.Row);
+    return true;
 }
 
 void TMainClass::ProblemPosed()
@@ -466,6 +489,7 @@ bool TMainClass::CheckAnswer(int32_t value)
     a.Finishes = right && engine->IsFinished();
     a.Coins = a.Finishes ? engine->Reward() : 0;
     m_journal->recordAnswer(m_open.Row, a);
+    if (ReviewOn && m_review) m_review->answered(m_open.Row, right, a.Finishes);
     if (a.Finishes) m_open = {};
     return right;
 }

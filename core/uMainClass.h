@@ -17,6 +17,7 @@
 class Journal;
 class ProblemView;
 class QObject;
+class Review;
 class TAnimation;
 class TSound;
 
@@ -119,6 +120,8 @@ public:
     std::unique_ptr<TSound> Sound;
     int32_t ChildPicture = 0;
     bool HintOn = true;
+    // Missed problems come back (the fifth line of Basic.dat).
+    bool ReviewOn = true;
     int32_t SolvedCount = 0;
 
     // The layers' pictures; the board and hint bitmaps are shared by all engines.
@@ -134,10 +137,13 @@ private:
     void DrawHint();
     PlayerAccount *Account();
     const PlayerAccount *Account() const;
+    // Poses a missed problem that is due instead of a drawn one; false when there is none.
+    bool PoseReview();
 
     // The engines' read-only views, by operation code.
     std::array<ProblemView *, 4> m_views{};
     std::unique_ptr<Journal> m_journal;
+    std::unique_ptr<Review> m_review;
     // The problem the journal has open: its row, and when and with what hint the step
     // under way was asked.
     struct OpenProblem

@@ -145,12 +145,14 @@ TSetForm::TSetForm(QWidget *parent) : QDialog(parent)
     m_ops[3] = CheckBox4;
     AddDecMultiStepCheck = makeToggle<QCheckBox>(this, "分步做题 (仅限加减法)", 432, 464);
     HintCheck = makeToggle<QCheckBox>(this, "进行提示", 432, 488);
+    ReviewCheck = makeToggle<QCheckBox>(this, "复习做错的题", 432, 512);
     RadioButton1->setChecked(true);
     CheckBox1->setChecked(true);
     CheckBox2->setChecked(true);
     CheckBox3->setChecked(true);
     HintCheck->setChecked(true);
     AddDecMultiStepCheck->setChecked(true);
+    ReviewCheck->setChecked(true);
 
     Button1 = new QPushButton(QStringLiteral("确定"), this);
     Button1->setGeometry(104, 520, 75, 25);
@@ -226,6 +228,7 @@ void TSetForm::LoadBasic()
     }
     HintCheck->setChecked(!HasZero(LineAt(lines, 2)));
     AddDecMultiStepCheck->setChecked(!HasZero(LineAt(lines, 3)));
+    ReviewCheck->setChecked(SetFiles::ReviewOn(lines));
 }
 
 QStringList TSetForm::ShownBasic() const
@@ -235,7 +238,7 @@ QStringList TSetForm::ShownBasic() const
         if (m_ops[op]->isChecked()) ops << op;
     }
     return SetFiles::BasicLines(!RadioButton1->isChecked(), ops, HintCheck->isChecked(),
-                                AddDecMultiStepCheck->isChecked());
+                                AddDecMultiStepCheck->isChecked(), ReviewCheck->isChecked());
 }
 
 void TSetForm::SaveBasic()
