@@ -133,6 +133,21 @@ QString ClockLine(int hours, int minutes, int seconds, int solved)
            QString::number(solved) + QStringLiteral("道");
 }
 
+QString StartFailureText(const QString &error)
+{
+    // Paths break after their slashes, so a long one still wraps.
+    QString shown = error.toHtmlEscaped();
+    shown.replace(QLatin1Char('/'), QStringLiteral("/&#8203;"));
+    return QStringLiteral(
+               "<p style='font-size:32px; color:#ffe066;'><b>游戏没能开始</b></p>"
+               "<p>游戏要用的文件出了问题：</p>"
+               "<p style='color:#ffb0a0;'>%1</p>"
+               "<p>重新安装游戏，或者把 Set 文件夹恢复成原来的样子（比如从备份里拷回来），"
+               "一般就能解决。</p>"
+               "<p>点右上角的“退出”或者按 Esc 键，可以关闭游戏。</p>")
+        .arg(shown);
+}
+
 int KeyDigit(int key, quint32 nativeScanCode)
 {
     // Qt reports main-keyboard and keypad digits alike (the keypad with a modifier).
@@ -307,7 +322,36 @@ void TMainForm::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
     if (m_shown) return;
     m_shown = true;
-    guarded([&] { FormShow(); });
+    QString error;
+    if (!guarded([&] { FormShow(); }, &error) && !m_game) ShowStartFailure(error);
+}
+
+void TMainForm::ShowStartFailure(const QString &error)
+{
+    const QList<QWidget *> gameControls = {AnswerPanel, Who,       MoneyImage,   MoneyLabel1,
+                                           MoneyLabel2, HintPanel, SpeedButton1, SpeedButton3};
+    for (QWidget *w : gameControls)
+        w->hide();
+    AnswerLabel->clear();
+    if (!FailureLabel) {
+        FailureLabel = new QLabel(this);
+        FailureLabel->setWordWrap(true);
+        FailureLabel->setTextFormat(Qt::RichText);
+        FailureLabel->setFont(pixelFont("Arial", 22));
+        FailureLabel->setStyleSheet(
+            QStringLiteral("QLabel { color: white; background: #1d2a33; border: 3px solid #e0b84a;"
+                           " border-radius: 18px; padding: 24px; }"));
+    }
+    FailureLabel->setText(StartFailureText(error));
+    // Between the player button and the small buttons, where the scene would stand.
+    const int left = Who->geometry().right() + 30;
+    const int right = SpeedButton0->geometry().left() - 30;
+    const int width = std::min(760, std::max(200, right - left));
+    const int height = FailureLabel->heightForWidth(width);
+    const QSize area = screen() ? screen()->geometry().size() : size();
+    FailureLabel->setGeometry(left + std::max(0, (right - left - width) / 2),
+                              std::max(20, (area.height() - height) / 2), width, height);
+    FailureLabel->show();
 }
 
 void TMainForm::FormShow()
@@ -362,7 +406,8 @@ void TMainForm::FormKeyDown(int key)
         return;
     }
     if (key >= Qt::Key_0 && key <= Qt::Key_9) {
-        if (AnswerLabel->text().size() < KeyboardDigits)
+        // Without a game the answer field is hidden: a digit would only hold up Esc.
+        if (m_game && AnswerLabel->text().size() < KeyboardDigits)
             AnswerLabel->setText(AnswerLabel->text() + QChar('0' + (key - Qt::Key_0)));
         return;
     }

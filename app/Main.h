@@ -36,6 +36,9 @@ void PaintScene(QPainter &p, const QImage &scene, QPoint at, const QRegion &area
 // "做题耗时01:02:03      做题总数5道"
 QString ClockLine(int hours, int minutes, int seconds, int solved);
 
+// What the window says when the game could not start: the error, and what helps.
+QString StartFailureText(const QString &error);
+
 // The keyboard takes answers up to the longest an engine asks for: 999 + 999 = 1998.
 inline constexpr int KeyboardDigits = 4;
 // The digit a key types, or -1: by its key code, or for the main keyboard's digit row by
@@ -64,6 +67,8 @@ public:
     QLabel *HintPanel;
     QWidget *Panel1;
     QTimer *Timer1, *Timer2, *WaitTimer, *HowMuchTimer;
+    // Shown instead of the scene when the game could not start.
+    QLabel *FailureLabel = nullptr;
 
     // The settings dialog and the About box, created hidden with the window and reused.
     TSetForm *SetForm;
@@ -96,6 +101,9 @@ public slots:
     void ShowMoney();
     // After the settings were accepted: reread them and start a new problem at once.
     void ApplySettings();
+    // No game could be built: says why where the scene would be; only exit, About and Esc
+    // stay.
+    void ShowStartFailure(const QString &error);
 
 protected:
     void showEvent(QShowEvent *event) override;

@@ -6,11 +6,16 @@
 #include "platform/Bitmap.h"
 #include "platform/DataFolders.h"
 #include "platform/Errors.h"
+#include "platform/GameLock.h"
+#include "platform/TextFiles.h"
+#include "settings/SetFiles.h"
 
 #include <QApplication>
 #include <QIcon>
 #include <QScreen>
 #include <QStandardPaths>
+
+#include <cstdio>
 
 int main(int argc, char *argv[])
 {
@@ -26,6 +31,20 @@ int main(int argc, char *argv[])
         findDataFolders(QCoreApplication::applicationDirPath(),
                         QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
     useDataFolders(folders);
+
+    // A second game on the same files would save its stale coins over the first one's: it
+    // brings the running game to the front instead, and ends.
+    GameLock lock(SetFiles::Path(SetFiles::Lock));
+    const GameLock::Result locked = lock.take();
+    if (locked == GameLock::Result::HeldElsewhere) {
+        lock.askHolderToShow();
+        std::fputs("Sumsprout is already running on this folder.\n", stderr);
+        return 0;
+    }
+    // Only now is no other save running here: what a killed save left can go.
+    if (locked == GameLock::Result::Taken)
+        removeStaleTemporaries(SetFiles::Folder(), SetFiles::WrittenFiles());
+
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/art/icon.png")));
     installFontSubstitutions();
     InstallQtTranslations(app);
@@ -34,6 +53,12 @@ int main(int argc, char *argv[])
     // Cover the whole screen ourselves: without a window manager nothing else would.
     if (QScreen *screen = QGuiApplication::primaryScreen()) form.setGeometry(screen->geometry());
     form.showFullScreen();
+    QObject::connect(&lock, &GameLock::showRequested, &form, [&form] {
+        form.setWindowState((form.windowState() & ~Qt::WindowMinimized) | Qt::WindowFullScreen);
+        form.show();
+        form.raise();
+        form.activateWindow();
+    });
     if (!folders.error.isEmpty()) reporter().showError(folders.error);
     return app.exec();
 }

@@ -2,6 +2,7 @@
 
 #include "platform/Clock.h"
 #include "platform/DataFolders.h"
+#include "platform/Errors.h"
 #include "platform/Random.h"
 #include "platform/TextFiles.h"
 
@@ -132,8 +133,12 @@ TAnimation::~TAnimation() = default;
 void TAnimation::LoadScriptFile()
 {
     const QString path = resolvePath(sharedPath(QStringLiteral("Pictures/Animation.txt")));
-    if (!QFileInfo(path).isFile()) return;
-    LoadScript(readTextLines(path));
+    if (!QFileInfo::exists(path)) return;
+    // A script that cannot be read (a folder, a FIFO) is shown as an error; the game plays
+    // on without characters.
+    QStringList lines;
+    if (!guarded([&] { lines = readTextLines(path); })) return;
+    LoadScript(lines);
 }
 
 void TAnimation::LoadScript(const QStringList &lines)
@@ -193,7 +198,21 @@ void TAnimation::LoadScript(const QStringList &lines)
                 block.reset();
                 continue;
             }
-            block->Sheet = loadBitmapFile(sharedPath(QStringLiteral("Pictures/") + block->Pic));
+            // One broken sheet costs its sprite, not the game: the error is shown and the
+            // others play on. So does a cell too large to be a frame of any sheet, whose
+            // frame bitmap could take all the memory there is.
+            const QString sheet = sharedPath(QStringLiteral("Pictures/") + block->Pic);
+            if (!guarded([&] {
+                    if (block->CellWidth > MaxCellSide || block->CellHeight > MaxCellSide)
+                        throw RuntimeError(QStringLiteral("Cell size %1x%2 is not valid: \"%3\"")
+                                               .arg(block->CellWidth)
+                                               .arg(block->CellHeight)
+                                               .arg(sheet));
+                    block->Sheet = loadBitmapFile(sheet);
+                })) {
+                block.reset();
+                continue;
+            }
             block->FramePicture =
                 Bitmap(std::max(0, block->CellWidth), std::max(0, block->CellHeight));
             block->FramePicture.fill(Magenta);

@@ -84,6 +84,8 @@ public:
 
     // How long a reaction counts as running when no Woolly reaction is there to end it.
     static constexpr uint32_t StandInReactionMs = 2000;
+    // The largest cell side a script may give; the scene itself is 800 x 600.
+    static constexpr int32_t MaxCellSide = 2048;
 
 private:
     int32_t ActionEnded(rAnimation &sprite);

@@ -2,6 +2,7 @@
 
 #include "characters/uAnimation.h"
 #include "characters/uSound.h"
+#include "core/PoseAgain.h"
 #include "engines/AddAlgo.h"
 #include "engines/DecAlgo.h"
 #include "engines/DivAlgo.h"
@@ -11,12 +12,47 @@
 #include "platform/Random.h"
 #include "platform/TextFiles.h"
 #include "progress/Journal.h"
+#include "progress/Review.h"
 #include "settings/SetFiles.h"
 
 #include <algorithm>
 #include <cstdint>
 
 namespace {
+
+// A name whose bytes are not GBK but UTF-8 is shown as the UTF-8 its editor wrote.
+QString decodeName(const QByteArray &bytes)
+{
+    if (!isGbk(bytes)) {
+        QString utf8 = QString::fromUtf8(bytes);
+        if (utf8.toUtf8() == bytes) return utf8;
+    }
+    return gbkDecode(bytes);
+}
+
+// The first max bytes, never splitting a double-byte GBK character.
+QByteArray cutBytes(const QByteArray &bytes, int max)
+{
+    int i = 0;
+    while (i < max && i < bytes.size()) {
+        const auto b = static_cast<unsigned char>(bytes.at(i));
+        const int len = (b >= 0x81 && b <= 0xFE && i + 1 < bytes.size()) ? 2 : 1;
+        if (i + len > max) break;
+        i += len;
+    }
+    return bytes.left(i);
+}
+
+// Takes the bytes up to and including the first sep off rest and returns those before it;
+// without a sep nothing is taken and the result is empty.
+QByteArray takeBefore(QByteArray &rest, char sep)
+{
+    const qsizetype at = rest.indexOf(sep);
+    if (at < 0) return {};
+    QByteArray before = rest.left(at);
+    rest.remove(0, at + 1);
+    return before;
+}
 
 int32_t saturated(int64_t v)
 {
@@ -51,6 +87,7 @@ TMainClass::TMainClass(const SceneGeometry &form, QObject *soundOwner) : Form(fo
     // be opened says so once and the game goes on without it.
     m_journal =
         std::make_unique<Journal>(resolvePath(SetFiles::Path(QStringLiteral("Progress.db"))));
+    m_review = std::make_unique<Review>(*m_journal);
 }
 
 TMainClass::~TMainClass()
@@ -125,12 +162,21 @@ void TMainClass::LoadOptionsFrom(const QStringList &lines)
     }
     ChosenOps = ops.isEmpty() ? QList<int32_t>{0} : ops;
     HintOn = !HasZero(LineAt(lines, 2));
+    ReviewOn = SetFiles::ReviewOn(lines);
 }
 
 void TMainClass::ReloadEngines()
 {
     for (auto &engine : Engines)
         engine->LoadSettings();
+}
+
+bool TMainClass::CanPose() const
+{
+    for (int32_t op : ChosenOps) {
+        if (Engines[op] && Engines[op]->HasTypes()) return true;
+    }
+    return false;
 }
 
 void TMainClass::PickOperation()
@@ -162,7 +208,38 @@ void TMainClass::DrawBoard()
     BoardPicture.beginBatch();
     BoardPicture.fill(Magenta);
     Engine->PaintBoard();
+    if (!CanPose()) DrawNoProblem();
     BoardPicture.endBatch();
+}
+
+void TMainClass::DrawNoProblem()
+{
+    // Said on the board itself, where the child looks, so nobody waits for a problem that
+    // never comes; "设置" in red, as what must be looked at.
+    static const struct
+    {
+        const char *text;
+        bool red;
+    } lines[] = {{"现在没有", false},
+                 {"能用的题型。", false},
+                 {"请点右边的", false},
+                 {"“设置”", true},
+                 {"选择题型。", false}};
+    // The engines share this bitmap and expect its font as they left it.
+    const Bitmap::Font engineFont = BoardPicture.font;
+    BoardPicture.fill(KeyGrey);
+    BoardPicture.font.face = QStringLiteral("Comic Sans MS");
+    BoardPicture.font.size = 14;
+    BoardPicture.font.bold = true;
+    int y = 30;
+    for (const auto &line : lines) {
+        const QString text = QString::fromUtf8(line.text);
+        BoardPicture.font.color = line.red ? Red : Yellow;
+        const int x = (BoardPicture.width() - BoardPicture.textExtent(text).width()) / 2;
+        BoardPicture.textOut(std::max(0, x), y, text);
+        y += 36;
+    }
+    BoardPicture.font = engineFont;
 }
 
 void TMainClass::DrawHint()
@@ -207,31 +284,47 @@ void TMainClass::BuildLayers()
 
 void TMainClass::LoadMoney()
 {
-    LoadMoneyFrom(ReadDataLines(QStringLiteral("Set/Money.dat")));
+    LoadMoneyBytes(readFileBytes(SetFiles::Path(SetFiles::Money)));
 }
 
 void TMainClass::LoadMoneyFrom(const QStringList &lines)
 {
+    LoadMoneyBytes(encodeLines(lines));
+}
+
+void TMainClass::LoadMoneyBytes(const QByteArray &bytes)
+{
+    // Split as bytes, not as decoded text: bytes that are not GBK would come back as "?".
+    // Neither a line break nor "=" or "," is ever the second byte of a GBK character.
+    const QList<QByteArray> lines = splitByteLines(bytes);
     std::vector<PlayerAccount> players(static_cast<size_t>(lines.size()));
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        QString s = lines.at(i);
+        QByteArray rest = lines.at(i);
         PlayerAccount &p = players[static_cast<size_t>(i)];
-        p.Name = cutGbk(textBefore(s, QLatin1Char('=')), 10);
-        deleteThrough(s, QLatin1Char('='));
-        p.Gold = LenientInt(textBefore(s, QLatin1Char(',')));
-        deleteThrough(s, QLatin1Char(','));
-        p.Silver = LenientInt(s);
+        p.NameBytes = cutBytes(takeBefore(rest, '='), 10);
+        p.Name = decodeName(p.NameBytes);
+        const QString counts = gbkDecode(rest);
+        p.Gold = LenientInt(textBefore(counts, QLatin1Char(',')));
+        QString silver = counts;
+        deleteThrough(silver, QLatin1Char(','));
+        p.Silver = LenientInt(silver);
     }
     Players = std::move(players);
 }
 
+QByteArray TMainClass::MoneyBytes() const
+{
+    QByteArray bytes;
+    for (const PlayerAccount &p : Players) {
+        bytes += p.Name == decodeName(p.NameBytes) ? p.NameBytes : gbkEncode(p.Name);
+        bytes += '=' + QByteArray::number(p.Gold) + ',' + QByteArray::number(p.Silver) + "\r\n";
+    }
+    return bytes;
+}
+
 void TMainClass::SaveMoney()
 {
-    QStringList lines;
-    for (const PlayerAccount &p : Players)
-        lines << p.Name + QLatin1Char('=') + QString::number(p.Gold) + QLatin1Char(',') +
-                     QString::number(p.Silver);
-    writeTextLines(SetFiles::Path(SetFiles::Money), lines);
+    writeFileSafely(SetFiles::Path(SetFiles::Money), MoneyBytes());
 }
 
 int TMainClass::AccountIndex(int32_t player)
@@ -315,6 +408,7 @@ bool TMainClass::RenamePlayer(int32_t player, const QString &name)
     LoadMoney();
     if (static_cast<size_t>(i) >= Players.size()) Players.resize(static_cast<size_t>(i) + 1);
     Players[i].Name = clean;
+    Players[i].NameBytes = gbkEncode(clean);
     SaveMoney();
     return true;
 }
@@ -329,8 +423,27 @@ int32_t TMainClass::Operation() const
 
 void TMainClass::NewProblem()
 {
+    if (PoseReview()) return;
     Engine->NewProblem();
     ProblemPosed();
+}
+
+bool TMainClass::PoseReview()
+{
+    if (!ReviewOn || !m_review || !m_review->isOn()) return false;
+    const auto item = m_review->due(CurrentPlayer, [this](const ReviewItem &r) {
+        // An operation off the "Alg=" line, or a type no longer chosen, waits.
+        return ChosenOps.contains(r.Operation) &&
+               CanPoseAgain(*Engines[r.Operation], r.Operand1, r.Operand2, r.Type);
+    });
+    if (!item) return false;
+    TAlgo &engine = *Engines[item->Operation];
+    if (!PoseAgain(engine, item->Operand1, item->Operand2, item->Type, item->StepMode))
+        return false;
+    Engine = &engine;
+    ProblemPosed();
+    m_review->posed(*item, m_open.Row);
+    return true;
 }
 
 void TMainClass::ProblemPosed()
@@ -376,6 +489,7 @@ bool TMainClass::CheckAnswer(int32_t value)
     a.Finishes = right && engine->IsFinished();
     a.Coins = a.Finishes ? engine->Reward() : 0;
     m_journal->recordAnswer(m_open.Row, a);
+    if (ReviewOn && m_review) m_review->answered(m_open.Row, right, a.Finishes);
     if (a.Finishes) m_open = {};
     return right;
 }

@@ -4,6 +4,7 @@
 #include "core/SceneComposer.h"
 #include "platform/Bitmap.h"
 
+#include <QByteArray>
 #include <QImage>
 #include <QList>
 #include <QStringList>
@@ -16,6 +17,7 @@
 class Journal;
 class ProblemView;
 class QObject;
+class Review;
 class TAnimation;
 class TSound;
 
@@ -25,6 +27,9 @@ struct PlayerAccount
     QString Name; // at most 10 bytes in GBK
     int32_t Gold = 0;
     int32_t Silver = 0;
+    // The name as the file spells it; written back unchanged while Name is unchanged, so a
+    // name in another encoding survives a save.
+    QByteArray NameBytes;
 };
 
 // What the scene needs to know of the main window's layout when it is set up.
@@ -53,12 +58,17 @@ public:
     void LoadOptionsFrom(const QStringList &lines);
     void ReloadEngines();
     void PickOperation();
+    // Whether some chosen operation has a problem type it can pose.
+    bool CanPose() const;
     // One scene tick: the board, the hint, the characters and the layers, composed in
     // BackBuffer (device pixels) for the window to show at (SceneLeft, SceneTop).
     void Present();
 
     void LoadMoney();
     void LoadMoneyFrom(const QStringList &lines);
+    // Money.dat's bytes in, and what SaveMoney writes.
+    void LoadMoneyBytes(const QByteArray &bytes);
+    QByteArray MoneyBytes() const;
     void SaveMoney();
     void SetPlayer(int32_t player) { CurrentPlayer = player; }
     int32_t GetPlayer() const { return CurrentPlayer; }
@@ -110,6 +120,8 @@ public:
     std::unique_ptr<TSound> Sound;
     int32_t ChildPicture = 0;
     bool HintOn = true;
+    // Missed problems come back (the fifth line of Basic.dat).
+    bool ReviewOn = true;
     int32_t SolvedCount = 0;
 
     // The layers' pictures; the board and hint bitmaps are shared by all engines.
@@ -121,13 +133,17 @@ private:
     void Compose();
     void BuildLayers();
     void DrawBoard();
+    void DrawNoProblem();
     void DrawHint();
     PlayerAccount *Account();
     const PlayerAccount *Account() const;
+    // Poses a missed problem that is due instead of a drawn one; false when there is none.
+    bool PoseReview();
 
     // The engines' read-only views, by operation code.
     std::array<ProblemView *, 4> m_views{};
     std::unique_ptr<Journal> m_journal;
+    std::unique_ptr<Review> m_review;
     // The problem the journal has open: its row, and when and with what hint the step
     // under way was asked.
     struct OpenProblem

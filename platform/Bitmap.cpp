@@ -766,7 +766,7 @@ Bitmap loadBitmapFile(const QString &path)
     const QByteArray bytes = readFileBytes(path);
     QImage image;
     if (!image.loadFromData(bytes, "BMP") || image.isNull())
-        throw RuntimeError(QStringLiteral("Bitmap image is not valid"));
+        throw RuntimeError(QStringLiteral("Bitmap image is not valid: \"%1\"").arg(path));
     Bitmap b(image);
     b.setLargeDrawing(std::make_shared<LargeDrawing>(LargeDrawing::fileFor(path), b.image()));
     return b;

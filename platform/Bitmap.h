@@ -186,8 +186,8 @@ private:
 };
 
 // Loads a Windows bitmap file (any letter case); raises the file-open error when it is
-// missing and "Bitmap image is not valid" when it cannot be decoded. Its large drawing beside
-// it ("name@3x.png") is read only when a zoomed scene first needs it.
+// missing and "Bitmap image is not valid" with the file's name when it cannot be decoded. Its
+// large drawing beside it ("name@3x.png") is read only when a zoomed scene first needs it.
 Bitmap loadBitmapFile(const QString &path);
 
 // Points at 96 dpi to pixels, rounded as the desktop does.

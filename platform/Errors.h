@@ -40,14 +40,20 @@ Reporter &reporter();
 void setReporter(Reporter *r);
 
 // Runs one event handler: an error leaves the handler, is shown with its own text, and the
-// game goes on. Nothing may cross the Qt event loop.
-template <class F> void guarded(F &&handler)
+// game goes on. Nothing may cross the Qt event loop. False when an error was shown; its text
+// goes to shown when given.
+template <class F> bool guarded(F &&handler, QString *shown = nullptr)
 {
+    QString message;
     try {
         handler();
+        return true;
     } catch (const RuntimeError &e) {
-        reporter().showError(e.message());
+        message = e.message();
     } catch (const std::exception &e) {
-        reporter().showError(QString::fromUtf8(e.what()));
+        message = QString::fromUtf8(e.what());
     }
+    reporter().showError(message);
+    if (shown) *shown = message;
+    return false;
 }

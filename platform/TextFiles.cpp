@@ -4,8 +4,11 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <cerrno>
+#include <climits>
+#include <dirent.h>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -14,56 +17,93 @@
 
 namespace {
 
-QByteArray convert(const char *to, const char *from, const QByteArray &in, const char *badOut,
-                   int badOutLen)
+// Opening a converter loads its tables, which costs more than converting a whole file: one
+// per direction is kept for the thread's life and reset before each use.
+class Converter
 {
-    iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1))
-        throw RuntimeError(QStringLiteral("No converter from %1 to %2").arg(from, to));
-    QByteArray out;
-    out.reserve(in.size() * 2 + 16);
-    char buffer[4096];
+public:
+    Converter(const char *to, const char *from) : to(to), from(from), m_cd(iconv_open(to, from)) {}
+    ~Converter()
+    {
+        if (ok()) iconv_close(m_cd);
+    }
+    Converter(const Converter &) = delete;
+    Converter &operator=(const Converter &) = delete;
+    bool ok() const { return m_cd != reinterpret_cast<iconv_t>(-1); }
+    iconv_t reset()
+    {
+        iconv(m_cd, nullptr, nullptr, nullptr, nullptr);
+        return m_cd;
+    }
+    const char *to;
+    const char *from;
+
+private:
+    iconv_t m_cd;
+};
+
+Converter &gbkToUtf8()
+{
+    thread_local Converter c("UTF-8", "GBK");
+    return c;
+}
+
+Converter &utf8ToGbk()
+{
+    thread_local Converter c("GBK", "UTF-8");
+    return c;
+}
+
+QByteArray convert(Converter &converter, const QByteArray &in, const char *badOut, int badOutLen)
+{
+    if (!converter.ok())
+        throw RuntimeError(
+            QStringLiteral("No converter from %1 to %2").arg(converter.from, converter.to));
+    iconv_t cd = converter.reset();
+    // Straight into the result, grown when full: one allocation for most files.
+    QByteArray out(in.size() * 2 + 16, Qt::Uninitialized);
     char *src = const_cast<char *>(in.constData());
     size_t srcLeft = static_cast<size_t>(in.size());
+    qsizetype used = 0;
     while (srcLeft > 0) {
-        char *dst = buffer;
-        size_t dstLeft = sizeof buffer;
+        char *dst = out.data() + used;
+        size_t dstLeft = static_cast<size_t>(out.size() - used);
         size_t r = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
-        out.append(buffer, static_cast<qsizetype>(dst - buffer));
+        used = dst - out.data();
         if (r == static_cast<size_t>(-1)) {
-            if (errno == E2BIG) continue;
+            if (errno == E2BIG) {
+                out.resize(out.size() * 2);
+                continue;
+            }
             // An invalid or cut-off sequence: mark it and go on with the next byte.
-            out.append(badOut, badOutLen);
+            if (out.size() - used < badOutLen) out.resize(out.size() * 2);
+            std::memcpy(out.data() + used, badOut, static_cast<size_t>(badOutLen));
+            used += badOutLen;
             ++src;
             --srcLeft;
             iconv(cd, nullptr, nullptr, nullptr, nullptr);
         }
     }
-    iconv_close(cd);
+    out.truncate(used);
     return out;
 }
 
-bool tryConvert(const char *to, const char *from, const QByteArray &in, QByteArray &out)
+bool tryConvert(Converter &converter, const QByteArray &in, QByteArray &out)
 {
-    iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+    if (!converter.ok()) return false;
+    iconv_t cd = converter.reset();
     out.clear();
     char buffer[4096];
     char *src = const_cast<char *>(in.constData());
     size_t srcLeft = static_cast<size_t>(in.size());
-    bool ok = true;
     while (srcLeft > 0) {
         char *dst = buffer;
         size_t dstLeft = sizeof buffer;
         size_t r = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
         out.append(buffer, static_cast<qsizetype>(dst - buffer));
-        if (r == static_cast<size_t>(-1) && errno != E2BIG) {
-            ok = false;
-            break;
-        }
+        if (r == static_cast<size_t>(-1) && errno != E2BIG) return false;
     }
-    iconv_close(cd);
-    return ok;
+    return true;
 }
 
 QString systemReason(int err)
@@ -71,25 +111,30 @@ QString systemReason(int err)
     return QString::fromLocal8Bit(std::strerror(err));
 }
 
+QString notRegularReason(bool folder)
+{
+    return folder ? systemReason(EISDIR) : QStringLiteral("Not a regular file");
+}
+
 } // namespace
 
 QString gbkDecode(const QByteArray &bytes)
 {
     static const char replacement[] = "\xEF\xBF\xBD";
-    return QString::fromUtf8(convert("UTF-8", "GBK", bytes, replacement, 3));
+    return QString::fromUtf8(convert(gbkToUtf8(), bytes, replacement, 3));
 }
 
 QByteArray gbkEncode(const QString &text)
 {
     QByteArray out;
-    if (tryConvert("GBK", "UTF-8", text.toUtf8(), out)) return out;
+    if (tryConvert(utf8ToGbk(), text.toUtf8(), out)) return out;
     // Some character has no GBK code: write "?" for it and keep the rest.
     out.clear();
     const QList<uint> codes = text.toUcs4();
     for (uint code : codes) {
         char32_t c = code;
         QByteArray one;
-        if (!tryConvert("GBK", "UTF-8", QString::fromUcs4(&c, 1).toUtf8(), one)) one = "?";
+        if (!tryConvert(utf8ToGbk(), QString::fromUcs4(&c, 1).toUtf8(), one)) one = "?";
         out += one;
     }
     return out;
@@ -112,6 +157,23 @@ QStringList splitLines(const QString &text)
     return lines;
 }
 
+QList<QByteArray> splitByteLines(const QByteArray &bytes)
+{
+    QList<QByteArray> lines;
+    qsizetype start = 0;
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char c = bytes.at(i);
+        if (c == '\r' || c == '\n') {
+            lines << bytes.mid(start, i - start);
+            if (c == '\r' && i + 1 < n && bytes.at(i + 1) == '\n') ++i;
+            start = i + 1;
+        }
+    }
+    if (start < n) lines << bytes.mid(start);
+    return lines;
+}
+
 QString resolvePath(const QString &path)
 {
     if (path.isEmpty() || QFileInfo::exists(path)) return path;
@@ -121,21 +183,35 @@ QString resolvePath(const QString &path)
     if (name.isEmpty() || parent == path) return path;
     QString realParent = resolvePath(parent);
     QDir dir(realParent);
-    const QStringList entries =
-        dir.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
-    for (const QString &entry : entries) {
-        if (entry.compare(name, Qt::CaseInsensitive) == 0) return dir.filePath(entry);
+    // Read with readdir: the engines look their lists up on every reload, and QDir's listing
+    // costs ten times as much. Of several matches the first in name order counts.
+    QString found;
+    if (DIR *d = ::opendir(QFile::encodeName(realParent).constData())) {
+        while (const dirent *e = ::readdir(d)) {
+            const QString entry = QFile::decodeName(e->d_name);
+            if (entry.compare(name, Qt::CaseInsensitive) == 0 && (found.isEmpty() || entry < found))
+                found = entry;
+        }
+        ::closedir(d);
     }
-    return dir.filePath(name);
+    return dir.filePath(found.isEmpty() ? name : found);
 }
 
 QByteArray readFileBytes(const QString &path)
 {
     const QString real = resolvePath(path);
     QByteArray native = QFile::encodeName(real);
-    int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
+    // Without O_NONBLOCK, opening a FIFO waits for a writer that never comes.
+    int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) raiseFileOpen(path, systemReason(errno));
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        const bool folder = S_ISDIR(st.st_mode);
+        ::close(fd);
+        raiseFileOpen(path, notRegularReason(folder));
+    }
     QByteArray data;
+    data.reserve(static_cast<qsizetype>(st.st_size));
     char buffer[65536];
     for (;;) {
         ssize_t got = ::read(fd, buffer, sizeof buffer);
@@ -157,54 +233,187 @@ QStringList readTextLines(const QString &path)
     return splitLines(gbkDecode(readFileBytes(path)));
 }
 
-void writeFileSafely(const QString &path, const QByteArray &bytes)
+bool isGbk(const QByteArray &bytes)
 {
-    const QString target = resolvePath(path);
-    QFileInfo info(target);
+    QByteArray out;
+    return tryConvert(gbkToUtf8(), bytes, out);
+}
+
+QString saveTarget(const QString &path)
+{
+    QString current = resolvePath(path);
+    // As many hops as the kernel follows before it gives up with ELOOP.
+    for (int hop = 0; hop < 40; ++hop) {
+        const QByteArray native = QFile::encodeName(current);
+        struct stat st;
+        if (::lstat(native.constData(), &st) != 0 || !S_ISLNK(st.st_mode)) return current;
+        QByteArray link(PATH_MAX, '\0');
+        const ssize_t n =
+            ::readlink(native.constData(), link.data(), static_cast<size_t>(link.size()));
+        if (n < 0) return current;
+        link.truncate(n);
+        const QString to = QFile::decodeName(link);
+        // Not cleaned: ".." after a link must stay relative to where the link points.
+        current = to.startsWith(QLatin1Char('/'))
+                      ? to
+                      : QFileInfo(current).path() + QLatin1Char('/') + to;
+    }
+    raiseFileOpen(path, systemReason(ELOOP));
+}
+
+namespace {
+
+struct PendingWrite
+{
+    QString name; // as the caller gave it, for the error text
+    QByteArray target;
+    QByteArray temp;
+    bool existed = false;
+    struct stat old = {};
+    QByteArray oldBytes;
+};
+
+// A temporary file beside target holding bytes, with the old file's mode and owner.
+QByteArray writeTemporary(const QString &name, const QByteArray &target, const QByteArray &bytes,
+                          const struct stat *old)
+{
+    const QFileInfo info(QFile::decodeName(target));
     QByteArray tmpl =
-        QFile::encodeName(info.dir().filePath(QStringLiteral(".%1.XXXXXX").arg(info.fileName())));
-    int fd = ::mkstemp(tmpl.data());
-    if (fd < 0) raiseFileOpen(path, systemReason(errno));
+        QFile::encodeName(info.path() + QStringLiteral("/.%1.XXXXXX").arg(info.fileName()));
+    const int fd = ::mkostemp(tmpl.data(), O_CLOEXEC);
+    if (fd < 0) raiseFileOpen(name, systemReason(errno));
+    auto abandon = [&](int err) {
+        ::close(fd);
+        ::unlink(tmpl.constData());
+        raiseFileOpen(name, systemReason(err));
+    };
     const char *p = bytes.constData();
     qsizetype left = bytes.size();
     while (left > 0) {
         ssize_t put = ::write(fd, p, static_cast<size_t>(left));
         if (put < 0) {
             if (errno == EINTR) continue;
-            int err = errno;
-            ::close(fd);
-            ::unlink(tmpl.constData());
-            raiseFileOpen(path, systemReason(err));
+            abandon(errno);
         }
         p += put;
         left -= put;
     }
-    ::fchmod(fd, 0644);
-    if (::fsync(fd) != 0 || ::close(fd) != 0) {
-        int err = errno;
-        ::unlink(tmpl.constData());
-        raiseFileOpen(path, systemReason(err));
+    if (old) {
+        // Run as root, a save must not hand the player's file to root; for anyone else this
+        // is a no-op or refused, and either is fine.
+        [[maybe_unused]] const int owned = ::fchown(fd, old->st_uid, old->st_gid);
+        ::fchmod(fd, old->st_mode & 07777);
+    } else {
+        ::fchmod(fd, 0644);
     }
-    if (::rename(tmpl.constData(), QFile::encodeName(target).constData()) != 0) {
-        int err = errno;
+    if (::fsync(fd) != 0) abandon(errno);
+    if (::close(fd) != 0) {
+        const int err = errno;
         ::unlink(tmpl.constData());
-        raiseFileOpen(path, systemReason(err));
+        raiseFileOpen(name, systemReason(err));
     }
-    int dirFd = ::open(QFile::encodeName(info.path()).constData(), O_RDONLY | O_DIRECTORY);
+    return tmpl;
+}
+
+void syncFolder(const QByteArray &file)
+{
+    const QByteArray folder = QFile::encodeName(QFileInfo(QFile::decodeName(file)).path());
+    int dirFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd >= 0) {
         ::fsync(dirFd);
         ::close(dirFd);
     }
 }
 
-void writeTextLines(const QString &path, const QStringList &lines)
+// Puts back what the first count writes replaced; the names of files that could not be.
+QStringList undoWrites(const std::vector<PendingWrite> &writes, size_t count)
+{
+    QStringList failed;
+    for (size_t i = 0; i < count; ++i) {
+        const PendingWrite &w = writes[i];
+        try {
+            if (!w.existed) {
+                if (::unlink(w.target.constData()) != 0) failed << w.name;
+                continue;
+            }
+            const QByteArray temp = writeTemporary(w.name, w.target, w.oldBytes, &w.old);
+            if (::rename(temp.constData(), w.target.constData()) != 0) {
+                ::unlink(temp.constData());
+                failed << w.name;
+            }
+        } catch (const RuntimeError &) {
+            failed << w.name;
+        }
+    }
+    return failed;
+}
+
+} // namespace
+
+void writeFilesTogether(const std::vector<FileWrite> &files)
+{
+    std::vector<PendingWrite> writes;
+    writes.reserve(files.size());
+    auto dropTemporaries = [&writes](size_t from) {
+        for (size_t i = from; i < writes.size(); ++i)
+            ::unlink(writes[i].temp.constData());
+    };
+    try {
+        for (const FileWrite &f : files) {
+            PendingWrite w;
+            w.name = f.path;
+            w.target = QFile::encodeName(saveTarget(f.path));
+            w.existed = ::stat(w.target.constData(), &w.old) == 0;
+            if (w.existed && !S_ISREG(w.old.st_mode))
+                raiseFileOpen(f.path, notRegularReason(S_ISDIR(w.old.st_mode)));
+            // A single file needs no undo: when its rename fails, nothing has changed.
+            if (w.existed && files.size() > 1)
+                w.oldBytes = readFileBytes(QFile::decodeName(w.target));
+            w.temp = writeTemporary(f.path, w.target, f.bytes, w.existed ? &w.old : nullptr);
+            writes.push_back(std::move(w));
+        }
+    } catch (...) {
+        dropTemporaries(0);
+        throw;
+    }
+    for (size_t i = 0; i < writes.size(); ++i) {
+        if (::rename(writes[i].temp.constData(), writes[i].target.constData()) == 0) continue;
+        const int err = errno;
+        dropTemporaries(i);
+        const QStringList lost = undoWrites(writes, i);
+        QString reason = systemReason(err);
+        if (!lost.isEmpty())
+            reason +=
+                QStringLiteral(" Could not restore: %1.").arg(lost.join(QStringLiteral(", ")));
+        raiseFileOpen(writes[i].name, reason);
+    }
+    QList<QByteArray> synced;
+    for (const PendingWrite &w : writes) {
+        const QByteArray folder = QFile::encodeName(QFileInfo(QFile::decodeName(w.target)).path());
+        if (synced.contains(folder)) continue;
+        synced << folder;
+        syncFolder(w.target);
+    }
+}
+
+void writeFileSafely(const QString &path, const QByteArray &bytes)
+{
+    writeFilesTogether({FileWrite{path, bytes}});
+}
+
+QByteArray encodeLines(const QStringList &lines)
 {
     QByteArray bytes;
     for (const QString &line : lines) {
         bytes += gbkEncode(line);
         bytes += "\r\n";
     }
-    writeFileSafely(path, bytes);
+    return bytes;
+}
+
+void writeTextLines(const QString &path, const QStringList &lines)
+{
+    writeFileSafely(path, encodeLines(lines));
 }
 
 QString cutGbk(const QString &text, int maxBytes)
@@ -219,4 +428,23 @@ QString cutGbk(const QString &text, int maxBytes)
         i += len;
     }
     return gbkDecode(bytes.left(i));
+}
+
+int removeStaleTemporaries(const QString &folder, const QStringList &names)
+{
+    // mkostemp fills the six X with letters and digits.
+    static const QRegularExpression pattern(QStringLiteral("^\\.(.+)\\.[A-Za-z0-9]{6}$"));
+    const QDir dir(folder);
+    int removed = 0;
+    const QStringList entries = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString &entry : entries) {
+        const QRegularExpressionMatch m = pattern.match(entry);
+        if (!m.hasMatch() || !names.contains(m.captured(1), Qt::CaseInsensitive)) continue;
+        const QByteArray native = QFile::encodeName(dir.filePath(entry));
+        struct stat st;
+        if (::lstat(native.constData(), &st) == 0 && S_ISREG(st.st_mode) &&
+            ::unlink(native.constData()) == 0)
+            ++removed;
+    }
+    return removed;
 }

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <vector>
 
 // Text files of the data folder: GBK on disk, lines broken by CR LF, CR or LF when read and
 // ended by CR LF when written. File names match without regard to letter case.
@@ -13,18 +14,44 @@ QByteArray gbkEncode(const QString &text);
 // An empty line is an empty entry, a last line without a break still counts, and a final
 // break adds no entry.
 QStringList splitLines(const QString &text);
+// The same on bytes, for text that must stay as it was written.
+QList<QByteArray> splitByteLines(const QByteArray &bytes);
 
 // The existing file whose name matches path in every component but letter case; path itself
 // when there is none (so a new file gets the name as its writer spells it).
 QString resolvePath(const QString &path);
 
+// Only regular files are read: a FIFO or a device would block the game or never end, so
+// they get the file-open error like a missing file.
 QByteArray readFileBytes(const QString &path);
 QStringList readTextLines(const QString &path);
 
-// Writes a temporary file beside the target and renames it over the target, so a crash in
-// the middle of a save leaves either the old or the new content.
+// Whether the bytes are GBK text throughout.
+bool isGbk(const QByteArray &bytes);
+
+// Where a save of path lands: path itself (letter case resolved), or the end of its chain
+// of symbolic links, so a link stays a link.
+QString saveTarget(const QString &path);
+
+struct FileWrite
+{
+    QString path;
+    QByteArray bytes;
+};
+
+// Writes each file to a temporary file beside its target and renames it over the target, so
+// a crash in the middle of a save leaves either the old or the new content. A target keeps
+// its mode. All files or none: on any failure the files already replaced get their old
+// content back, and the error names the file that failed.
+void writeFilesTogether(const std::vector<FileWrite> &files);
 void writeFileSafely(const QString &path, const QByteArray &bytes);
 void writeTextLines(const QString &path, const QStringList &lines);
+// The lines in GBK, each ended by CR LF.
+QByteArray encodeLines(const QStringList &lines);
+
+// Removes what killed saves left in folder: the temporaries ".<name>.XXXXXX" of the given
+// file names (letter case aside). Returns how many were removed.
+int removeStaleTemporaries(const QString &folder, const QStringList &names);
 
 // The first maxBytes bytes of text in GBK, never splitting a double-byte character.
 QString cutGbk(const QString &text, int maxBytes);

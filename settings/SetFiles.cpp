@@ -32,6 +32,19 @@ QString Path(const QString &name)
     return setFolder() + name;
 }
 
+QString Folder()
+{
+    return Path(QString());
+}
+
+QStringList WrittenFiles()
+{
+    QStringList names = {Basic, Money};
+    for (int op = 0; op < 4; ++op)
+        names << ItemList(op) << SetList(op);
+    return names;
+}
+
 QStringList ReadLines(const QString &name)
 {
     return readTextLines(Path(name));
@@ -42,7 +55,15 @@ void WriteLines(const QString &name, const QStringList &lines)
     writeTextLines(Path(name), lines);
 }
 
-QStringList BasicLines(bool girl, const QList<int> &ops, bool hint, bool stepMode)
+void WriteTogether(const QList<std::pair<QString, QStringList>> &files)
+{
+    std::vector<FileWrite> writes;
+    for (const auto &[name, lines] : files)
+        writes.push_back({Path(name), encodeLines(lines)});
+    writeFilesTogether(writes);
+}
+
+QStringList BasicLines(bool girl, const QList<int> &ops, bool hint, bool stepMode, bool review)
 {
     QString alg = QStringLiteral("Alg=");
     bool any = false;
@@ -55,12 +76,18 @@ QStringList BasicLines(bool girl, const QList<int> &ops, bool hint, bool stepMod
     if (!any) alg += QStringLiteral("0,");
     return {girl ? QStringLiteral("Children=1") : QStringLiteral("Children=0"), alg,
             hint ? QStringLiteral("Hint=1") : QStringLiteral("Hint=0"),
-            stepMode ? QStringLiteral("AddDecMultiStep=1") : QStringLiteral("AddDecMultiStep=0")};
+            stepMode ? QStringLiteral("AddDecMultiStep=1") : QStringLiteral("AddDecMultiStep=0"),
+            review ? QStringLiteral("Review=1") : QStringLiteral("Review=0")};
 }
 
-void WriteBasic(bool girl, const QList<int> &ops, bool hint, bool stepMode)
+void WriteBasic(bool girl, const QList<int> &ops, bool hint, bool stepMode, bool review)
 {
-    WriteLines(Basic, BasicLines(girl, ops, hint, stepMode));
+    WriteLines(Basic, BasicLines(girl, ops, hint, stepMode, review));
+}
+
+bool ReviewOn(const QStringList &basicLines)
+{
+    return basicLines.size() < 5 || !HasZero(basicLines.at(4));
 }
 
 QStringList AlgCodes(const QString &line)
@@ -97,11 +124,28 @@ QStringList DefaultItems(int op)
     return out;
 }
 
+namespace {
+// The code point at i, moving i past it; a lone surrogate reads as U+FFFD, as toUcs4() has it.
+char32_t nextCodePoint(const QString &s, qsizetype &i)
+{
+    const QChar c = s.at(i++);
+    if (c.isHighSurrogate() && i < s.size() && s.at(i).isLowSurrogate())
+        return QChar::surrogateToUcs4(c, s.at(i++));
+    return c.isSurrogate() ? char32_t(0xFFFD) : char32_t(c.unicode());
+}
+} // namespace
+
 bool ListLess(const QString &a, const QString &b)
 {
     // Not QString's own order: that compares UTF-16 units, which puts characters beyond
-    // U+FFFF before U+E000..U+FFFF.
-    return a.toUcs4() < b.toUcs4();
+    // U+FFFF before U+E000..U+FFFF. Read in place: a sort compares often.
+    qsizetype i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        const char32_t x = nextCodePoint(a, i);
+        const char32_t y = nextCodePoint(b, j);
+        if (x != y) return x < y;
+    }
+    return i == a.size() && j < b.size();
 }
 
 QStringList Sorted(QStringList lines)

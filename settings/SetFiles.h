@@ -3,12 +3,15 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <utility>
 
 // The nine files in Set/: Basic.dat and the offered and chosen problem-type lists.
 namespace SetFiles {
 
 inline const QString Basic = QStringLiteral("Basic.dat");
 inline const QString Money = QStringLiteral("Money.dat");
+// Held while a game runs on this folder.
+inline const QString Lock = QStringLiteral("Sumsprout.lock");
 
 // Offered ("Item") and chosen ("Set") list names, by operation code, as the dialog
 // writes them.
@@ -17,14 +20,24 @@ QString SetList(int op);
 
 // The path of a file in Set/ (letter case of the name does not matter when reading).
 QString Path(const QString &name);
+// Set/ itself, ending in "/".
+QString Folder();
+// Every file the game writes in Set/.
+QStringList WrittenFiles();
 
 QStringList ReadLines(const QString &name);
 void WriteLines(const QString &name, const QStringList &lines);
+// Writes the files of Set/ all or none (see writeFilesTogether).
+void WriteTogether(const QList<std::pair<QString, QStringList>> &files);
 
-// The four lines of Basic.dat as the dialog writes them: "Alg=0," when no operation is
+// The five lines of Basic.dat as the dialog writes them: "Alg=0," when no operation is
 // chosen, codes in ascending order otherwise.
-QStringList BasicLines(bool girl, const QList<int> &ops, bool hint, bool stepMode);
-void WriteBasic(bool girl, const QList<int> &ops, bool hint, bool stepMode);
+QStringList BasicLines(bool girl, const QList<int> &ops, bool hint, bool stepMode, bool review);
+void WriteBasic(bool girl, const QList<int> &ops, bool hint, bool stepMode, bool review);
+
+// Whether missed problems come back: the fifth line of Basic.dat, on unless it contains a
+// "0". Files of four lines, as older games wrote them, have it on.
+bool ReviewOn(const QStringList &basicLines);
 
 // The codes of an "Alg=" line: the text after the first "=", each code ended by ",".
 // A last code without its "," still counts.

@@ -113,7 +113,7 @@ TSetForm::TSetForm(QWidget *parent) : QDialog(parent)
     for (int op = 0; op < 4; ++op) {
         auto *g = new QGroupBox(QString::fromUtf8(groups[op].title), this);
         g->setGeometry(groups[op].x, groups[op].y, 385, 209);
-        *groupBoxes[op] = g;
+        *groupBoxes[op] = m_groups[op] = g;
         *offeredLabels[op] = makeLabel(g, "选项", 16, 24);
         *chosenLabels[op] = makeLabel(g, "设置", 216, 24);
         QListWidget *offered = makeList(g, 16);
@@ -145,12 +145,14 @@ TSetForm::TSetForm(QWidget *parent) : QDialog(parent)
     m_ops[3] = CheckBox4;
     AddDecMultiStepCheck = makeToggle<QCheckBox>(this, "分步做题 (仅限加减法)", 432, 464);
     HintCheck = makeToggle<QCheckBox>(this, "进行提示", 432, 488);
+    ReviewCheck = makeToggle<QCheckBox>(this, "复习做错的题", 432, 512);
     RadioButton1->setChecked(true);
     CheckBox1->setChecked(true);
     CheckBox2->setChecked(true);
     CheckBox3->setChecked(true);
     HintCheck->setChecked(true);
     AddDecMultiStepCheck->setChecked(true);
+    ReviewCheck->setChecked(true);
 
     Button1 = new QPushButton(QStringLiteral("确定"), this);
     Button1->setGeometry(104, 520, 75, 25);
@@ -188,12 +190,14 @@ void TSetForm::showEvent(QShowEvent *event)
     if (event->spontaneous()) return;
     CentreOnScreen(*this);
     guarded([this] { FormShow(); });
+    for (int op = 0; op < 4; ++op)
+        m_groups[op]->setEnabled(ListsRead(op));
 }
 
 void TSetForm::FormShow()
 {
-    for (bool &current : m_current)
-        current = false;
+    for (bool &read : m_read)
+        read = false;
     for (QCheckBox *box : m_ops)
         box->setChecked(false);
     LoadBasic();
@@ -201,7 +205,7 @@ void TSetForm::FormShow()
         const QStringList lines = SetFiles::ReadLines(ListFile(i));
         m_lists[i]->clear();
         m_lists[i]->addItems(SetFiles::Sorted(lines));
-        m_current[i] = true;
+        m_read[i] = true;
     }
 }
 
@@ -224,27 +228,34 @@ void TSetForm::LoadBasic()
     }
     HintCheck->setChecked(!HasZero(LineAt(lines, 2)));
     AddDecMultiStepCheck->setChecked(!HasZero(LineAt(lines, 3)));
+    ReviewCheck->setChecked(SetFiles::ReviewOn(lines));
 }
 
-void TSetForm::SaveBasic()
+QStringList TSetForm::ShownBasic() const
 {
     QList<int> ops;
     for (int op = 0; op < 4; ++op) {
         if (m_ops[op]->isChecked()) ops << op;
     }
-    SetFiles::WriteBasic(!RadioButton1->isChecked(), ops, HintCheck->isChecked(),
-                         AddDecMultiStepCheck->isChecked());
+    return SetFiles::BasicLines(!RadioButton1->isChecked(), ops, HintCheck->isChecked(),
+                                AddDecMultiStepCheck->isChecked(), ReviewCheck->isChecked());
+}
+
+void TSetForm::SaveBasic()
+{
+    SetFiles::WriteLines(SetFiles::Basic, ShownBasic());
 }
 
 void TSetForm::MoveToChosen(int op)
 {
+    if (!ListsRead(op)) return;
     Move(m_lists[2 * op], m_lists[2 * op + 1]);
 }
 
 void TSetForm::MoveToOffered(int op)
 {
     // The last chosen line stays: an engine needs at least one type to draw from.
-    if (m_lists[2 * op + 1]->count() == 1) return;
+    if (!ListsRead(op) || m_lists[2 * op + 1]->count() == 1) return;
     Move(m_lists[2 * op + 1], m_lists[2 * op]);
 }
 
@@ -256,24 +267,30 @@ void TSetForm::Move(QListWidget *from, QListWidget *to)
     // No line stays selected, as after a deletion: a second click moves nothing.
     from->clearSelection();
     to->insertItem(sortedRow(to, item->text()), item);
-    for (int i = 0; i < 8; ++i) {
-        if (m_lists[i] == from || m_lists[i] == to) m_current[i] = true;
-    }
 }
 
 void TSetForm::WriteAll()
 {
+    QList<std::pair<QString, QStringList>> files;
     for (int i = 0; i < 8; ++i) {
-        if (m_current[i]) SetFiles::WriteLines(ListFile(i), Lines(i));
+        if (ListsRead(i / 2)) files.append({ListFile(i), Lines(i)});
     }
-    SaveBasic();
+    files.append({SetFiles::Basic, ShownBasic()});
+    // A line moved between two lists must land in one of them: the files change together.
+    SetFiles::WriteTogether(files);
 }
 
 void TSetForm::Button1Click()
 {
-    // The result is OK even when a file cannot be written: what was written stays written.
+    // The result is OK even when the files cannot be written; the game then rereads the
+    // unchanged files.
     setResult(QDialog::Accepted);
-    guarded([this] { WriteAll(); });
+    try {
+        WriteAll();
+    } catch (const RuntimeError &e) {
+        reporter().showError(QStringLiteral("设置没有保存，所有设置文件都保持原样。\n") +
+                             e.message());
+    }
     done(QDialog::Accepted);
 }
 

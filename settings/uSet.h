@@ -32,7 +32,7 @@ public:
     QRadioButton *RadioButton1, *RadioButton2;
     // CheckBox1 to CheckBox4 stand for operations 0 to 3.
     QCheckBox *CheckBox1, *CheckBox2, *CheckBox3, *CheckBox4;
-    QCheckBox *AddDecMultiStepCheck, *HintCheck;
+    QCheckBox *AddDecMultiStepCheck, *HintCheck, *ReviewCheck;
     QPushButton *Button1, *Button2;
 
     // List i (0 to 7) in reading and writing order, and the file it holds.
@@ -63,12 +63,17 @@ private:
     void MoveToChosen(int op);
     void MoveToOffered(int op);
     void Move(QListWidget *from, QListWidget *to);
+    // Both lists of the operation were read on this show.
+    bool ListsRead(int op) const { return m_read[2 * op] && m_read[2 * op + 1]; }
+    // Basic.dat as the controls show it.
+    QStringList ShownBasic() const;
     void WriteAll();
 
     QListWidget *m_lists[8];
     QCheckBox *m_ops[4];
-    // Whether list i shows its file's content (read on this show) or the user's moves. A
-    // list whose reading was skipped after an error still shows older content, which must
-    // not overwrite its file.
-    bool m_current[8] = {};
+    QGroupBox *m_groups[4];
+    // Whether list i was read from its file on this show. A list whose reading was skipped
+    // after an error still shows older content, which must never replace its file; its
+    // operation takes no moves, or a line moved out of a list that is written would be lost.
+    bool m_read[8] = {};
 };

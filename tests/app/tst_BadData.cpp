@@ -2,6 +2,8 @@
 #include "core/uMainClass.h"
 #include "TestSupport.h"
 
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QToolButton>
 #include <QtTest>
@@ -38,6 +40,8 @@ private slots:
     void badFile_data();
     void badFile();
     void hugeCountsSaturate();
+    void specialFiles_data();
+    void specialFiles();
 };
 
 void tst_BadData::badFile_data()
@@ -92,7 +96,11 @@ void tst_BadData::badFile_data()
         << "Pictures/Animation.txt"
         << QByteArray("begin\nname=anWolf\npic=wolf.bmp\ncell=99999999,99999999\npos=1,1,3\n"
                       "action=0,8,akThink,100\nend\n")
-        << false << true << "";
+        << false << true << "Cell size 99999999x99999999 is not valid";
+    QTest::newRow("a sprite sheet missing")
+        << "Pictures/wolf.bmp" << QByteArray() << true << true << "wolf.bmp";
+    QTest::newRow("a sprite sheet not a bitmap")
+        << "Pictures/woolly.bmp" << QByteArray("BM") << false << true << "woolly.bmp";
     QTest::newRow("sound missing") << "Sound/WoollyThink.wav" << QByteArray() << true << true << "";
     QTest::newRow("sound not a wave")
         << "Sound/WolfYes.wav" << QByteArray("RIFF\x01") << false << true << "";
@@ -150,6 +158,60 @@ void tst_BadData::hugeCountsSaturate()
     QVERIFY(game.PlayerSilver() >= 0);
     game.TakeCoins(1);
     QVERIFY(game.PlayerSilver() >= 0);
+}
+
+void tst_BadData::specialFiles_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("kind"); // fifo, folder, or the device a link points to
+    QTest::addColumn<bool>("gameStarts");
+    QTest::newRow("Basic.dat a FIFO") << "Set/Basic.dat"
+                                      << "fifo" << false;
+    QTest::newRow("Money.dat a FIFO") << "Set/Money.dat"
+                                      << "fifo" << false;
+    QTest::newRow("Money.dat a link to /dev/zero") << "Set/Money.dat"
+                                                   << "/dev/zero" << false;
+    QTest::newRow("AddSet.Dat a FIFO") << "Set/AddSet.Dat"
+                                       << "fifo" << false;
+    QTest::newRow("Basic.dat a folder") << "Set/Basic.dat"
+                                        << "folder" << false;
+    QTest::newRow("Back.bmp a FIFO") << "Pictures/Back.bmp"
+                                     << "fifo" << false;
+    QTest::newRow("Animation.txt a FIFO") << "Pictures/Animation.txt"
+                                          << "fifo" << true;
+    QTest::newRow("a sheet a link to /dev/zero") << "Pictures/wolf.bmp"
+                                                 << "/dev/zero" << true;
+    QTest::newRow("a sound a FIFO") << "Sound/WolfYes.wav"
+                                    << "fifo" << true;
+}
+
+void tst_BadData::specialFiles()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, kind);
+    QFETCH(bool, gameStarts);
+    TempDataDir data;
+    data.remove(file);
+    if (kind == QLatin1String("fifo"))
+        QVERIFY(makeFifo(data.path(file)));
+    else if (kind == QLatin1String("folder"))
+        QVERIFY(QDir().mkdir(data.path(file)));
+    else
+        QVERIFY(QFile::link(kind, data.path(file)));
+    FakeClock clock;
+    CapturingReporter reporter;
+    TMainForm form;
+    // Reading any of these would never return, without a window or a box.
+    form.show();
+    QCOMPARE(form.Game() != nullptr, gameStarts);
+    if (file.startsWith(QLatin1String("Sound/"))) {
+        // A cue that cannot be opened stays silent, as a missing one does.
+        QVERIFY2(reporter.errors.isEmpty(), qPrintable(reporter.errors.join('|')));
+        return;
+    }
+    QCOMPARE(reporter.errors.size(), 1);
+    QVERIFY2(reporter.errors.first().contains(data.path(file), Qt::CaseInsensitive),
+             qPrintable(reporter.errors.first()));
 }
 
 QTEST_MAIN(tst_BadData)

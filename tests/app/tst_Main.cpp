@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QPushButton>
+#include <QTextDocumentFragment>
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
@@ -56,13 +57,15 @@ private slots:
     void secondEnterDuringPausesIgnored();
     void finishedProblemIsReplacedOnTick();
     void playerButtonCycles();
-    void missingDataStartsNoGame();
     void answersAreRecorded();
     void unwritableJournalLeavesGamePlaying_data();
     void unwritableJournalLeavesGamePlaying();
     void resultsButtonOpensTheReport();
-    // Last: closing the window ends every pause for good.
+    // From here on windows are closed, which ends every pause for good.
     void escapeYesDuringPausesCloses();
+    void failedStartExplains_data();
+    void failedStartExplains();
+    void exitButtonWorksAfterFailedStart();
 };
 
 void tst_Main::layout_data()
@@ -308,24 +311,75 @@ void tst_Main::playerButtonCycles()
     QCOMPARE(g.form.Who->text(), g.form.Game()->PlayerName() + QStringLiteral("做题"));
 }
 
-void tst_Main::missingDataStartsNoGame()
+void tst_Main::failedStartExplains_data()
 {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QByteArray>("bytes"); // empty: the file is missing
+    QTest::addColumn<QString>("why");
+    QTest::newRow("Money.dat missing")
+        << "Set/Money.dat" << QByteArray() << "No such file or directory";
+    QTest::newRow("Basic.dat missing")
+        << "Set/Basic.dat" << QByteArray() << "No such file or directory";
+    QTest::newRow("scene picture missing")
+        << "Pictures/Back.bmp" << QByteArray() << "No such file or directory";
+    QTest::newRow("scene picture broken")
+        << "Pictures/TreeLeft.bmp" << QByteArray("BM\x01") << "Bitmap image is not valid";
+}
+
+void tst_Main::failedStartExplains()
+{
+    QFETCH(QString, file);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, why);
     TempDataDir data;
-    data.remove(QStringLiteral("Set/Money.dat"));
+    if (bytes.isEmpty())
+        data.remove(file);
+    else
+        data.writeBytes(file, bytes);
     CapturingReporter reporter;
     TMainForm form;
     form.show();
     QCOMPARE(form.Game(), nullptr);
     QCOMPARE(reporter.errors.size(), 1);
-    QVERIFY(reporter.errors.first().contains(QLatin1String("Money.dat")));
+    QVERIFY(reporter.errors.first().contains(data.path(file)));
+    QVERIFY(reporter.errors.first().contains(why));
     QVERIFY(!form.Timer1->isActive());
-    // The window stays usable: keys and buttons do nothing harmful.
+
+    // Where the scene would be, the error itself and what helps, instead of a dead window.
+    QVERIFY(form.FailureLabel && form.FailureLabel->isVisible());
+    const QString said = QTextDocumentFragment::fromHtml(form.FailureLabel->text())
+                             .toPlainText()
+                             .remove(QChar(0x200B));
+    QVERIFY2(said.contains(data.path(file)) && said.contains(why), qPrintable(said));
+    QVERIFY(said.contains(QStringLiteral("重新安装")) && said.contains(QStringLiteral("Set")));
+    QVERIFY(!form.AnswerPanel->isVisible());
+    QVERIFY(form.SpeedButton0->isVisible());
+    QVERIFY(!form.FailureLabel->geometry().intersects(form.SpeedButton0->geometry()));
+    QVERIFY(form.screen()->geometry().contains(form.FailureLabel->geometry()));
+
+    // Keys and buttons do nothing harmful; Esc still asks, and closes on yes.
     QTest::keyClick(&form, Qt::Key_5);
     QTest::keyClick(&form, Qt::Key_Return);
     form.NumberButton[1]->click();
     form.Who->click();
     form.Timer2Timer();
     QCOMPARE(reporter.errors.size(), 1);
+    reporter.answer = true;
+    QTest::keyClick(&form, Qt::Key_Escape);
+    QCOMPARE(reporter.questions, QStringList{QStringLiteral("询问|结束游戏吗？")});
+    QVERIFY(!form.isVisible());
+}
+
+void tst_Main::exitButtonWorksAfterFailedStart()
+{
+    TempDataDir data;
+    data.remove(QStringLiteral("Set/Basic.dat"));
+    CapturingReporter reporter;
+    TMainForm form;
+    form.show();
+    QVERIFY(form.FailureLabel);
+    form.SpeedButton0->click();
+    QVERIFY(!form.isVisible());
 }
 
 void tst_Main::answersAreRecorded()

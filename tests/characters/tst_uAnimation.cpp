@@ -3,6 +3,7 @@
 #include "support/TestSupport.h"
 #include "platform/Random.h"
 
+#include <QDir>
 #include <QImage>
 #include <array>
 #include <QtTest>
@@ -269,10 +270,56 @@ private slots:
             block({"name=anwolf", "pic=S.bmp", "cell=4,4", "action=0,4,akthink,100"}));
         TAnimation one;
         QCOMPARE(one.Sprites.size(), size_t(1));
-        m_dir->writeLines(
-            QStringLiteral("Pictures/animation.TXT"),
-            block({"name=anwolf", "pic=gone.bmp", "cell=4,4", "action=0,4,akthink,100"}));
-        QVERIFY_THROWS_EXCEPTION(RuntimeError, TAnimation());
+    }
+
+    void brokenSheetDropsItsSprite_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("missing") << "missing"
+                                 << "No such file or directory";
+        QTest::newRow("a folder") << "folder"
+                                  << "Is a directory";
+        QTest::newRow("not a bitmap") << "text"
+                                      << "Bitmap image is not valid";
+        QTest::newRow("a FIFO") << "fifo"
+                                << "Not a regular file";
+        QTest::newRow("a cell larger than any frame") << "huge cell"
+                                                      << "Cell size 2049x4 is not valid";
+    }
+    void brokenSheetDropsItsSprite()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, error);
+        CapturingReporter reporter;
+        const QString sheet = m_dir->path(QStringLiteral("Pictures/wolf.bmp"));
+        if (kind == QLatin1String("folder"))
+            QVERIFY(QDir().mkdir(sheet));
+        else if (kind == QLatin1String("text"))
+            m_dir->writeLines(QStringLiteral("Pictures/wolf.bmp"), {QStringLiteral("begin")});
+        else if (kind == QLatin1String("fifo"))
+            QVERIFY(makeFifo(sheet));
+        else if (kind == QLatin1String("huge cell"))
+            writeSheet(*m_dir, QStringLiteral("wolf.bmp"), 4, 2, 4, 4);
+        const QStringList acts{"action=0,4,akthink,100", "action=1,4,akyes,100"};
+        const QString wolfCell = kind == QLatin1String("huge cell") ? "cell=2049,4" : "cell=4,4";
+        m_dir->writeLines(QStringLiteral("Pictures/Animation.txt"),
+                          block(QStringList{"name=anoldsheep", "pic=s.bmp", "cell=4,4"} + acts) +
+                              block(QStringList{"name=anwolf", "pic=wolf.bmp", wolfCell} + acts) +
+                              block(QStringList{"name=anwoolly", "pic=s.bmp", "cell=4,4"} + acts));
+        TAnimation a;
+        QCOMPARE(reporter.errors.size(), 1);
+        QVERIFY2(reporter.errors.first().contains(sheet) && reporter.errors.first().contains(error),
+                 qPrintable(reporter.errors.first()));
+        QCOMPARE(int(a.Sprites.size()), 2);
+        QCOMPARE(int(a.Sprites[0]->Character), int(anOldSheep));
+        QCOMPARE(int(a.Sprites[1]->Character), int(anWoolly));
+        // The others play on: a reaction without the wolf still ends.
+        a.PlayAction(anWolf, akYes);
+        a.PlayAction(anWoolly, akYes);
+        for (int tick = 0; tick < 20 && !a.ReactionDone; ++tick)
+            step(a, 100);
+        QVERIFY(a.ReactionDone);
     }
 
     void firstAnimateAdvancesEverySprite()

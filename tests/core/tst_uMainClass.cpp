@@ -66,12 +66,15 @@ private slots:
     void scenePlacement_data();
     void scenePlacement();
     void pickOperationWeighsRepeatedCodes();
-    void noUsableTypeLeavesBoardEmpty();
+    void noProblemSaysSo_data();
+    void noProblemSaysSo();
     void coins_data();
     void coins();
     void playersShareAccounts();
     void moneyFileReading();
     void shortMoneyFileKeepsPaidCoins();
+    void nameBytesSurviveSaves_data();
+    void nameBytesSurviveSaves();
     void hintFade();
     void hintBesideEveryBoard_data();
     void hintBesideEveryBoard();
@@ -189,21 +192,56 @@ void tst_uMainClass::pickOperationWeighsRepeatedCodes()
     QVERIFY(qAbs(double(additions) / draws - expected) < 0.05);
 }
 
-void tst_uMainClass::noUsableTypeLeavesBoardEmpty()
+void tst_uMainClass::noProblemSaysSo_data()
 {
+    QTest::addColumn<QString>("alg");
+    QTest::addColumn<QStringList>("addSet");
+    QTest::addColumn<QStringList>("mulSet");
+    QTest::addColumn<bool>("canPose");
+    QTest::newRow("chosen list empty")
+        << "Alg=0," << QStringList() << QStringList{"1位数×1位数"} << false;
+    QTest::newRow("only impossible types")
+        << "Alg=0," << QStringList{"1位数+1位数>50(1硬币)", "4位数+1位数"}
+        << QStringList{"1位数×1位数"} << false;
+    QTest::newRow("every chosen list empty")
+        << "Alg=0,2," << QStringList() << QStringList() << false;
+    QTest::newRow("another chosen operation can")
+        << "Alg=0,2," << QStringList() << QStringList{"1位数×1位数"} << true;
+}
+
+void tst_uMainClass::noProblemSaysSo()
+{
+    QFETCH(QString, alg);
+    QFETCH(QStringList, addSet);
+    QFETCH(QStringList, mulSet);
+    QFETCH(bool, canPose);
     TempDataDir data;
-    data.writeLines(QStringLiteral("Set/AddSet.Dat"), {});
-    data.writeLines(QStringLiteral("Set/Basic.dat"), basic("Children=0", "Alg=0,", "Hint=1"));
+    data.writeLines(QStringLiteral("Set/AddSet.Dat"), addSet);
+    data.writeLines(QStringLiteral("Set/MulSet.Dat"), mulSet);
+    data.writeLines(QStringLiteral("Set/Basic.dat"), basic("Children=0", alg, "Hint=1"));
     FakeClock clock;
     TMainClass game(geometry(1024, 768), nullptr);
+    QCOMPARE(game.CanPose(), canPose);
     game.PickOperation();
-    QCOMPARE(game.Engine, game.Engines[0].get());
     game.Engine->NewProblem();
-    QVERIFY(game.Engine->IsFinished());
+    QCOMPARE(game.Engine->IsFinished(), !canPose);
+    game.BoardPicture.setRecording(true);
     game.Present();
-    for (int y = 0; y < 240; ++y)
-        for (int x = 0; x < 180; ++x)
-            QCOMPARE(game.BoardPicture.pixel(x, y), KeyGrey);
+    QStringList said;
+    for (const DrawOp &op : game.BoardPicture.ops()) {
+        if (op.kind == DrawOp::Text) said << op.text;
+    }
+    // The board tells why nothing comes, and where the types are chosen.
+    const bool told = said.join(QString()).contains(QStringLiteral("题型")) &&
+                      said.contains(QStringLiteral("“设置”"));
+    QCOMPARE(told, !canPose);
+    if (canPose) return;
+    for (const DrawOp &op : game.BoardPicture.ops()) {
+        if (op.kind != DrawOp::Text) continue;
+        QVERIFY(op.color == Yellow || op.color == Red);
+        QVERIFY(op.p1.x() >= 0 && op.p1.y() >= 0 && op.p1.y() < 240);
+        QVERIFY(game.BoardPicture.textExtent(op.text).width() + op.p1.x() <= 180);
+    }
 }
 
 void tst_uMainClass::coins_data()
@@ -296,6 +334,51 @@ void tst_uMainClass::shortMoneyFileKeepsPaidCoins()
     QCOMPARE(
         data.readLines(QStringLiteral("Set/Money.dat")),
         (QStringList{QStringLiteral("小明=0,1"), QStringLiteral("=0,0"), QStringLiteral("=0,5")}));
+}
+
+void tst_uMainClass::nameBytesSurviveSaves_data()
+{
+    QTest::addColumn<QByteArray>("name");  // as the file holds it
+    QTest::addColumn<QString>("shown");    // on the player button
+    QTest::addColumn<QByteArray>("saved"); // after a save
+    QTest::newRow("GBK") << QByteArray("\xD0\xA1\xC3\xF7") << "小明"
+                         << QByteArray("\xD0\xA1\xC3\xF7");
+    QTest::newRow("UTF-8 from another editor") << QByteArray("\xE5\xA7\x90\xE5\xA7\x90") << "姐姐"
+                                               << QByteArray("\xE5\xA7\x90\xE5\xA7\x90");
+    QTest::newRow("bytes of no encoding")
+        << QByteArray("a\xFF\x80z") << QString() << QByteArray("a\xFF\x80z");
+    QTest::newRow("twelve bytes are cut to ten")
+        << QByteArray("abcdefghijkl") << "abcdefghij" << QByteArray("abcdefghij");
+    QTest::newRow("a cut never splits a GBK character")
+        << QByteArray("a\xD2\xBB\xB6\xFE\xC8\xFD\xCB\xC4\xCE\xE5") << "a一二三四"
+        << QByteArray("a\xD2\xBB\xB6\xFE\xC8\xFD\xCB\xC4");
+}
+
+void tst_uMainClass::nameBytesSurviveSaves()
+{
+    QFETCH(QByteArray, name);
+    QFETCH(QString, shown);
+    QFETCH(QByteArray, saved);
+    TempDataDir data;
+    data.writeBytes(QStringLiteral("Set/Money.dat"),
+                    "\xB0\xD6=1,0\r\n" + name + "=5,10\r\nc=0,0\r\nd=0,0\r\n");
+    TMainClass game(geometry(1024, 768), nullptr);
+    game.SetPlayer(2);
+    if (!shown.isEmpty()) QCOMPARE(game.PlayerName(), shown);
+    // Coins move on the account; its name does not.
+    game.TakeCoins(1);
+    game.SaveMoney();
+    game.SetPlayer(0);
+    game.AddCoins(3);
+    game.SaveMoney();
+    game.LoadMoney();
+    game.SaveMoney();
+    QCOMPARE(data.readBytes(QStringLiteral("Set/Money.dat")),
+             "\xB0\xD6=1,3\r\n" + saved + "=5,9\r\nc=0,0\r\nd=0,0\r\n");
+
+    // A rename writes the new name, in GBK.
+    QVERIFY(game.RenamePlayer(2, QStringLiteral("哥哥")));
+    QCOMPARE(data.readLines(QStringLiteral("Set/Money.dat")).at(1), QStringLiteral("哥哥=5,9"));
 }
 
 void tst_uMainClass::hintFade()

@@ -1,6 +1,7 @@
 #include "FuzzSupport.h"
 
 #include "core/Def.h"
+#include "core/uMainClass.h"
 #include "platform/Bitmap.h"
 #include "platform/Errors.h"
 #include "platform/TextFiles.h"
@@ -11,6 +12,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <memory>
+
 namespace {
 
 class SilentReporter : public Reporter
@@ -20,7 +23,8 @@ public:
     bool askYesNo(const QString &, const QString &) override { return false; }
 };
 
-QTemporaryDir *scratch = nullptr;
+// Removed when the fuzzer exits.
+std::unique_ptr<QTemporaryDir> scratch;
 
 } // namespace
 
@@ -35,7 +39,12 @@ void fuzzInit()
     installFontSubstitutions();
     static SilentReporter silent;
     setReporter(&silent);
-    scratch = new QTemporaryDir;
+    // In memory where it can be: on a disk file system every rewrite of a data file would
+    // flush it, which costs more than the reading under test.
+    const QString shm = QStringLiteral("/dev/shm");
+    scratch = QFileInfo(shm).isWritable()
+                  ? std::make_unique<QTemporaryDir>(shm + QStringLiteral("/sumsprout-fuzz-XXXXXX"))
+                  : std::make_unique<QTemporaryDir>();
     const QString from = QStringLiteral(SUMSPROUT_DATA_DIR);
     QDirIterator it(from, QDir::Files, QDirIterator::Subdirectories);
     QDir root(scratch->path());
@@ -65,4 +74,25 @@ QStringList fuzzLines(const uint8_t *data, size_t size)
 {
     return splitLines(
         gbkDecode(QByteArray(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size))));
+}
+
+QByteArray fuzzShipped(const QString &relative)
+{
+    QFile f(QStringLiteral(SUMSPROUT_DATA_DIR "/") + relative);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+TMainClass &fuzzController()
+{
+    fuzzInit();
+    static TMainClass *game = [] {
+        SceneGeometry g;
+        g.ScreenWidth = 1024;
+        g.ScreenHeight = 768;
+        g.Who = QRect(10, 53, 129, 195);
+        g.AnswerPanelHeight = 105;
+        g.MoneyImage = QRect(0, 605, 219, 163);
+        return new TMainClass(g, nullptr);
+    }();
+    return *game;
 }

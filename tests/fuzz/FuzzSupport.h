@@ -12,3 +12,9 @@ void fuzzInit();
 QString fuzzDataPath(const QString &relative);
 void fuzzWrite(const QString &relative, const uint8_t *data, size_t size);
 QStringList fuzzLines(const uint8_t *data, size_t size);
+// The game controller on the scratch data tree, made once. Never freed: at exit Qt's own
+// statics (the database connections of the journal) may already be gone.
+class TMainClass;
+TMainClass &fuzzController();
+// A file of the shipped data tree as it was copied.
+QByteArray fuzzShipped(const QString &relative);

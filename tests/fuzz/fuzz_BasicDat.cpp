@@ -10,16 +10,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     fuzzInit();
-    static std::unique_ptr<TMainClass> game;
-    static std::unique_ptr<TSetForm> dialog;
-    if (!game) {
-        SceneGeometry g;
-        g.ScreenWidth = 1024;
-        g.ScreenHeight = 768;
-        g.MoneyImage = QRect(0, 605, 219, 163);
-        game = std::make_unique<TMainClass>(g, nullptr);
-        dialog = std::make_unique<TSetForm>();
-    }
+    TMainClass *game = &fuzzController();
+    static TSetForm *dialog = new TSetForm;
     try {
         game->LoadOptionsFrom(fuzzLines(data, size));
         game->PickOperation();

@@ -14,6 +14,8 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include <memory>
+
 namespace {
 
 const char *const NineFiles[9] = {"AddItem.Dat", "AddSet.Dat",  "DecItem.Dat",
@@ -90,7 +92,8 @@ private slots:
     void arrowsWithoutSelection();
     void cancelWritesNothing_data();
     void cancelWritesNothing();
-    void writeFailureStillClosesWithOk();
+    void writeFailureChangesNothing_data();
+    void writeFailureChangesNothing();
     void unreadListsAreNotOverwritten();
 };
 
@@ -109,6 +112,11 @@ void tst_uSet::layout()
             QVERIFY2(row[i - 1]->geometry().right() < row[i]->x(),
                      qPrintable(row[i - 1]->metaObject()->className()));
     }
+    // The review box stands under the hint box, inside the dialog, clear of the buttons.
+    QCOMPARE(form.ReviewCheck->x(), form.HintCheck->x());
+    QVERIFY(form.ReviewCheck->y() > form.HintCheck->geometry().bottom());
+    QVERIFY(form.rect().contains(form.ReviewCheck->geometry()));
+    QVERIFY(!form.ReviewCheck->geometry().intersects(form.Button2->geometry()));
     // Before any file is read: the first set of data.
     QCOMPARE(texts(form.ListBox7), SetFiles::DefaultItems(3));
     QCOMPARE(form.ListBox2->count(), 0);
@@ -138,25 +146,32 @@ void tst_uSet::loadBasic_data()
     QTest::addColumn<int>("ops");
     QTest::addColumn<bool>("hint");
     QTest::addColumn<bool>("step");
+    QTest::addColumn<bool>("review");
 
     QTest::newRow("girl") << QStringList{"Children=1", "Alg=0,", "Hint=1", "AddDecMultiStep=1"}
-                          << true << 0b0001 << true << true;
+                          << true << 0b0001 << true << true << true;
     QTest::newRow("boy") << QStringList{"Children=0", "Alg=3,1,", "Hint=0", "AddDecMultiStep=0"}
-                         << false << 0b1010 << false << false;
+                         << false << 0b1010 << false << false << true;
     QTest::newRow("any 0 is the boy")
         << QStringList{"Children=10", "Alg=2,", "Hint=x", "AddDecMultiStep=20"} << false << 0b0100
-        << true << false;
+        << true << false << true;
     QTest::newRow("blanks and signs")
         << QStringList{"Children=1", "Alg= 2,+3,", "Hint=1", "AddDecMultiStep=1"} << true << 0b1100
-        << true << true;
+        << true << true << true;
     QTest::newRow("codes beyond 0..3 ignored")
         << QStringList{"Children=1", "Alg=7,2,-1,4,", "Hint=1", "AddDecMultiStep=1"} << true
-        << 0b0100 << true << true;
+        << 0b0100 << true << true << true;
     QTest::newRow("no codes") << QStringList{"Children=1", "Alg=", "Hint=1", "AddDecMultiStep=1"}
-                              << true << 0 << true << true;
+                              << true << 0 << true << true << true;
+    QTest::newRow("review off") << QStringList{"Children=1", "Alg=1,", "Hint=1",
+                                               "AddDecMultiStep=1", "Review=0"}
+                                << true << 0b0010 << true << true << false;
+    QTest::newRow("review: any 0 is off")
+        << QStringList{"Children=1", "Alg=1,", "Hint=1", "AddDecMultiStep=1", "Review=10"} << true
+        << 0b0010 << true << true << false;
     QTest::newRow("further lines ignored")
-        << QStringList{"Children=1", "Alg=1,", "Hint=0", "AddDecMultiStep=1", "Hint=1"} << true
-        << 0b0010 << false << true;
+        << QStringList{"Children=1", "Alg=1,", "Hint=0", "AddDecMultiStep=1", "Hint=1", "Hint=0"}
+        << true << 0b0010 << false << true << true;
 }
 
 void tst_uSet::loadBasic()
@@ -165,6 +180,7 @@ void tst_uSet::loadBasic()
     QFETCH(int, ops);
     QFETCH(bool, hint);
     QFETCH(bool, step);
+    QFETCH(bool, review);
     QFETCH(QStringList, lines);
     TempDataDir dir;
     CapturingReporter reporter;
@@ -177,6 +193,7 @@ void tst_uSet::loadBasic()
     QCOMPARE(checkedOps(form), ops);
     QCOMPARE(form.HintCheck->isChecked(), hint);
     QCOMPARE(form.AddDecMultiStepCheck->isChecked(), step);
+    QCOMPARE(form.ReviewCheck->isChecked(), review);
 }
 
 void tst_uSet::readFailure_data()
@@ -241,18 +258,21 @@ void tst_uSet::okWritesBasic_data()
     QTest::addColumn<int>("ops");
     QTest::addColumn<bool>("hint");
     QTest::addColumn<bool>("step");
+    QTest::addColumn<bool>("review");
     QTest::addColumn<QByteArray>("written");
     QTest::addColumn<int>("shownNext");
 
-    QTest::newRow("none chosen") << false << 0 << true << true
-                                 << crlf({"Children=0", "Alg=0,", "Hint=1", "AddDecMultiStep=1"})
+    QTest::newRow("none chosen") << false << 0 << true << true << true
+                                 << crlf({"Children=0", "Alg=0,", "Hint=1", "AddDecMultiStep=1",
+                                          "Review=1"})
                                  << 0b0001;
-    QTest::newRow("all chosen") << true << 0b1111 << false << false
+    QTest::newRow("all chosen") << true << 0b1111 << false << false << false
                                 << crlf({"Children=1", "Alg=0,1,2,3,", "Hint=0",
-                                         "AddDecMultiStep=0"})
+                                         "AddDecMultiStep=0", "Review=0"})
                                 << 0b1111;
-    QTest::newRow("some chosen") << true << 0b1010 << true << false
-                                 << crlf({"Children=1", "Alg=1,3,", "Hint=1", "AddDecMultiStep=0"})
+    QTest::newRow("some chosen") << true << 0b1010 << true << false << true
+                                 << crlf({"Children=1", "Alg=1,3,", "Hint=1", "AddDecMultiStep=0",
+                                          "Review=1"})
                                  << 0b1010;
 }
 
@@ -261,6 +281,7 @@ void tst_uSet::okWritesBasic()
     QFETCH(bool, girl);
     QFETCH(bool, hint);
     QFETCH(bool, step);
+    QFETCH(bool, review);
     QFETCH(QByteArray, written);
     QFETCH(int, shownNext);
     QFETCH(int, ops);
@@ -276,6 +297,7 @@ void tst_uSet::okWritesBasic()
         opBox(form, op)->setChecked(ops & (1 << op));
     form.HintCheck->setChecked(hint);
     form.AddDecMultiStepCheck->setChecked(step);
+    form.ReviewCheck->setChecked(review);
     QTest::mouseClick(form.Button1, Qt::LeftButton);
 
     QVERIFY(!form.isVisible());
@@ -284,6 +306,7 @@ void tst_uSet::okWritesBasic()
     QCOMPARE(dir.readBytes("Set/Basic.dat"), written);
     form.show();
     QCOMPARE(checkedOps(form), shownNext);
+    QCOMPARE(form.ReviewCheck->isChecked(), review);
 }
 
 void tst_uSet::movesLandSortedAndAreWritten()
@@ -436,56 +459,98 @@ void tst_uSet::cancelWritesNothing()
     QVERIFY(form.HintCheck->isChecked());
 }
 
-void tst_uSet::writeFailureStillClosesWithOk()
+void tst_uSet::writeFailureChangesNothing_data()
 {
+    QTest::addColumn<QString>("obstacle");
+    QTest::addColumn<QString>("file");
+    QTest::newRow("a folder where DecItem.Dat was") << "folder"
+                                                    << "DecItem.Dat";
+    QTest::newRow("AddSet.Dat immutable") << "immutable"
+                                          << "AddSet.Dat";
+    QTest::newRow("Basic.dat immutable, written last") << "immutable"
+                                                       << "Basic.dat";
+}
+
+void tst_uSet::writeFailureChangesNothing()
+{
+    QFETCH(QString, obstacle);
+    QFETCH(QString, file);
     TempDataDir dir;
     CapturingReporter reporter;
-    const QMap<QString, QByteArray> before = snapshot(dir);
     TSetForm form;
     form.show();
     select(form.ListBox1, "3位数+3位数(3硬币)");
     QTest::mouseClick(form.SpeedButton1, Qt::LeftButton);
     form.CheckBox4->setChecked(false);
-    // A folder where DecItem.Dat was cannot be replaced by a file.
-    dir.remove("Set/DecItem.Dat");
-    QVERIFY(QDir(dir.path("Set")).mkdir("DecItem.Dat"));
+    std::unique_ptr<ImmutableGuard> guard;
+    if (obstacle == QLatin1String("folder")) {
+        dir.remove("Set/" + file);
+        QVERIFY(QDir(dir.path("Set")).mkdir(file));
+    } else {
+        guard = std::make_unique<ImmutableGuard>(dir.path("Set/" + file));
+        if (!guard->ok())
+            QSKIP("chattr +i is refused here (needs CAP_LINUX_IMMUTABLE on ext2/3/4, btrfs or "
+                  "xfs)");
+    }
+    const QMap<QString, QByteArray> before = snapshot(dir);
     QTest::mouseClick(form.Button1, Qt::LeftButton);
+    guard.reset();
 
     QVERIFY(!form.isVisible());
     QCOMPARE(form.result(), int(QDialog::Accepted));
     QCOMPARE(reporter.errors.size(), 1);
-    QVERIFY(dir.readLines("Set/AddSet.Dat").contains("3位数+3位数(3硬币)"));
-    for (const char *later : {"DecSet.Dat", "MulItem.Dat", "DivSet.Dat", "Basic.dat"})
-        QCOMPARE(dir.readBytes(set(later)), before[later]);
+    QVERIFY2(reporter.errors.first().contains(file), qPrintable(reporter.errors.first()));
+    // The line moved out of the offered list is in neither file only if one was written.
+    QCOMPARE(snapshot(dir), before);
+    QVERIFY(dir.readLines("Set/AddItem.Dat").contains("3位数+3位数(3硬币)"));
+    QCOMPARE(QDir(dir.path("Set")).entryList({".*"}, QDir::Files | QDir::Hidden), QStringList());
 }
 
 void tst_uSet::unreadListsAreNotOverwritten()
 {
     TempDataDir dir;
     CapturingReporter reporter;
+    dir.writeLines("Set/AddSet.Dat", {"2位数+1位数", "2位数+2位数", "3位数+1位数"});
+    dir.writeLines("Set/AddItem.Dat", {"3位数+3位数"});
     dir.writeLines("Set/Basic.dat", {"Children=1", "Alg=2,"});
     const QMap<QString, QByteArray> before = snapshot(dir);
     TSetForm form;
     form.show();
     QCOMPARE(reporter.errors.size(), 1);
-    // The lists still show the first set of data, with every chosen list empty; writing them
-    // would leave the engines nothing to draw from.
+    // The lists still show the first set of data, with every chosen list empty: no list can
+    // be changed, and none is written.
+    QVERIFY(!form.GroupBox1->isEnabled());
+    select(form.ListBox1, "3位数+3位数");
+    form.SpeedButton1Click();
+    QVERIFY(texts(form.ListBox2).isEmpty());
     QTest::mouseClick(form.Button1, Qt::LeftButton);
     for (int i = 0; i < 8; ++i) {
         const QString name = TSetForm::ListFile(i);
         QCOMPARE(dir.readBytes("Set/" + name), before[name]);
     }
     QCOMPARE(dir.readBytes("Set/Basic.dat"),
-             crlf({"Children=1", "Alg=2,", "Hint=1", "AddDecMultiStep=1"}));
+             crlf({"Children=1", "Alg=2,", "Hint=1", "AddDecMultiStep=1", "Review=1"}));
 
-    // A list the user changed is what the user sees, and is written.
-    dir.writeLines("Set/Basic.dat", {"Children=1", "Alg=2,"});
+    // A list whose partner could not be read takes no moves either: a line moved out of the
+    // one that is written would be in neither file.
+    dir.remove("Set/AddSet.Dat");
     form.show();
-    select(form.ListBox1, "2位数+2位数");
+    QCOMPARE(reporter.errors.size(), 2);
+    QVERIFY(!form.GroupBox1->isEnabled());
+    select(form.ListBox1, "3位数+3位数");
+    form.SpeedButton1Click();
+    QTest::mouseClick(form.Button1, Qt::LeftButton);
+    QCOMPARE(dir.readBytes("Set/AddItem.Dat"), before["AddItem.Dat"]);
+
+    // Read again whole, the lists take moves and are written.
+    dir.writeLines("Set/AddSet.Dat", {"2位数+1位数"});
+    form.show();
+    QVERIFY(form.GroupBox1->isEnabled());
+    select(form.ListBox1, "3位数+3位数");
     QTest::mouseClick(form.SpeedButton1, Qt::LeftButton);
     QTest::mouseClick(form.Button1, Qt::LeftButton);
-    QCOMPARE(dir.readLines("Set/AddSet.Dat"), QStringList{"2位数+2位数"});
-    QCOMPARE(dir.readBytes("Set/DecSet.Dat"), before["DecSet.Dat"]);
+    QCOMPARE(dir.readLines("Set/AddSet.Dat"), (QStringList{"2位数+1位数", "3位数+3位数"}));
+    QCOMPARE(dir.readLines("Set/AddItem.Dat"), QStringList());
 }
 
 QTEST_MAIN(tst_uSet)

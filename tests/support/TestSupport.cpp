@@ -8,6 +8,12 @@
 #include <QDirIterator>
 #include <QFile>
 
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 FakeClock::FakeClock()
 {
     setGameClock(this);
@@ -95,4 +101,38 @@ QStringList TempDataDir::readLines(const QString &relative) const
 void TempDataDir::remove(const QString &relative) const
 {
     QFile::remove(path(relative));
+}
+
+namespace {
+
+bool setImmutable(const QString &path, bool on)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    int flags = 0;
+    bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    if (done) {
+        flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+        done = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    ::close(fd);
+    return done;
+}
+
+} // namespace
+
+ImmutableGuard::ImmutableGuard(const QString &path) : m_path(path), m_set(setImmutable(path, true))
+{
+}
+
+ImmutableGuard::~ImmutableGuard()
+{
+    if (m_set) setImmutable(m_path, false);
+}
+
+bool makeFifo(const QString &path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    ::unlink(native.constData());
+    return ::mkfifo(native.constData(), 0644) == 0;
 }

@@ -64,3 +64,23 @@ private:
     QTemporaryDir m_dir;
     QString m_oldAppDir;
 };
+
+// Makes a file or folder immutable (chattr +i) for the guard's lifetime, so not even root can
+// replace, rename or add to it. Refused without CAP_LINUX_IMMUTABLE or on file systems
+// without the flag; ok() then says so and the test skips.
+class ImmutableGuard
+{
+public:
+    explicit ImmutableGuard(const QString &path);
+    ~ImmutableGuard();
+    ImmutableGuard(const ImmutableGuard &) = delete;
+    ImmutableGuard &operator=(const ImmutableGuard &) = delete;
+    bool ok() const { return m_set; }
+
+private:
+    QString m_path;
+    bool m_set = false;
+};
+
+// Makes a FIFO at path (replacing what is there).
+bool makeFifo(const QString &path);
