@@ -8,7 +8,14 @@ uint64_t PosedProblems = 0;
 
 int DigitCount(int32_t n)
 {
-    return static_cast<int>(QString::number(n).size());
+    // As many characters as the number written out, a minus sign included; no string, since
+    // the draw loops call this for every candidate.
+    int64_t v = n;
+    int count = v < 0 ? 2 : 1;
+    if (v < 0) v = -v;
+    for (; v >= 10; v /= 10)
+        ++count;
+    return count;
 }
 
 int32_t DigitAt(int32_t n, int i)
