@@ -40,7 +40,13 @@ void tst_uAbout::linkOpensTheShippedGuide()
     };
     form.show();
     const QUrl expected = QUrl::fromLocalFile(dir.path("Help/index.html"));
-    QCOMPARE(form.Label4->text(), QStringLiteral("网址：    ") + expected.toString());
+    // The temporary folder's random name may be wide enough to be shortened in the label.
+    QCOMPARE(form.Label4->toolTip(), expected.toString());
+    const QString shown = form.Label4->text();
+    QVERIFY2(shown == QStringLiteral("网址：    ") + expected.toString() ||
+                 (shown.startsWith(QStringLiteral("网址：    file://")) &&
+                  shown.endsWith(QStringLiteral("/index.html")) && shown.contains(QChar(0x2026))),
+             qPrintable(shown));
 
     QTest::mouseClick(form.Label4, Qt::LeftButton);
     QCOMPARE(opened, QList<QUrl>{expected});
