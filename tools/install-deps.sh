@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Installs what building, running and testing Sumsprout needs on Debian 12, if missing.
 set -euo pipefail
-packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-multimedia-dev libjpeg62-turbo-dev
-          qt6-qpa-plugins libqt6multimedia6
+packages=(cmake ninja-build g++ pkg-config qt6-base-dev libjpeg62-turbo-dev libopenal-dev
+          qt6-qpa-plugins libopenal1 libpulse0
           fonts-comic-neue fonts-liberation fonts-wqy-microhei)
 if [ "${1:-}" = "--test" ]; then
-  packages+=(xvfb openbox xdotool imagemagick x11-utils clang libclang-rt-14-dev libbenchmark-dev)
+  packages+=(xvfb openbox xdotool imagemagick x11-utils clang libclang-rt-14-dev libbenchmark-dev
+             pulseaudio pulseaudio-utils)
 fi
 missing=()
 for p in "${packages[@]}"; do
