@@ -6,6 +6,7 @@
 #include "core/uMainClass.h"
 #include "platform/Errors.h"
 #include "platform/Jpeg.h"
+#include "progress/uReport.h"
 #include "settings/uAbout.h"
 #include "settings/uSet.h"
 
@@ -96,6 +97,7 @@ MainLayout ComputeLayout(int w, int h)
     l.SpeedButton0 = QRect(buttonLeft, SmallButtonHeight + 40, SmallButtonWidth, SmallButtonHeight);
     l.SpeedButton1 = l.SpeedButton0.translated(0, 2 * SmallButtonHeight);
     l.SpeedButton2 = l.SpeedButton1.translated(0, 2 * SmallButtonHeight);
+    l.SpeedButton3 = l.SpeedButton2.translated(0, 2 * SmallButtonHeight);
     l.MoneyImage = QRect(QPoint(0, h - MoneyImageSize.height()), MoneyImageSize);
     l.MoneyLabel1 =
         QRect(QPoint(MoneyImageSize.width() + 10, l.MoneyImage.top() + 30), MoneyLabel1Size);
@@ -119,6 +121,15 @@ QString ClockLine(int hours, int minutes, int seconds, int solved)
            QString::number(solved) + QStringLiteral("道");
 }
 
+int KeyDigit(int key, quint32 nativeScanCode)
+{
+    // Qt reports main-keyboard and keypad digits alike (the keypad with a modifier).
+    if (key >= Qt::Key_0 && key <= Qt::Key_9) return key - Qt::Key_0;
+    // XKB keycodes 10 to 19 are the keys 1 to 9 and 0 of the digit row.
+    if (nativeScanCode >= 10 && nativeScanCode <= 19) return int(nativeScanCode - 9) % 10;
+    return -1;
+}
+
 TMainForm::TMainForm(QWidget *parent) : QWidget(parent)
 {
     setWindowTitle(QStringLiteral("Sumsprout"));
@@ -131,6 +142,8 @@ TMainForm::TMainForm(QWidget *parent) : QWidget(parent)
     SpeedButton1 =
         makeFlatButton(this, QStringLiteral("设置"), QStringLiteral(":/art/settings.png"));
     SpeedButton2 = makeFlatButton(this, QStringLiteral("关于"), QStringLiteral(":/art/about.png"));
+    SpeedButton3 =
+        makeFlatButton(this, QStringLiteral("成绩"), QStringLiteral(":/art/results.png"));
 
     MoneyImage = new QLabel(this);
     MoneyImage->resize(MoneyImageSize);
@@ -221,6 +234,8 @@ TMainForm::TMainForm(QWidget *parent) : QWidget(parent)
             [this] { guarded([&] { SpeedButton1Click(); }); });
     connect(SpeedButton2, &QToolButton::clicked, this,
             [this] { guarded([&] { SpeedButton2Click(); }); });
+    connect(SpeedButton3, &QToolButton::clicked, this,
+            [this] { guarded([&] { SpeedButton3Click(); }); });
     connect(Who, &QToolButton::clicked, this, [this] { guarded([&] { WhoClick(); }); });
     connect(SpeedButton12, &QToolButton::clicked, this,
             [this] { guarded([&] { SpeedButton12Click(); }); });
@@ -286,6 +301,7 @@ void TMainForm::FormShow()
     SpeedButton0->setGeometry(l.SpeedButton0);
     SpeedButton1->setGeometry(l.SpeedButton1);
     SpeedButton2->setGeometry(l.SpeedButton2);
+    SpeedButton3->setGeometry(l.SpeedButton3);
     MoneyImage->setGeometry(l.MoneyImage);
     MoneyLabel1->move(l.MoneyLabel1.topLeft());
     MoneyLabel2->move(l.MoneyLabel2.topLeft());
@@ -297,7 +313,7 @@ void TMainForm::FormShow()
     g.AnswerPanelHeight = l.AnswerPanel.height();
     g.MoneyImage = l.MoneyImage;
     m_game = std::make_unique<TMainClass>(g, this);
-    m_game->Engine->NewProblem();
+    m_game->NewProblem();
     Timer1->start();
     m_game->Sound->Play(anWoolly, akThink);
     m_game->SetPlayer(0);
@@ -309,7 +325,8 @@ void TMainForm::FormShow()
 
 void TMainForm::keyPressEvent(QKeyEvent *event)
 {
-    guarded([&] { FormKeyDown(event->key()); });
+    const int digit = KeyDigit(event->key(), event->nativeScanCode());
+    guarded([&] { FormKeyDown(digit >= 0 ? Qt::Key_0 + digit : event->key()); });
 }
 
 void TMainForm::FormKeyDown(int key)
@@ -322,9 +339,8 @@ void TMainForm::FormKeyDown(int key)
         }
         return;
     }
-    // Qt reports main-keyboard and keypad digits alike (the keypad with a modifier).
     if (key >= Qt::Key_0 && key <= Qt::Key_9) {
-        if (AnswerLabel->text().size() < 3)
+        if (AnswerLabel->text().size() < KeyboardDigits)
             AnswerLabel->setText(AnswerLabel->text() + QChar('0' + (key - Qt::Key_0)));
         return;
     }
@@ -364,20 +380,20 @@ void TMainForm::SpeedButton12Click()
     // Busy must drop again even when a save fails half way, or no answer is taken again.
     struct BusyScope
     {
-        bool &flag;
-        explicit BusyScope(bool &f) : flag(f) { flag = true; }
-        ~BusyScope() { flag = false; }
-    } busy(Busy);
+        TMainForm &form;
+        explicit BusyScope(TMainForm &f) : form(f) { form.SetBusy(true); }
+        ~BusyScope() { form.SetBusy(false); }
+    } busy(*this);
     AnswerLabel->clear();
     TAlgo *engine = m_game->Engine;
-    if (engine->CheckAnswer(value)) {
+    if (m_game->CheckAnswer(value)) {
         if (engine->IsFinished()) {
             m_game->SolvedCount += 1;
             m_game->AddCoins(engine->Reward());
             m_game->SaveMoney();
             ShowMoney();
         } else {
-            engine->NextStep();
+            m_game->NextStep();
         }
         React(anOldSheep, akYes);
         Wait(500);
@@ -396,6 +412,12 @@ void TMainForm::SpeedButton12Click()
     }
 }
 
+void TMainForm::SetBusy(bool busy)
+{
+    Busy = busy;
+    SpeedButton12->setEnabled(!busy);
+}
+
 void TMainForm::Timer1Timer()
 {
     if (!m_game) return;
@@ -404,7 +426,7 @@ void TMainForm::Timer1Timer()
     if (m_game->Engine->IsFinished() && m_game->Animation->ReactionDone) {
         m_game->Animation->ReactionDone = false;
         m_game->PickOperation();
-        m_game->Engine->NewProblem();
+        m_game->NewProblem();
     }
 }
 
@@ -474,13 +496,32 @@ void TMainForm::SpeedButton2Click()
     AboutForm->exec();
 }
 
+void TMainForm::SpeedButton3Click()
+{
+    if (!m_game) return;
+    TReportForm report(m_game->journal(), this);
+    std::vector<ReportPlayer> players;
+    for (int32_t p : {0, 2, 3, 4})
+        players.push_back({p, m_game->NameOf(p)});
+    report.setPlayers(players, m_game->GetPlayer());
+    report.Rename = [this](int32_t player, const QString &name) {
+        QString saved;
+        guarded([&] {
+            if (m_game->RenamePlayer(player, name)) saved = m_game->NameOf(player);
+            ShowPlayer();
+        });
+        return saved;
+    };
+    report.exec();
+}
+
 void TMainForm::ApplySettings()
 {
     if (!m_game) return;
     m_game->LoadOptions();
     m_game->ReloadEngines();
     m_game->PickOperation();
-    m_game->Engine->NewProblem();
+    m_game->NewProblem();
     ShowPlayer();
 }
 

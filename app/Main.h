@@ -19,7 +19,7 @@ struct MainLayout
 {
     QRect Who;
     QRect AnswerPanel;
-    QRect SpeedButton0, SpeedButton1, SpeedButton2;
+    QRect SpeedButton0, SpeedButton1, SpeedButton2, SpeedButton3;
     QRect MoneyImage, MoneyLabel1, MoneyLabel2;
     QRect HintPanel;
     bool HintPanelOnTop = false;
@@ -28,6 +28,12 @@ MainLayout ComputeLayout(int screenWidth, int screenHeight);
 
 // "做题耗时01:02:03      做题总数5道"
 QString ClockLine(int hours, int minutes, int seconds, int solved);
+
+// The keyboard takes answers up to the longest an engine asks for: 999 + 999 = 1998.
+inline constexpr int KeyboardDigits = 4;
+// The digit a key types, or -1: by its key code, or for the main keyboard's digit row by
+// the key's place (its XKB keycode), whatever the layout and Shift make of it.
+int KeyDigit(int key, quint32 nativeScanCode);
 
 // The game's one window: the scene, the number pad and answer, the player button, the coins,
 // the clock line and the timers that drive the game.
@@ -40,7 +46,7 @@ public:
     ~TMainForm() override;
 
     // Controls, named as the game refers to them.
-    QToolButton *SpeedButton0, *SpeedButton1, *SpeedButton2;
+    QToolButton *SpeedButton0, *SpeedButton1, *SpeedButton2, *SpeedButton3;
     QLabel *MoneyImage, *MoneyLabel1, *MoneyLabel2;
     QToolButton *Who;
     QList<QPixmap> ImageList1;
@@ -71,6 +77,8 @@ public slots:
     void SpeedButton0Click();
     void SpeedButton1Click();
     void SpeedButton2Click();
+    // "成绩": the parents' report, modal.
+    void SpeedButton3Click();
     void Timer1Timer();
     void Timer2Timer();
     void WaitTimerTimer();
@@ -90,6 +98,8 @@ private:
     void FormCreate();
     void FormKeyDown(int key);
     void React(uint8_t character, uint8_t action);
+    // Busy, shown on the submit button as not ready.
+    void SetBusy(bool busy);
     std::unique_ptr<TMainClass> m_game;
     bool m_shown = false;
 };

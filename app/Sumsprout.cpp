@@ -1,23 +1,34 @@
-// Program start: the application folder, the title, the main window, the message loop.
+// Program start: where the data lives, the title, the main window, the message loop.
 #include "app/Main.h"
+#include "app/Translations.h"
 #include "core/Def.h"
 #include "platform/Bitmap.h"
+#include "platform/DataFolders.h"
+#include "platform/Errors.h"
 
 #include <QApplication>
 #include <QIcon>
 #include <QScreen>
+#include <QStandardPaths>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    AppDir = QCoreApplication::applicationDirPath() + QLatin1Char('/');
+    // No organisation name: the user's data folder is then ~/.local/share/Sumsprout.
     QApplication::setApplicationName(QStringLiteral("Sumsprout"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("sumsprout"));
+    const DataFolders folders =
+        findDataFolders(QCoreApplication::applicationDirPath(),
+                        QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+    useDataFolders(folders);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/art/icon.png")));
     installFontSubstitutions();
+    InstallQtTranslations(app);
 
     TMainForm form;
     // Cover the whole screen ourselves: without a window manager nothing else would.
     if (QScreen *screen = QGuiApplication::primaryScreen()) form.setGeometry(screen->geometry());
     form.showFullScreen();
+    if (!folders.error.isEmpty()) reporter().showError(folders.error);
     return app.exec();
 }

@@ -5,6 +5,7 @@
 #include "engines/AddAlgo.h"
 #include "platform/Bitmap.h"
 #include "platform/Clock.h"
+#include "BenchData.h"
 
 #include <QApplication>
 #include <QPainter>
@@ -148,7 +149,7 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     installFontSubstitutions();
     setGameClock(&stillClock);
-    AppDir = QStringLiteral(SUMSPROUT_DATA_DIR "/");
+    AppDir = benchDataTree();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -1,6 +1,7 @@
 #include "characters/uAnimation.h"
 
 #include "platform/Clock.h"
+#include "platform/DataFolders.h"
 #include "platform/Random.h"
 #include "platform/TextFiles.h"
 
@@ -130,7 +131,7 @@ TAnimation::~TAnimation() = default;
 
 void TAnimation::LoadScriptFile()
 {
-    const QString path = resolvePath(AppDir + QStringLiteral("Pictures/Animation.txt"));
+    const QString path = resolvePath(sharedPath(QStringLiteral("Pictures/Animation.txt")));
     if (!QFileInfo(path).isFile()) return;
     LoadScript(readTextLines(path));
 }
@@ -192,7 +193,7 @@ void TAnimation::LoadScript(const QStringList &lines)
                 block.reset();
                 continue;
             }
-            block->Sheet = loadBitmapFile(AppDir + QStringLiteral("Pictures/") + block->Pic);
+            block->Sheet = loadBitmapFile(sharedPath(QStringLiteral("Pictures/") + block->Pic));
             block->FramePicture =
                 Bitmap(std::max(0, block->CellWidth), std::max(0, block->CellHeight));
             block->FramePicture.fill(Magenta);
@@ -240,8 +241,13 @@ int32_t TAnimation::ActionEnded(rAnimation &sprite)
     case anWoolly:
         if (sprite.CurAct != akThink) {
             sprite.CurAct = akThink;
-            ReactionDone = true;
-            m_standInArmed = false;
+            if (WoollyCaughtUp()) {
+                ReactionDone = true;
+                m_standInArmed = false;
+            } else if (!ReactionDone && !m_standInArmed) {
+                // Should Woolly's part never come, the reaction still ends.
+                ArmStandIn();
+            }
         }
         return 0;
     default:
@@ -274,9 +280,23 @@ void TAnimation::Flutter(rAnimation &sprite)
     }
 }
 
+bool TAnimation::WoollyCaughtUp() const
+{
+    return m_reactionsAsked[anWoolly] ==
+           *std::max_element(m_reactionsAsked.begin(), m_reactionsAsked.end());
+}
+
+void TAnimation::ArmStandIn()
+{
+    m_standInArmed = true;
+    m_standInStart = GetTickCount();
+}
+
 void TAnimation::PlayAction(uint8_t character, uint8_t action)
 {
     if (action != akThink) ReactionDone = false;
+    if ((action == akYes || action == akNo) && character < m_reactionsAsked.size())
+        ++m_reactionsAsked[character];
     if (rAnimation *sprite = Find(character)) {
         sprite->Current().Frame = 0;
         sprite->CurAct = action;
@@ -291,7 +311,6 @@ void TAnimation::PlayAction(uint8_t character, uint8_t action)
     if (ReactionDone || woollyReacting) {
         m_standInArmed = false;
     } else if (action != akThink || !m_standInArmed) {
-        m_standInArmed = true;
-        m_standInStart = GetTickCount();
+        ArmStandIn();
     }
 }

@@ -4,6 +4,7 @@
 #include "platform/Bitmap.h"
 
 #include <QString>
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -90,6 +91,13 @@ private:
     rAnimation *Find(uint8_t character) const;
     void LoadScriptFile();
 
+    // Woolly's end of a reaction counts once Woolly has been asked to react as often as
+    // anyone: otherwise it ends the reaction to an earlier answer, and its part in the
+    // latest one is still to come.
+    bool WoollyCaughtUp() const;
+    void ArmStandIn();
+
     bool m_standInArmed = false;
     uint32_t m_standInStart = 0;
+    std::array<uint64_t, 4> m_reactionsAsked{};
 };

@@ -2,6 +2,7 @@
 
 #include "characters/uAnimation.h"
 #include "core/Def.h"
+#include "platform/DataFolders.h"
 #include "platform/SoundService.h"
 
 #include <QLatin1String>
@@ -35,7 +36,7 @@ void TSound::LoadSounds()
         // A cue that cannot be opened stays silent; the game says nothing about it.
         try {
             auto player = soundService().open(
-                AppDir + QStringLiteral("Sound/") + QLatin1String(row.File), m_owner);
+                sharedPath(QStringLiteral("Sound/") + QLatin1String(row.File)), m_owner);
             if (player) {
                 // A cue never played counts as finished.
                 player->seek(player->length());

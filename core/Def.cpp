@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <limits>
 
-QString AppDir;
 int32_t TickSlots[10] = {};
 
 namespace {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/DataFolders.h"
+
 #include <QColor>
 #include <QString>
 #include <QStringList>
@@ -62,8 +64,6 @@ QString textBefore(const QString &text, QChar sep);
 void deleteThrough(QString &text, QStringView sep);
 void deleteThrough(QString &text, QChar sep);
 
-// The folder of the executable, ending in "/".
-extern QString AppDir;
 // Lines of AppDir + relative, read as text.
 QStringList ReadDataLines(const QString &relative);
 

@@ -6,8 +6,11 @@
 #include "engines/DecAlgo.h"
 #include "engines/DivAlgo.h"
 #include "engines/MulAlgo.h"
+#include "platform/Clock.h"
+#include "platform/DataFolders.h"
 #include "platform/Random.h"
 #include "platform/TextFiles.h"
+#include "progress/Journal.h"
 #include "settings/SetFiles.h"
 
 #include <algorithm>
@@ -22,7 +25,7 @@ int32_t saturated(int64_t v)
 
 Bitmap loadPicture(const char *name)
 {
-    Bitmap b = loadBitmapFile(AppDir + QStringLiteral("Pictures/") + QLatin1String(name));
+    Bitmap b = loadBitmapFile(sharedPath(QStringLiteral("Pictures/") + QLatin1String(name)));
     b.transparent = true;
     return b;
 }
@@ -34,14 +37,20 @@ TMainClass::TMainClass(const SceneGeometry &form, QObject *soundOwner) : Form(fo
     SetUpScene();
     LoadOptions();
     LoadMoney();
-    Engines[0] = std::make_unique<TAdd>(BoardPicture, HintTextPicture);
-    Engines[1] = std::make_unique<TDec>(BoardPicture, HintTextPicture);
-    Engines[2] = std::make_unique<TMul>(BoardPicture, HintTextPicture);
-    Engines[3] = std::make_unique<TDiv>(BoardPicture, HintTextPicture);
+    auto add = std::make_unique<TAdd>(BoardPicture, HintTextPicture);
+    auto dec = std::make_unique<TDec>(BoardPicture, HintTextPicture);
+    auto mul = std::make_unique<TMul>(BoardPicture, HintTextPicture);
+    auto div = std::make_unique<TDiv>(BoardPicture, HintTextPicture);
+    m_views = {add.get(), dec.get(), mul.get(), div.get()};
+    Engines = {std::move(add), std::move(dec), std::move(mul), std::move(div)};
     PickOperation();
     Animation = std::make_unique<TAnimation>();
     Sound = std::make_unique<TSound>(soundOwner);
     Layers.clear();
+    // Last, so that a game that cannot start leaves no journal behind; a journal that cannot
+    // be opened says so once and the game goes on without it.
+    m_journal =
+        std::make_unique<Journal>(resolvePath(SetFiles::Path(QStringLiteral("Progress.db"))));
 }
 
 TMainClass::~TMainClass()
@@ -50,6 +59,7 @@ TMainClass::~TMainClass()
     Sound.reset();
     Layers.clear();
     Engine = nullptr;
+    m_views = {};
     for (int i = 3; i >= 0; --i)
         Engines[i].reset();
 }
@@ -82,11 +92,12 @@ void TMainClass::SetUpScene()
     layer(TreeRightLayer, TreeRightPicture, 601, 217, 4, -1);
     TreeLeftPicture = loadPicture("TreeLeft.bmp");
     layer(TreeLeftLayer, TreeLeftPicture, 0, 217, 5, -1);
+    // The hint stands beside the blackboard, never over what the child is working on.
     HintPanelPicture = loadPicture("Hint.bmp");
-    layer(HintPanelLayer, HintPanelPicture, 430, 260, 7, 0);
+    layer(HintPanelLayer, HintPanelPicture, 518, 92, 7, 0);
     HintTextPicture.setSize(100, 100);
     HintTextPicture.fill(Magenta);
-    layer(HintTextLayer, HintTextPicture, 480, 290, 8, 0);
+    layer(HintTextLayer, HintTextPicture, 518 + 62, 92 + 24, 8, 0);
     GrassLeftPicture = loadPicture("GrassLeft.bmp");
     layer(GrassLeftLayer, GrassLeftPicture, 0, 374, 10, -1);
     GrassRightPicture = loadPicture("GrassRight.bmp");
@@ -158,6 +169,7 @@ void TMainClass::DrawHint()
 {
     HintTextPicture.fill(Magenta);
     Engine->PaintHint();
+    if (m_open.Engine == Engine) m_open.HintSeen = true;
 }
 
 void TMainClass::BuildLayers()
@@ -280,5 +292,100 @@ void TMainClass::TakeCoins(int32_t count)
     if (a->Silver < 0) {
         a->Silver = saturated(int64_t(a->Silver) + 100);
         a->Gold -= 1;
+    }
+}
+
+QString TMainClass::NameOf(int32_t player) const
+{
+    const int i = AccountIndex(player);
+    return i >= 0 && static_cast<size_t>(i) < Players.size() ? Players[i].Name : QString();
+}
+
+bool TMainClass::RenamePlayer(int32_t player, const QString &name)
+{
+    const int i = AccountIndex(player);
+    // "=" ends the name in Money.dat and a line break ends the account: neither may get in.
+    QString clean = name.simplified();
+    clean.remove(QLatin1Char('='));
+    // What the file will hold, so the button shows the same name after a reload.
+    clean = cutGbk(gbkDecode(gbkEncode(clean)), 10).trimmed();
+    if (i < 0 || clean.isEmpty()) return false;
+    LoadMoney();
+    if (static_cast<size_t>(i) >= Players.size()) Players.resize(static_cast<size_t>(i) + 1);
+    Players[i].Name = clean;
+    SaveMoney();
+    return true;
+}
+
+int32_t TMainClass::Operation() const
+{
+    for (int32_t op = 0; op < 4; ++op) {
+        if (Engines[op].get() == Engine) return op;
+    }
+    return -1;
+}
+
+void TMainClass::NewProblem()
+{
+    Engine->NewProblem();
+    ProblemPosed();
+}
+
+void TMainClass::ProblemPosed()
+{
+    m_open = {};
+    const int32_t op = Operation();
+    if (op < 0 || !m_views[op] || !m_journal) return;
+    const ProblemSnapshot s = m_views[op]->Snapshot();
+    if (!s.Posed) return;
+    PosedRecord r;
+    r.Player = CurrentPlayer;
+    r.PlayerName = PlayerName();
+    r.Operation = op;
+    r.Operand1 = s.Operand1;
+    r.Operand2 = s.Operand2;
+    r.Type = s.TypeLine;
+    r.StepMode = s.StepMode;
+    r.PosedAt = QDateTime::fromMSecsSinceEpoch(gameClock().utcMilliseconds(), Qt::UTC);
+    m_open.Row = m_journal->recordPosed(r);
+    m_open.Engine = Engine;
+    m_open.StepAsked = GetTickCount();
+    m_open.HintSeen = false;
+}
+
+bool TMainClass::CheckAnswer(int32_t value)
+{
+    TAlgo *engine = Engine;
+    const int32_t op = Operation();
+    const bool recording = m_open.Row != 0 && m_open.Engine == engine && op >= 0 && m_journal;
+    // The step is read before the check: a right answer may move the engine on.
+    const int32_t step = recording ? m_views[op]->Snapshot().Step : -1;
+    const bool right = engine->CheckAnswer(value);
+    if (!recording) return right;
+    AnswerRecord a;
+    a.Step = step;
+    a.Value = value;
+    a.Correct = right;
+    a.HintShown = m_open.HintSeen;
+    a.Ms = GetTickCount() - m_open.StepAsked;
+    a.At = QDateTime::fromMSecsSinceEpoch(gameClock().utcMilliseconds(), Qt::UTC);
+    a.Player = CurrentPlayer;
+    a.PlayerName = PlayerName();
+    a.Finishes = right && engine->IsFinished();
+    a.Coins = a.Finishes ? engine->Reward() : 0;
+    m_journal->recordAnswer(m_open.Row, a);
+    if (a.Finishes) m_open = {};
+    return right;
+}
+
+void TMainClass::NextStep()
+{
+    const int64_t row = m_open.Row;
+    Engine->NextStep();
+    // The next step is asked once the engine has moved on; a problem posed while it waited
+    // has its own clock.
+    if (row != 0 && m_open.Row == row) {
+        m_open.StepAsked = GetTickCount();
+        m_open.HintSeen = false;
     }
 }

@@ -11,6 +11,8 @@
 #include <memory>
 #include <vector>
 
+class Journal;
+class ProblemView;
 class QObject;
 class TAnimation;
 class TSound;
@@ -64,6 +66,23 @@ public:
 
     // The account of a player index: 0 and 1 share account 0, 2 to 4 use 1 to 3.
     static int AccountIndex(int32_t player);
+    // The name of a player's account as the bank holds it.
+    QString NameOf(int32_t player) const;
+    // Gives a player's account a new name, cut to 10 GBK bytes without splitting a
+    // character, and saves the bank. False when nothing is left of the name.
+    bool RenamePlayer(int32_t player, const QString &name);
+
+    // The answer flow, recorded in the practice journal. NewProblem: the current engine poses
+    // a new problem (one still in progress is abandoned and stays unfinished in the journal).
+    void NewProblem();
+    // Records the current engine's problem as newly posed, for a problem given to it some
+    // other way (its SetProblem).
+    void ProblemPosed();
+    bool CheckAnswer(int32_t value);
+    void NextStep();
+    // The operation code of the current engine; -1 when it is none of Engines.
+    int32_t Operation() const;
+    Journal *journal() const { return m_journal.get(); }
 
     SceneGeometry Form;
     int32_t SceneLeft = 0;
@@ -98,4 +117,17 @@ private:
     void DrawHint();
     PlayerAccount *Account();
     const PlayerAccount *Account() const;
+
+    // The engines' read-only views, by operation code.
+    std::array<ProblemView *, 4> m_views{};
+    std::unique_ptr<Journal> m_journal;
+    // The problem the journal has open: its row, and when and with what hint the step
+    // under way was asked.
+    struct OpenProblem
+    {
+        int64_t Row = 0;
+        TAlgo *Engine = nullptr;
+        uint32_t StepAsked = 0;
+        bool HintSeen = false;
+    } m_open;
 };

@@ -36,7 +36,8 @@ bool TAdd::CanDraw(const ProblemType &t)
 
 void TAdd::LoadSettings()
 {
-    Types = ReadProblemTypes(QStringLiteral("Set/AddSet.dat"), QLatin1Char('+'), true);
+    Types = ReadProblemTypes(QStringLiteral("Set/AddSet.dat"), QLatin1Char('+'), true, nullptr,
+                             &TypeLines);
     Usable = UsableTypes(Types, &TAdd::CanDraw);
     const QStringList basic = ReadDataLines(QStringLiteral("Set/Basic.dat"));
     StepMode = !HasZero(LineAt(basic, 3));
@@ -56,8 +57,10 @@ void TAdd::NewProblem()
         RewardCoins = 0;
         return;
     }
-    const ProblemType &t = PickType(Types, Usable);
+    int picked = 0;
+    const ProblemType &t = PickType(Types, Usable, &picked);
     RewardCoins = t.Coins;
+    TypeLine = TypeLineAt(TypeLines, picked);
     int32_t a, b;
     for (;;) {
         a = DrawWithDigits(t.Digits1);
@@ -92,6 +95,18 @@ void TAdd::SetProblem(int32_t a, int32_t b)
     Finished = false;
     Answered = false;
     NextStep();
+}
+
+ProblemSnapshot TAdd::Snapshot() const
+{
+    ProblemSnapshot s;
+    s.Posed = Columns > 0;
+    s.Operand1 = Operand1;
+    s.Operand2 = Operand2;
+    s.TypeLine = TypeLine;
+    s.StepMode = StepMode;
+    if (s.Posed) s.Step = Step;
+    return s;
 }
 
 int32_t TAdd::AnswerY() const

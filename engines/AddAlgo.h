@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Def.h"
+#include "core/ProblemView.h"
 
 #include <cstdint>
 #include <vector>
@@ -12,7 +13,7 @@ using tStep = std::vector<rNumber>;
 
 // Addition, written in columns; solved column by column with a flying carry, or as a
 // whole sum.
-class TAdd : public TAlgo
+class TAdd : public TAlgo, public ProblemView
 {
 public:
     TAdd(Bitmap &board, Bitmap &hint);
@@ -28,6 +29,7 @@ public:
     bool CanHint() override { return CanHintFlag; }
     int32_t Reward() override { return RewardCoins; }
     bool HasTypes() const override { return !Usable.empty(); }
+    ProblemSnapshot Snapshot() const override;
 
     // Poses a + b as the current problem, first column current.
     void SetProblem(int32_t a, int32_t b);
@@ -52,6 +54,10 @@ public:
     bool CanHintFlag = true;
     uint32_t StepStart = 0;
     std::vector<ProblemType> Types;
+    // The lines Types were read from, and the one of the current problem. TypeLine, like
+    // RewardCoins, belongs to the drawn type: SetProblem leaves both as they are.
+    std::vector<QString> TypeLines;
+    QString TypeLine;
     int32_t RewardCoins = 0;
     bool StepMode = true;
     int32_t FlyY = 0;

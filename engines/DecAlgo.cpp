@@ -24,7 +24,8 @@ bool TDec::CanDraw(const ProblemType &t)
 
 void TDec::LoadSettings()
 {
-    Types = ReadProblemTypes(QStringLiteral("Set/DecSet.dat"), QLatin1Char('-'), false);
+    Types = ReadProblemTypes(QStringLiteral("Set/DecSet.dat"), QLatin1Char('-'), false, nullptr,
+                             &TypeLines);
     Usable = UsableTypes(Types, &TDec::CanDraw);
     const QStringList basic = ReadDataLines(QStringLiteral("Set/Basic.dat"));
     StepMode = !HasZero(LineAt(basic, 3));
@@ -42,8 +43,10 @@ void TDec::NewProblem()
         RewardCoins = 0;
         return;
     }
-    const ProblemType &t = PickType(Types, Usable);
+    int picked = 0;
+    const ProblemType &t = PickType(Types, Usable, &picked);
     RewardCoins = t.Coins;
+    TypeLine = TypeLineAt(TypeLines, picked);
     int32_t a, b;
     do {
         a = DrawWithDigits(t.Digits1);
@@ -78,6 +81,18 @@ void TDec::SetProblem(int32_t a, int32_t b)
     StepStart = GetTickCount();
     Answered = false;
     NextStep();
+}
+
+ProblemSnapshot TDec::Snapshot() const
+{
+    ProblemSnapshot s;
+    s.Posed = Columns > 0;
+    s.Operand1 = Operand1;
+    s.Operand2 = Operand2;
+    s.TypeLine = TypeLine;
+    s.StepMode = StepMode;
+    if (s.Posed) s.Step = Step;
+    return s;
 }
 
 int32_t TDec::AnswerY() const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Def.h"
+#include "core/ProblemView.h"
 
 #include <cstdint>
 #include <vector>
@@ -9,7 +10,7 @@ class Bitmap;
 
 // Subtraction, written in columns; solved digit by digit with the borrows marked above the
 // columns, or as a whole difference.
-class TDec : public TAlgo
+class TDec : public TAlgo, public ProblemView
 {
 public:
     TDec(Bitmap &board, Bitmap &hint);
@@ -25,6 +26,7 @@ public:
     bool CanHint() override { return CanHintFlag; }
     int32_t Reward() override { return RewardCoins; }
     bool HasTypes() const override { return !Usable.empty(); }
+    ProblemSnapshot Snapshot() const override;
 
     // Poses a - b as the current problem, units column current. The larger operand is
     // taken as the minuend.
@@ -51,6 +53,10 @@ public:
     bool CanHintFlag = true;
     uint32_t StepStart = 0;
     std::vector<ProblemType> Types;
+    // The lines Types were read from, and the one of the current problem. TypeLine, like
+    // RewardCoins, belongs to the drawn type: SetProblem leaves both as they are.
+    std::vector<QString> TypeLines;
+    QString TypeLine;
     int32_t RewardCoins = 0;
     bool StepMode = true;
 

@@ -15,9 +15,11 @@ struct Layout
     int dividendDigits, quotientDigits, leftX, topY, colWidth, rowHeight, fontSize;
 };
 
+// With a three-digit quotient the problem starts low enough that the quotient row above it
+// stays on the board.
 const Layout layouts[] = {
     {1, 1, 30, 60, 35, 45, 25}, {2, 1, 25, 80, 25, 40, 22}, {2, 2, 40, 40, 22, 35, 20},
-    {3, 1, 10, 80, 20, 35, 20}, {3, 2, 10, 40, 22, 35, 20}, {3, 3, 30, 27, 20, 27, 16},
+    {3, 1, 10, 80, 20, 35, 20}, {3, 2, 10, 40, 22, 35, 20}, {3, 3, 30, 33, 20, 27, 16},
 };
 
 // "divisor×k=product", or with the product hidden behind "=??".
@@ -63,8 +65,8 @@ bool TDiv::CanDraw(const ProblemType &t)
 void TDiv::LoadSettings()
 {
     std::vector<QString> rests;
-    std::vector<ProblemType> types =
-        ReadProblemTypes(QStringLiteral("Set/DivSet.dat"), QChar(0x00F7), false, &rests);
+    std::vector<ProblemType> types = ReadProblemTypes(QStringLiteral("Set/DivSet.dat"),
+                                                      QChar(0x00F7), false, &rests, &TypeLines);
     for (size_t i = 0; i < types.size(); ++i) {
         // Only exactly "除不尽" after the coins' ")" asks for a remainder.
         const qsizetype close = rests[i].indexOf(QLatin1Char(')'));
@@ -90,8 +92,10 @@ void TDiv::NewProblem()
         RewardCoins = 0;
         return;
     }
-    const ProblemType &t = PickType(Types, Usable);
+    int picked = 0;
+    const ProblemType &t = PickType(Types, Usable, &picked);
     RewardCoins = t.Coins;
+    TypeLine = TypeLineAt(TypeLines, picked);
     int32_t a, b;
     do {
         a = DrawWithDigits(t.Digits1);
@@ -117,6 +121,18 @@ void TDiv::SetProblem(int32_t dividend, int32_t divisor)
     ArmSlot(0, 0);
     StepsLeft = StepsTotal - 1;
     StepStart = GetTickCount();
+}
+
+ProblemSnapshot TDiv::Snapshot() const
+{
+    ProblemSnapshot s;
+    s.Posed = StepsTotal > 0;
+    s.Operand1 = Dividend;
+    s.Operand2 = Divisor;
+    s.TypeLine = TypeLine;
+    s.StepMode = true;
+    if (s.Posed) s.Step = CurrentStep() - 1;
+    return s;
 }
 
 int32_t TDiv::DividendDigits() const
@@ -255,7 +271,8 @@ void TDiv::PaintBracket()
 
 void TDiv::PaintBoard()
 {
-    if (Finished) return;
+    // A solved problem stays written out until the next one is posed, as in the other engines.
+    if (StepsTotal == 0) return;
     ChooseLayout();
     Board.fill(KeyGrey);
     Board.pen.color = Yellow;

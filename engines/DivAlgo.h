@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Def.h"
+#include "core/ProblemView.h"
 
 #include <cstdint>
 #include <vector>
@@ -9,7 +10,7 @@ class Bitmap;
 
 // Long division: for each quotient digit the digit, its product with the divisor and the
 // difference, with the next dividend digit falling down beside the difference.
-class TDiv : public TAlgo
+class TDiv : public TAlgo, public ProblemView
 {
 public:
     TDiv(Bitmap &board, Bitmap &hint);
@@ -25,6 +26,7 @@ public:
     bool CanHint() override { return HintAllowed; }
     int32_t Reward() override { return RewardCoins; }
     bool HasTypes() const override { return !Usable.empty(); }
+    ProblemSnapshot Snapshot() const override;
 
     // Poses dividend / divisor as the current problem, first quotient digit current.
     void SetProblem(int32_t dividend, int32_t divisor);
@@ -71,6 +73,10 @@ public:
     bool HintAllowed = true;
     uint32_t StepStart = 0;
     std::vector<ProblemType> Types;
+    // The lines Types were read from, and the one of the current problem. TypeLine, like
+    // RewardCoins, belongs to the drawn type: SetProblem leaves both as they are.
+    std::vector<QString> TypeLines;
+    QString TypeLine;
     int32_t RewardCoins = 0;
     int32_t DropY = 0;
 

@@ -39,17 +39,21 @@ void ReseedForProblem()
 }
 
 std::vector<ProblemType> ReadProblemTypes(const QString &relative, QChar op, bool comparisons,
-                                          std::vector<QString> *rests)
+                                          std::vector<QString> *rests, std::vector<QString> *lines)
 {
-    const QStringList lines = ReadDataLines(relative);
+    const QStringList read = ReadDataLines(relative);
     std::vector<ProblemType> types;
-    types.reserve(lines.size());
+    types.reserve(read.size());
+    std::vector<QString> kept;
     if (rests) rests->clear();
-    for (const QString &line : lines) {
+    for (const QString &line : read) {
         QString rest;
         types.push_back(ParseProblemType(line, op, comparisons, &rest));
         if (rests) rests->push_back(rest);
+        kept.push_back(line);
     }
+    // Only a load that got through every line replaces the lines, as it replaces the types.
+    if (lines) *lines = std::move(kept);
     return types;
 }
 
@@ -63,9 +67,17 @@ std::vector<int> UsableTypes(const std::vector<ProblemType> &types,
     return usable;
 }
 
-const ProblemType &PickType(const std::vector<ProblemType> &types, const std::vector<int> &usable)
+const ProblemType &PickType(const std::vector<ProblemType> &types, const std::vector<int> &usable,
+                            int *index)
 {
-    return types[usable[randomBelow(static_cast<int64_t>(usable.size()))]];
+    const int i = usable[randomBelow(static_cast<int64_t>(usable.size()))];
+    if (index) *index = i;
+    return types[i];
+}
+
+QString TypeLineAt(const std::vector<QString> &lines, int index)
+{
+    return index >= 0 && static_cast<size_t>(index) < lines.size() ? lines[index] : QString();
 }
 
 bool SomePairPasses(const ProblemType &t, bool (*accept)(const ProblemType &, int32_t, int32_t))

@@ -44,10 +44,12 @@ struct Layout
     int bDigits, aDigits, rightX, topY, colWidth, rowHeight, fontSize, smallFontSize;
 };
 
+// 3 x 3 starts low enough that the carry notes above the multiplicand, and the carries flying
+// up to them, stay on the board.
 const Layout layouts[] = {
     {1, 1, 100, 40, 30, 40, 25, 10}, {1, 2, 120, 50, 35, 40, 25, 14},
     {1, 3, 120, 50, 30, 40, 25, 14}, {2, 2, 130, 30, 30, 30, 20, 14},
-    {2, 3, 140, 30, 25, 30, 18, 10}, {3, 3, 145, 15, 23, 28, 18, 10},
+    {2, 3, 140, 30, 25, 30, 18, 10}, {3, 3, 145, 20, 23, 28, 18, 10},
 };
 
 } // namespace
@@ -77,7 +79,8 @@ bool TMul::CanDraw(const ProblemType &t)
 
 void TMul::LoadSettings()
 {
-    Types = ReadProblemTypes(QStringLiteral("Set/MulSet.dat"), QChar(0x00D7), false);
+    Types = ReadProblemTypes(QStringLiteral("Set/MulSet.dat"), QChar(0x00D7), false, nullptr,
+                             &TypeLines);
     Usable = UsableTypes(Types, &TMul::CanDraw);
     // No option is taken from it, but a short file is still an error.
     LineAt(ReadDataLines(QStringLiteral("Set/Basic.dat")), 2);
@@ -95,8 +98,10 @@ void TMul::NewProblem()
         RewardCoins = 0;
         return;
     }
-    const ProblemType &t = PickType(Types, Usable);
+    int picked = 0;
+    const ProblemType &t = PickType(Types, Usable, &picked);
     RewardCoins = t.Coins;
+    TypeLine = TypeLineAt(TypeLines, picked);
     int32_t a, b;
     for (;;) {
         a = DrawWithDigits(t.Digits1);
@@ -126,6 +131,19 @@ void TMul::SetProblem(int32_t a, int32_t b)
     ArmSlot(0, 0);
     PartialLeft = PartialTotal;
     StepStart = GetTickCount();
+}
+
+ProblemSnapshot TMul::Snapshot() const
+{
+    ProblemSnapshot s;
+    s.Posed = PartialTotal > 0;
+    s.Operand1 = Multiplicand;
+    s.Operand2 = Multiplier;
+    s.TypeLine = TypeLine;
+    s.StepMode = true;
+    // Digit products first, then the column sums.
+    if (s.Posed) s.Step = PartialLeft > 0 ? CurrentProduct() : PartialTotal + CurrentColumn();
+    return s;
 }
 
 int32_t TMul::MultiplicandDigits() const

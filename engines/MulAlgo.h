@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Def.h"
+#include "core/ProblemView.h"
 
 #include <QString>
 #include <array>
@@ -19,7 +20,7 @@ extern int32_t RhymeCounter;
 
 // Long multiplication: one digit product at a time with flying carries, then, for a
 // multi-digit multiplier, the partial rows added column by column.
-class TMul : public TAlgo
+class TMul : public TAlgo, public ProblemView
 {
 public:
     TMul(Bitmap &board, Bitmap &hint);
@@ -35,6 +36,7 @@ public:
     bool CanHint() override { return HintAllowed; }
     int32_t Reward() override { return RewardCoins; }
     bool HasTypes() const override { return !Usable.empty(); }
+    ProblemSnapshot Snapshot() const override;
 
     // Poses a x b as the current problem, first digit product current.
     void SetProblem(int32_t a, int32_t b);
@@ -90,6 +92,10 @@ public:
     bool HintAllowed = true;
     uint32_t StepStart = 0;
     std::vector<ProblemType> Types;
+    // The lines Types were read from, and the one of the current problem. TypeLine, like
+    // RewardCoins, belongs to the drawn type: SetProblem leaves both as they are.
+    std::vector<QString> TypeLines;
+    QString TypeLine;
     int32_t RewardCoins = 0;
     int32_t FlyX = 0;
     int32_t FlyY = 0;

@@ -1,9 +1,15 @@
 #include "platform/Clock.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QEventLoop>
 #include <QTimer>
 #include <chrono>
+
+int64_t Clock::utcMilliseconds()
+{
+    return QDateTime::currentMSecsSinceEpoch();
+}
 
 namespace {
 

@@ -11,6 +11,8 @@ public:
     virtual uint32_t tickCount() = 0;
     // Lets about ms milliseconds pass while window messages are handled.
     virtual void idle(int ms) = 0;
+    // Wall-clock time in milliseconds since 1970 UTC, for what is recorded with a date.
+    virtual int64_t utcMilliseconds();
 };
 
 Clock &gameClock();

@@ -1,6 +1,7 @@
 #include "settings/SetFiles.h"
 
 #include "core/Def.h"
+#include "platform/DataFolders.h"
 #include "platform/TextFiles.h"
 
 #include <algorithm>
@@ -28,7 +29,7 @@ QString SetList(int op)
 
 QString Path(const QString &name)
 {
-    return AppDir + QStringLiteral("Set/") + name;
+    return setFolder() + name;
 }
 
 QStringList ReadLines(const QString &name)

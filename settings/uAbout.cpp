@@ -1,13 +1,16 @@
 #include "settings/uAbout.h"
 
 #include "core/Def.h"
+#include "platform/DataFolders.h"
 #include "platform/TextFiles.h"
+#include "settings/DialogPlacement.h"
 
 #include <QDesktopServices>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QShortcut>
+#include <QShowEvent>
 
 namespace {
 
@@ -66,7 +69,7 @@ TAboutForm::TAboutForm(QWidget *parent)
 
 QUrl TAboutForm::HelpUrl()
 {
-    return QUrl::fromLocalFile(resolvePath(AppDir + QStringLiteral("Help/index.html")));
+    return QUrl::fromLocalFile(resolvePath(sharedPath(QStringLiteral("Help/index.html"))));
 }
 
 void TAboutForm::ShowAddress()
@@ -85,6 +88,7 @@ void TAboutForm::showEvent(QShowEvent *event)
 {
     ShowAddress();
     QDialog::showEvent(event);
+    if (!event->spontaneous()) CentreOnScreen(*this);
 }
 
 bool TAboutForm::eventFilter(QObject *watched, QEvent *event)

@@ -19,7 +19,7 @@ public:
     QLabel *Label1, *Label5, *Label4;
     QPushButton *Button1;
 
-    // The guide page, Help/index.html in the application folder.
+    // The guide page, Help/index.html among the shipped data.
     static QUrl HelpUrl();
     // How the link is opened; tests capture the address instead of starting a browser.
     std::function<bool(const QUrl &)> OpenUrl;

@@ -2,6 +2,7 @@
 
 #include "core/Def.h"
 #include "platform/Errors.h"
+#include "settings/DialogPlacement.h"
 #include "settings/SetFiles.h"
 
 #include <QCheckBox>
@@ -180,8 +181,11 @@ QStringList TSetForm::Lines(int i) const
 void TSetForm::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
-    // A window restored from the task bar is not shown anew: the edits stay.
-    if (!event->spontaneous()) guarded([this] { FormShow(); });
+    // A window restored from the task bar is not shown anew: the edits stay, and so does
+    // the place.
+    if (event->spontaneous()) return;
+    CentreOnScreen(*this);
+    guarded([this] { FormShow(); });
 }
 
 void TSetForm::FormShow()

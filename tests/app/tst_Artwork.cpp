@@ -2,6 +2,7 @@
 
 #include "characters/uAnimation.h"
 #include "core/Def.h"
+#include "core/uMainClass.h"
 #include "platform/Bitmap.h"
 #include "TestSupport.h"
 
@@ -9,6 +10,8 @@
 #include <QImage>
 #include <QtEndian>
 #include <QtTest>
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -28,6 +31,20 @@ template <class T> T le(const QByteArray &b, int at)
     return qFromLittleEndian<T>(b.constData() + at);
 }
 
+// WCAG 2 contrast ratio of two colours, from their relative luminance.
+double contrast(const QColor &a, const QColor &b)
+{
+    auto luminance = [](const QColor &c) {
+        auto lin = [](int v) {
+            const double s = v / 255.0;
+            return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * lin(c.red()) + 0.7152 * lin(c.green()) + 0.0722 * lin(c.blue());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
 } // namespace
 
 class tst_Artwork : public QObject
@@ -36,6 +53,9 @@ class tst_Artwork : public QObject
 private slots:
     void scenePictures_data();
     void scenePictures();
+    void boardContrast_data();
+    void boardContrast();
+    void hintContrast();
     void sheetsMatchScript();
     void soundCues_data();
     void soundCues();
@@ -52,7 +72,7 @@ void tst_Artwork::scenePictures_data()
     QTest::newRow("blackboard") << "BlackBoard.bmp" << QPoint(290, 73) << QSize();
     QTest::newRow("tree right") << "TreeRight.bmp" << QPoint(601, 217) << QSize();
     QTest::newRow("tree left") << "TreeLeft.bmp" << QPoint(0, 217) << QSize();
-    QTest::newRow("hint") << "Hint.bmp" << QPoint(430, 260) << QSize();
+    QTest::newRow("hint") << "Hint.bmp" << QPoint(518, 92) << QSize();
     QTest::newRow("grass left") << "GrassLeft.bmp" << QPoint(0, 374) << QSize();
     QTest::newRow("grass right") << "GrassRight.bmp" << QPoint(537, 460) << QSize();
 }
@@ -87,9 +107,64 @@ void tst_Artwork::scenePictures()
             QVERIFY(b.pixel(p.x(), p.y()) != key);
     }
     if (name == QLatin1String("Hint.bmp")) {
-        const QRect hint = QRect(480, 290, 100, 100).translated(-at);
+        const QRect hint = QRect(580, 116, 100, 100).translated(-at);
         QVERIFY(QRect(QPoint(0, 0), b.image().size()).contains(hint));
     }
+}
+
+void tst_Artwork::boardContrast_data()
+{
+    QTest::addColumn<QColor>("mark");
+    QTest::addColumn<double>("least");
+    QTest::newRow("red marks") << Red << 3.0;
+    QTest::newRow("yellow digits") << Yellow << 7.0;
+}
+
+void tst_Artwork::boardContrast()
+{
+    QFETCH(QColor, mark);
+    QFETCH(double, least);
+    const Bitmap b = loadBitmapFile(shipped(QStringLiteral("Pictures/BlackBoard.bmp")));
+    const QRect board = QRect(327, 115, 180, 240).translated(-290, -73);
+    double worst = 100;
+    for (int y = board.top(); y <= board.bottom(); ++y)
+        for (int x = board.left(); x <= board.right(); ++x)
+            worst = std::min(worst, contrast(mark, b.pixel(x, y)));
+    QVERIFY2(worst >= least, qPrintable(QString::number(worst)));
+}
+
+void tst_Artwork::hintContrast()
+{
+    // The scene as it stands under a hint that has faded in: the bubble at 60 percent over
+    // what lies behind it, the blue text at 60 percent over the bubble.
+    TempDataDir data;
+    CapturingReporter reporter;
+    FakeClock clock;
+    SceneGeometry g;
+    g.ScreenWidth = 1024;
+    g.ScreenHeight = 768;
+    g.MoneyImage = QRect(0, 605, 219, 163);
+    TMainClass game(g, nullptr);
+    Bitmap scene = game.Background;
+    for (const SceneLayer *l : {&game.BlackboardLayer, &game.TreeRightLayer, &game.TreeLeftLayer,
+                                &game.GrassLeftLayer, &game.GrassRightLayer}) {
+        if (l->Depth < game.HintPanelLayer.Depth) scene.draw(l->X, l->Y, *l->Picture);
+    }
+    BlendBitmap(scene, game.HintPanelPicture, game.HintPanelLayer.X, game.HintPanelLayer.Y, 60);
+    const QRect area(game.HintTextLayer.X, game.HintTextLayer.Y, 100, 100);
+    Bitmap bubble(area.width(), area.height());
+    bubble.copyRect(0, 0, scene, area);
+    Bitmap text(area.width(), area.height());
+    text.fill(Blue);
+    text.transparent = true;
+    text.setPixel(0, area.height() - 1, KeyGrey);
+    Bitmap seen = bubble;
+    BlendBitmap(seen, text, 0, 0, 60);
+    double worst = 100;
+    for (int y = 0; y < area.height() - 1; ++y)
+        for (int x = 0; x < area.width(); ++x)
+            worst = std::min(worst, contrast(seen.pixel(x, y), bubble.pixel(x, y)));
+    QVERIFY2(worst >= 3.0, qPrintable(QString::number(worst)));
 }
 
 void tst_Artwork::sheetsMatchScript()
@@ -100,7 +175,7 @@ void tst_Artwork::sheetsMatchScript()
     TAnimation a;
     QVERIFY(reporter.errors.isEmpty());
     QCOMPARE(int(a.Sprites.size()), 4);
-    const QRect board(290, 73, 256, 357), hint(430, 260, 200, 160);
+    const QRect board(290, 73, 256, 357), hint(518, 92, 200, 150);
     for (const auto &s : a.Sprites) {
         const QString who = s->Pic;
         QVERIFY2(s->Sheet.width() > 0, qPrintable(who));
@@ -154,7 +229,8 @@ void tst_Artwork::windowArt_data()
     QTest::newRow("coin") << ":/art/coin.jpg" << QSize(219, 163);
     QTest::newRow("submit") << ":/art/submit.png" << QSize(68, 68);
     QTest::newRow("erase") << ":/art/erase.png" << QSize(68, 68);
-    for (const char *n : {"exit", "settings", "about", "icon", "arrow_left", "arrow_right"})
+    for (const char *n :
+         {"exit", "settings", "about", "results", "icon", "arrow_left", "arrow_right"})
         QTest::newRow(n) << QStringLiteral(":/art/%1.png").arg(QLatin1String(n)) << QSize();
 }
 

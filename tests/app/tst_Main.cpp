@@ -1,9 +1,15 @@
 #include "app/Main.h"
 #include "core/uMainClass.h"
 #include "engines/AddAlgo.h"
+#include "progress/uReport.h"
+#include "JournalProbe.h"
 #include "TestSupport.h"
 
+#include <QComboBox>
+#include <QDir>
 #include <QLabel>
+#include <QPushButton>
+#include <QTimer>
 #include <QToolButton>
 #include <QtTest>
 
@@ -38,7 +44,9 @@ private slots:
     void layout_data();
     void layout();
     void clockLine();
-    void keyboardDigitsStopAtThree();
+    void keyboardDigitsStopAtFour();
+    void digitKeys_data();
+    void digitKeys();
     void buttonDigitsHaveNoLimit();
     void finishedProblemRefusesButtonsNotKeys();
     void escapeClearsThenAsks();
@@ -49,6 +57,10 @@ private slots:
     void finishedProblemIsReplacedOnTick();
     void playerButtonCycles();
     void missingDataStartsNoGame();
+    void answersAreRecorded();
+    void unwritableJournalLeavesGamePlaying_data();
+    void unwritableJournalLeavesGamePlaying();
+    void resultsButtonOpensTheReport();
     // Last: closing the window ends every pause for good.
     void escapeYesDuringPausesCloses();
 };
@@ -80,6 +92,7 @@ void tst_Main::layout()
     QCOMPARE(l.HintPanel, hintPanel);
     QCOMPARE(l.SpeedButton0.topLeft(), exitButton);
     QCOMPARE(l.SpeedButton2.topLeft(), aboutButton);
+    QCOMPARE(l.SpeedButton3, l.SpeedButton2.translated(0, 2 * l.SpeedButton2.height()));
     QCOMPARE(l.Who, QRect(10, 53, 129, 195));
     QCOMPARE(l.MoneyImage, QRect(0, screen.height() - 163, 219, 163));
     QCOMPARE(l.MoneyLabel1.topLeft(), QPoint(229, screen.height() - 133));
@@ -98,14 +111,49 @@ void tst_Main::clockLine()
     QCOMPARE(g.form.HintPanel->text(), QStringLiteral("做题耗时100:00:00      做题总数0道"));
 }
 
-void tst_Main::keyboardDigitsStopAtThree()
+void tst_Main::keyboardDigitsStopAtFour()
 {
     Game g;
-    g.type(QStringLiteral("1234"));
-    QCOMPARE(g.form.AnswerLabel->text(), QStringLiteral("123"));
-    g.form.AnswerLabel->clear();
-    QTest::keyClick(&g.form, Qt::Key_7, Qt::KeypadModifier);
-    QCOMPARE(g.form.AnswerLabel->text(), QStringLiteral("7"));
+    g.add->StepMode = false;
+    g.add->SetProblem(999, 999);
+    g.add->RewardCoins = 3;
+    g.type(QStringLiteral("19987"));
+    QCOMPARE(g.form.AnswerLabel->text(), QStringLiteral("1998"));
+    // The longest whole answer goes in from the keyboard alone and is paid.
+    QTest::keyClick(&g.form, Qt::Key_Return);
+    QVERIFY(g.add->IsFinished());
+    QCOMPARE(g.form.MoneyLabel2->text(), QStringLiteral("3个"));
+}
+
+void tst_Main::digitKeys_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<int>("keycode"); // XKB; 0 where the platform gives none
+    QTest::addColumn<QString>("typed");
+    QTest::newRow("digit") << int(Qt::Key_7) << 0 << 16 << "7";
+    QTest::newRow("keypad") << int(Qt::Key_7) << int(Qt::KeypadModifier) << 79 << "7";
+    QTest::newRow("no keycode") << int(Qt::Key_0) << 0 << 0 << "0";
+    QTest::newRow("French 1 key") << int(Qt::Key_Ampersand) << 0 << 10 << "1";
+    QTest::newRow("French 2 key") << int(Qt::Key_Eacute) << 0 << 11 << "2";
+    QTest::newRow("Shift+0") << int(Qt::Key_ParenRight) << int(Qt::ShiftModifier) << 19 << "0";
+    QTest::newRow("Shift+9") << int(Qt::Key_ParenLeft) << int(Qt::ShiftModifier) << 18 << "9";
+    QTest::newRow("letter") << int(Qt::Key_A) << 0 << 38 << "";
+    QTest::newRow("keypad without NumLock") << int(Qt::Key_End) << 0 << 87 << "";
+    QTest::newRow("Shift+1 without keycode") << int(Qt::Key_Exclam) << 0 << 0 << "";
+}
+
+void tst_Main::digitKeys()
+{
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(int, keycode);
+    QFETCH(QString, typed);
+    Game g;
+    QKeyEvent press(QEvent::KeyPress, key, Qt::KeyboardModifiers(modifiers), quint32(keycode), 0,
+                    0);
+    QApplication::sendEvent(&g.form, &press);
+    QCOMPARE(g.form.AnswerLabel->text(), typed);
 }
 
 void tst_Main::buttonDigitsHaveNoLimit()
@@ -207,8 +255,10 @@ void tst_Main::secondEnterDuringPausesIgnored()
     Game g;
     g.add->SetProblem(38, 45);
     bool pressed = false;
+    int readyDuringPauses = 0;
     g.clock.onIdle = [&](int) {
         g.add->PaintBoard();
+        if (g.form.SpeedButton12->isEnabled()) ++readyDuringPauses;
         if (!pressed && g.add->Step == 1) {
             pressed = true;
             g.type(QStringLiteral("8"));
@@ -218,6 +268,9 @@ void tst_Main::secondEnterDuringPausesIgnored()
     g.type(QStringLiteral("13"));
     QTest::keyClick(&g.form, Qt::Key_Return);
     QVERIFY(pressed);
+    // The submit button showed not ready all the while, and is ready again.
+    QCOMPARE(readyDuringPauses, 0);
+    QVERIFY(g.form.SpeedButton12->isEnabled());
     QCOMPARE(g.form.AnswerLabel->text(), QStringLiteral("8"));
     QVERIFY(!g.add->IsFinished());
     QCOMPARE(g.add->Step, 1);
@@ -273,6 +326,112 @@ void tst_Main::missingDataStartsNoGame()
     form.Who->click();
     form.Timer2Timer();
     QCOMPARE(reporter.errors.size(), 1);
+}
+
+void tst_Main::answersAreRecorded()
+{
+    Game g;
+    g.add->SetProblem(38, 45);
+    g.form.Game()->ProblemPosed();
+    for (const char *answer : {"12", "13", "8"}) {
+        g.type(QString::fromLatin1(answer));
+        QTest::keyClick(&g.form, Qt::Key_Return);
+    }
+    QVERIFY(g.add->IsFinished());
+    // The next problem comes on the scene tick after the reactions, and is recorded too.
+    for (int tick = 0; tick < 50 && g.form.Game()->Engine->IsFinished(); ++tick) {
+        g.clock.advance(100);
+        g.form.Timer1Timer();
+    }
+    JournalProbe probe(g.data.path(QStringLiteral("Set/Progress.db")));
+    QCOMPARE(probe
+                 .rows(QStringLiteral("SELECT operand1, operand2, wrong, finished_at IS NOT NULL "
+                                      "FROM problems ORDER BY id"))
+                 .mid(1, 1),
+             (QList<QVariantList>{{38, 45, 1, 1}}));
+    QCOMPARE(probe.value(QStringLiteral("SELECT count(*) FROM problems")).toInt(), 3);
+    QCOMPARE(probe.rows(QStringLiteral("SELECT step, value, correct FROM answers ORDER BY id")),
+             (QList<QVariantList>{{0, 12, 0}, {0, 13, 1}, {1, 8, 1}}));
+    QVERIFY(g.reporter.errors.isEmpty());
+}
+
+void tst_Main::unwritableJournalLeavesGamePlaying_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("corrupt file") << "corrupt";
+    QTest::newRow("folder in the way") << "folder";
+    QTest::newRow("locked while playing") << "locked";
+}
+
+void tst_Main::unwritableJournalLeavesGamePlaying()
+{
+    QFETCH(QString, kind);
+    TempDataDir data;
+    data.writeLines(QStringLiteral("Set/Money.dat"),
+                    {QStringLiteral("小明=0,0"), QStringLiteral("b=0,0"), QStringLiteral("c=0,0"),
+                     QStringLiteral("d=0,0")});
+    const QString db = data.path(QStringLiteral("Set/Progress.db"));
+    if (kind == QLatin1String("corrupt"))
+        data.writeBytes(QStringLiteral("Set/Progress.db"),
+                        QByteArray("not a database").repeated(300));
+    if (kind == QLatin1String("folder")) QVERIFY(QDir().mkpath(db));
+    FakeClock clock;
+    CapturingReporter reporter;
+    TMainForm form;
+    form.show();
+    QVERIFY(form.Game());
+    std::unique_ptr<JournalProbe> other;
+    if (kind == QLatin1String("locked")) {
+        QVERIFY(reporter.errors.isEmpty());
+        other = std::make_unique<JournalProbe>(db);
+        QVERIFY(other->exec(QStringLiteral("BEGIN EXCLUSIVE")));
+    }
+    auto *add = static_cast<TAdd *>(form.Game()->Engines[0].get());
+    form.Game()->Engine = add;
+    add->SetProblem(38, 45);
+    add->RewardCoins = 3;
+    form.Game()->ProblemPosed();
+    for (const char *answer : {"12", "13", "8"}) {
+        for (const char *c = answer; *c; ++c)
+            QTest::keyClick(&form, static_cast<Qt::Key>(Qt::Key_0 + (*c - '0')));
+        QTest::keyClick(&form, Qt::Key_Return);
+    }
+    // One box naming the file, and the game went on: solved, paid and saved.
+    QCOMPARE(reporter.errors.size(), 1);
+    QVERIFY2(reporter.errors.first().contains(QDir::toNativeSeparators(db)),
+             qPrintable(reporter.errors.first()));
+    QVERIFY(add->IsFinished());
+    QCOMPARE(form.Game()->SolvedCount, 1);
+    QCOMPARE(data.readLines(QStringLiteral("Set/Money.dat")).first(), QStringLiteral("小明=0,3"));
+    QVERIFY(!form.Busy);
+    // The next problems come and go without another box.
+    form.Game()->NewProblem();
+    QCOMPARE(reporter.errors.size(), 1);
+}
+
+void tst_Main::resultsButtonOpensTheReport()
+{
+    Game g;
+    g.data.writeLines(QStringLiteral("Set/Money.dat"),
+                      {QStringLiteral("小明=0,0"), QStringLiteral("b=0,0"), QStringLiteral("c=0,0"),
+                       QStringLiteral("d=0,0")});
+    g.form.Who->click();
+    QCOMPARE(g.form.SpeedButton3->text(), QStringLiteral("成绩"));
+    QString shownFor;
+    QTimer::singleShot(0, this, [&] {
+        auto *report = qobject_cast<TReportForm *>(QApplication::activeModalWidget());
+        QVERIFY(report);
+        QCOMPARE(report->windowTitle(), QStringLiteral("成绩"));
+        shownFor = report->PlayerBox->currentText();
+        QCOMPARE(report->PlayerBox->count(), 4);
+        // A new name is saved and shown on the player button at once.
+        QCOMPARE(report->Rename(2, QStringLiteral("姐姐")), QStringLiteral("姐姐"));
+        QCOMPARE(g.form.Who->text(), QStringLiteral("姐姐做题"));
+        report->CloseButton->click();
+    });
+    g.form.SpeedButton3->click();
+    QCOMPARE(shownFor, QStringLiteral("b"));
+    QCOMPARE(g.data.readLines(QStringLiteral("Set/Money.dat"))[1], QStringLiteral("姐姐=0,0"));
 }
 
 void tst_Main::escapeYesDuringPausesCloses()

@@ -5,6 +5,7 @@
 #include "characters/uSound.h"
 #include "core/uMainClass.h"
 #include "engines/AddAlgo.h"
+#include "support/EngineRig.h"
 #include "platform/SoundService.h"
 #include "support/SilentSound.h"
 #include "support/TestSupport.h"
@@ -32,10 +33,11 @@ class tst_Reactions : public QObject
         return nullptr;
     }
 
-    void start()
+    // Addition only, whole answers unless told: one right answer finishes a problem.
+    void start(bool steps = false)
     {
-        // Addition only, whole answers: one right answer finishes a problem.
-        m_dir->writeLines("Set/Basic.dat", {"Children=0", "Alg=0,", "Hint=1", "AddDecMultiStep=0"});
+        m_dir->writeLines("Set/Basic.dat", {"Children=0", "Alg=0,", "Hint=1",
+                                            steps ? "AddDecMultiStep=1" : "AddDecMultiStep=0"});
         m_form = std::make_unique<TMainForm>();
         m_form->show();
         QCoreApplication::processEvents();
@@ -110,6 +112,36 @@ private slots:
         QCOMPARE(woolly->CurAct, akThink);
         QVERIFY(ticks > 1);
         QVERIFY(m_reporter->errors.isEmpty());
+    }
+
+    void quickLastStepKeepsTheResult()
+    {
+        m_dir->writeLines("Set/AddSet.Dat", {"2位数+2位数=198(1硬币)"});
+        start(true);
+        QCOMPARE(engine().Operand1 * 1000 + engine().Operand2, 99099);
+        answer(18);
+        QVERIFY(!engine().IsFinished());
+        // The child answers the tens while Woolly still cheers the units, so that cheer ends
+        // in the first pause of the reactions to the last answer.
+        tick(4);
+        QCOMPARE(sprite(anWoolly)->CurAct, akYes);
+        const uint32_t lastAnswer = m_clock->now;
+        answer(19);
+        QVERIFY(m_clock->now - lastAnswer >= 1000);
+        game().BoardPicture.setRecording(true);
+        m_form->Timer1Timer();
+        QVERIFY(engine().IsFinished());
+        QCOMPARE(EngineRig<TAdd>::row(game().BoardPicture, 160, Yellow), QStringLiteral("198"));
+        QCOMPARE(sprite(anWoolly)->CurAct, akYes);
+        int ticks = 0;
+        while (engine().IsFinished() && ticks < 50) {
+            QCOMPARE(sprite(anWoolly)->CurAct, akYes);
+            tick();
+            ++ticks;
+        }
+        QVERIFY(!engine().IsFinished());
+        QCOMPARE(sprite(anWoolly)->CurAct, akThink);
+        QCOMPARE(game().PlayerSilver(), 1);
     }
 
     void wrongAnswerReactsInOrder()

@@ -492,6 +492,39 @@ private slots:
         QCOMPARE(a.Sprites[0]->CurAct, akThink);
     }
 
+    void earlierReactionEndingDoesNotCount_data()
+    {
+        QTest::addColumn<bool>("woollyFollows");
+        QTest::addColumn<int>("doneAfter"); // ticks after the second answer's first reaction
+        // Woolly's second reaction starts at 500 ms and runs four frames of 100 ms.
+        QTest::newRow("Woolly's part follows") << true << 9;
+        // Without it, the stand-in time runs from the end of Woolly's first reaction.
+        QTest::newRow("Woolly's part never comes")
+            << false << 2 + int(TAnimation::StandInReactionMs / 100);
+    }
+    void earlierReactionEndingDoesNotCount()
+    {
+        QFETCH(bool, woollyFollows);
+        QFETCH(int, doneAfter);
+        TAnimation a;
+        a.LoadScript(block({"name=anwoolly", "pic=s.bmp", "cell=4,4", "action=0,4,akthink,100",
+                            "action=1,4,akyes,100"}));
+        a.Animate();
+        a.PlayAction(anOldSheep, akYes);
+        a.PlayAction(anWoolly, akYes);
+        step(a, 100);
+        step(a, 100);
+        // The next answer's reaction begins while Woolly still cheers the one before.
+        a.PlayAction(anOldSheep, akYes);
+        int ticks = 0;
+        while (!a.ReactionDone && ticks < 100) {
+            step(a, 100);
+            ++ticks;
+            if (ticks == 5 && woollyFollows) a.PlayAction(anWoolly, akYes);
+        }
+        QCOMPARE(ticks, doneAfter);
+    }
+
     void reactionStartedAfterWoollyIsDone()
     {
         // Woolly was back to thinking before the last reaction cleared the flag again.

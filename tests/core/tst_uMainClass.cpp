@@ -1,7 +1,14 @@
 #include "core/uMainClass.h"
 #include "characters/uAnimation.h"
 #include "engines/AddAlgo.h"
+#include "engines/DecAlgo.h"
+#include "engines/DivAlgo.h"
+#include "engines/MulAlgo.h"
 #include "platform/TextFiles.h"
+#include "progress/Journal.h"
+#include "support/BoardMarks.h"
+#include "support/EngineRig.h"
+#include "JournalProbe.h"
 #include "TestSupport.h"
 
 #include <QtTest>
@@ -24,6 +31,28 @@ QStringList basic(const QString &children, const QString &alg, const QString &hi
     return {children, alg, hint, QStringLiteral("AddDecMultiStep=1")};
 }
 
+// Every mark one engine's board shows while a problem is worked through to its end.
+template <class Engine> std::vector<QRect> boardMarks(int a, int b, bool steps)
+{
+    EngineRig<Engine> rig(
+        {{QStringLiteral("Basic.dat"),
+          basic("Children=0", "Alg=0,", "Hint=1")
+              .replaceInStrings(QStringLiteral("Step=1"),
+                                steps ? QStringLiteral("Step=1") : QStringLiteral("Step=0"))}});
+    rig.engine->SetProblem(a, b);
+    std::vector<QRect> marks;
+    rig.playThrough([&](const std::vector<DrawOp> &ops) {
+        for (const DrawOp &op : ops) {
+            const QRect r = MarkRect(op);
+            // Fills in the key colours are the board's transparent background.
+            const bool background =
+                op.kind == DrawOp::Fill && (op.color == KeyGrey || op.color == Magenta);
+            if (!r.isEmpty() && !background) marks.push_back(r);
+        }
+    });
+    return marks;
+}
+
 } // namespace
 
 class tst_uMainClass : public QObject
@@ -44,8 +73,16 @@ private slots:
     void moneyFileReading();
     void shortMoneyFileKeepsPaidCoins();
     void hintFade();
+    void hintBesideEveryBoard_data();
+    void hintBesideEveryBoard();
     void hintsOffNeverShow();
     void layersOutsideSceneAreClipped();
+    void journalRecordsEachEngine_data();
+    void journalRecordsEachEngine();
+    void journalRecordsTimesHintsAndPlayer();
+    void abandonedProblemStaysUnfinished();
+    void renamePlayer_data();
+    void renamePlayer();
 };
 
 void tst_uMainClass::loadOptions_data()
@@ -289,6 +326,51 @@ void tst_uMainClass::hintFade()
     QCOMPARE(alphas, (QList<int>{40, 20, 0, 0}));
 }
 
+void tst_uMainClass::hintBesideEveryBoard_data()
+{
+    QTest::addColumn<int>("op");
+    QTest::addColumn<int>("a");
+    QTest::addColumn<int>("b");
+    QTest::addColumn<bool>("steps");
+    // Every layout of every engine, each with its widest problem.
+    for (bool steps : {true, false}) {
+        const char *mode = steps ? "steps" : "whole";
+        for (int a : {9, 99, 999}) {
+            QTest::addRow("%d+%d, %s", a, a, mode) << 0 << a << a << steps;
+            QTest::addRow("%d-%d, %s", a, a / 9 * 8, mode) << 1 << a << a / 9 * 8 << steps;
+        }
+    }
+    for (auto [a, b] : {std::pair{9, 9}, {99, 9}, {999, 9}, {99, 99}, {999, 99}, {999, 999}})
+        QTest::addRow("%dx%d", a, b) << 2 << a << b << true;
+    for (auto [a, b] : {std::pair{9, 1}, {99, 20}, {98, 2}, {199, 20}, {999, 11}, {845, 5}})
+        QTest::addRow("%d/%d", a, b) << 3 << a << b << true;
+}
+
+void tst_uMainClass::hintBesideEveryBoard()
+{
+    QFETCH(int, op);
+    QFETCH(int, a);
+    QFETCH(int, b);
+    QFETCH(bool, steps);
+    const std::vector<QRect> marks = op == 0   ? boardMarks<TAdd>(a, b, steps)
+                                     : op == 1 ? boardMarks<TDec>(a, b, steps)
+                                     : op == 2 ? boardMarks<TMul>(a, b, steps)
+                                               : boardMarks<TDiv>(a, b, steps);
+    QVERIFY(marks.size() > 10);
+    TempDataDir data;
+    FakeClock clock;
+    TMainClass game(geometry(1024, 768), nullptr);
+    const QPoint board(game.BoardLayer.X, game.BoardLayer.Y);
+    for (const SceneLayer *hint : {&game.HintPanelLayer, &game.HintTextLayer}) {
+        const QRect covered(hint->X, hint->Y, hint->Picture->width(), hint->Picture->height());
+        for (const QRect &mark : marks) {
+            const QRect at = mark.translated(board);
+            QVERIFY2(!covered.intersects(at),
+                     qPrintable(QStringLiteral("mark at (%1,%2)").arg(at.x()).arg(at.y())));
+        }
+    }
+}
+
 void tst_uMainClass::hintsOffNeverShow()
 {
     TempDataDir data;
@@ -322,6 +404,211 @@ void tst_uMainClass::layersOutsideSceneAreClipped()
     for (int tick = 0; tick < 5; ++tick)
         game.Present();
     QCOMPARE(game.BackBuffer.width(), 800);
+}
+
+void tst_uMainClass::journalRecordsEachEngine_data()
+{
+    QTest::addColumn<int>("op");
+    QTest::addColumn<bool>("stepMode");
+    QTest::addColumn<int>("a");
+    QTest::addColumn<int>("b");
+    // Answers as given, each with the step it should be recorded at; a wrong one first.
+    QTest::addColumn<QList<int>>("values");
+    QTest::addColumn<QList<int>>("steps");
+    QTest::newRow("38+45 by columns")
+        << 0 << true << 38 << 45 << QList<int>{12, 13, 8} << QList<int>{0, 0, 1};
+    QTest::newRow("38+45 whole") << 0 << false << 38 << 45 << QList<int>{82, 83}
+                                 << QList<int>{0, 0};
+    QTest::newRow("53-27 by columns")
+        << 1 << true << 53 << 27 << QList<int>{4, 6, 2} << QList<int>{0, 0, 1};
+    QTest::newRow("78×6") << 2 << true << 78 << 6 << QList<int>{48, 45, 46} << QList<int>{0, 1, 1};
+    QTest::newRow("12×34 with the column sums")
+        << 2 << true << 12 << 34 << QList<int>{8, 4, 6, 3, 8, 11, 10, 4}
+        << QList<int>{0, 1, 2, 3, 4, 5, 5, 6};
+    QTest::newRow("156÷12") << 3 << true << 156 << 12 << QList<int>{1, 12, 3, 3, 37, 36, 0}
+                            << QList<int>{0, 1, 2, 3, 4, 4, 5};
+}
+
+void tst_uMainClass::journalRecordsEachEngine()
+{
+    QFETCH(int, op);
+    QFETCH(bool, stepMode);
+    QFETCH(int, a);
+    QFETCH(int, b);
+    QFETCH(QList<int>, values);
+    QFETCH(QList<int>, steps);
+    TempDataDir data;
+    data.writeLines(QStringLiteral("Set/Basic.dat"),
+                    {QStringLiteral("Children=0"), QStringLiteral("Alg=0,1,2,3,"),
+                     QStringLiteral("Hint=1"),
+                     QStringLiteral("AddDecMultiStep=%1").arg(stepMode ? 1 : 0)});
+    FakeClock clock;
+    TMainClass game(geometry(1024, 768), nullptr);
+    // The window's timers while an engine waits for its animation.
+    clock.onIdle = [&](int ms) {
+        CountDownSlots(ms);
+        game.Present();
+    };
+    game.Engine = game.Engines[op].get();
+    switch (op) {
+    case 0:
+        static_cast<TAdd *>(game.Engine)->SetProblem(a, b);
+        break;
+    case 1:
+        static_cast<TDec *>(game.Engine)->SetProblem(a, b);
+        break;
+    case 2:
+        static_cast<TMul *>(game.Engine)->SetProblem(a, b);
+        break;
+    default:
+        static_cast<TDiv *>(game.Engine)->SetProblem(a, b);
+    }
+    game.ProblemPosed();
+    for (int v : values) {
+        if (game.CheckAnswer(v) && !game.Engine->IsFinished()) game.NextStep();
+    }
+    QVERIFY(game.Engine->IsFinished());
+
+    JournalProbe probe(data.path(QStringLiteral("Set/Progress.db")));
+    const QList<QVariantList> problem = probe.rows(QStringLiteral(
+        "SELECT operation, operand1, operand2, step_mode, wrong, finished_at IS NOT NULL "
+        "FROM problems"));
+    QCOMPARE(problem, (QList<QVariantList>{
+                          {op, a, b, stepMode ? 1 : 0, int(values.size() - steps.last() - 1), 1}}));
+    QList<int> recordedSteps, recordedValues;
+    for (const QVariantList &r :
+         probe.rows(QStringLiteral("SELECT step, value FROM answers ORDER BY id"))) {
+        recordedSteps << r[0].toInt();
+        recordedValues << r[1].toInt();
+    }
+    QCOMPARE(recordedSteps, steps);
+    QCOMPARE(recordedValues, values);
+}
+
+void tst_uMainClass::journalRecordsTimesHintsAndPlayer()
+{
+    TempDataDir data;
+    data.writeLines(QStringLiteral("Set/Money.dat"),
+                    {QStringLiteral("小明=0,0"), QStringLiteral("姐姐=0,0"),
+                     QStringLiteral("爸爸=0,0"), QStringLiteral("妈妈=0,0")});
+    FakeClock clock;
+    CapturingReporter reporter;
+    TMainClass game(geometry(1024, 768), nullptr);
+    auto *dec = static_cast<TDec *>(game.Engines[1].get());
+    game.Engine = dec;
+    // A problem posed directly: its type's line and coins, then SetProblem.
+    dec->TypeLine = QStringLiteral("2位数-1位数(3硬币)");
+    dec->RewardCoins = 3;
+    dec->SetProblem(53, 27);
+    const int64_t posedAt = clock.utcMilliseconds();
+    game.ProblemPosed();
+
+    clock.advance(1500);
+    QVERIFY(!game.CheckAnswer(5));
+    // Past five seconds the units' split-ten hint is shown.
+    clock.advance(4000);
+    game.Present();
+    QVERIFY(game.HintTextLayer.Alpha > 0);
+    QVERIFY(game.CheckAnswer(6));
+    game.NextStep();
+    clock.advance(800);
+    // A player change mid-problem: the problem goes to the new player, as its coins do.
+    game.SetPlayer(3);
+    QVERIFY(game.CheckAnswer(2));
+    QVERIFY(dec->IsFinished());
+    const int64_t finishedAt = clock.utcMilliseconds();
+    QVERIFY(reporter.errors.isEmpty());
+
+    auto iso = [](int64_t ms) {
+        return Journal::isoTime(QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC));
+    };
+    JournalProbe probe(data.path(QStringLiteral("Set/Progress.db")));
+    QCOMPARE(probe.rows(QStringLiteral(
+                 "SELECT player, player_name, operation, operand1, operand2, type, step_mode, "
+                 "posed_at, finished_at, wrong, hints, coins FROM problems")),
+             (QList<QVariantList>{{3, QStringLiteral("爸爸"), 1, 53, 27,
+                                   QStringLiteral("2位数-1位数(3硬币)"), 1, iso(posedAt),
+                                   iso(finishedAt), 1, 1, 3}}));
+    QCOMPARE(probe.rows(QStringLiteral(
+                 "SELECT step, value, correct, hint_shown, ms, at FROM answers ORDER BY id")),
+             (QList<QVariantList>{{0, 5, 0, 0, 1500, iso(posedAt + 1500)},
+                                  {0, 6, 1, 1, 5500, iso(posedAt + 5500)},
+                                  {1, 2, 1, 0, 800, iso(finishedAt)}}));
+}
+
+void tst_uMainClass::abandonedProblemStaysUnfinished()
+{
+    TempDataDir data;
+    data.writeLines(QStringLiteral("Set/Basic.dat"), basic("Children=0", "Alg=2,", "Hint=1"));
+    FakeClock clock;
+    TMainClass game(geometry(1024, 768), nullptr);
+    game.NewProblem();
+    QVERIFY(!game.CheckAnswer(100000));
+    // New settings start a new problem at once.
+    game.ReloadEngines();
+    game.PickOperation();
+    game.NewProblem();
+    auto *mul = static_cast<TMul *>(game.Engine);
+    QVERIFY(game.CheckAnswer(mul->ProductAt(0).Value));
+
+    JournalProbe probe(data.path(QStringLiteral("Set/Progress.db")));
+    const QList<QVariantList> rows = probe.rows(QStringLiteral(
+        "SELECT p.id, p.finished_at IS NULL, p.wrong, count(a.id), p.type FROM problems p "
+        "LEFT JOIN answers a ON a.problem = p.id GROUP BY p.id ORDER BY p.id"));
+    QCOMPARE(rows.size(), 2);
+    QCOMPARE(rows[0].mid(1, 3), (QVariantList{1, 1, 1}));
+    QCOMPARE(rows[1][2].toInt(), 0);
+    QCOMPARE(rows[1][3].toInt(), 1);
+    // The drawn problem names the line of the chosen list it came from.
+    QVERIFY(rows[1][4].toString().contains(QStringLiteral("×")));
+}
+
+void tst_uMainClass::renamePlayer_data()
+{
+    QTest::addColumn<int>("player");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("saved"); // empty: refused
+    QTest::newRow("five characters fit") << 0 << "小明明明明"
+                                         << "小明明明明";
+    QTest::newRow("six are cut to five") << 0 << "小明明明明明"
+                                         << "小明明明明";
+    QTest::newRow("no half character") << 2 << "a小明明明明"
+                                       << "a小明明明";
+    QTest::newRow("letters") << 3 << "Grandpa Joe"
+                             << "Grandpa Jo";
+    QTest::newRow("equals sign cannot get in") << 4 << "a=1,2"
+                                               << "a1,2";
+    QTest::newRow("line break cannot get in") << 4 << "小\n红"
+                                              << "小 红";
+    QTest::newRow("blank is refused") << 2 << "   "
+                                      << "";
+    QTest::newRow("not in GBK") << 3 << "小😀"
+                                << "小?";
+}
+
+void tst_uMainClass::renamePlayer()
+{
+    QFETCH(int, player);
+    QFETCH(QString, typed);
+    QFETCH(QString, saved);
+    TempDataDir data;
+    const QStringList before = {QStringLiteral("小明=1,2"), QStringLiteral("b=3,4"),
+                                QStringLiteral("c=5,6"), QStringLiteral("d=7,8")};
+    data.writeLines(QStringLiteral("Set/Money.dat"), before);
+    TMainClass game(geometry(1024, 768), nullptr);
+    QCOMPARE(game.RenamePlayer(player, typed), !saved.isEmpty());
+    QStringList after = before;
+    const int account = TMainClass::AccountIndex(player);
+    if (!saved.isEmpty()) {
+        after[account] = saved + after[account].mid(after[account].indexOf(QLatin1Char('=')));
+        QCOMPARE(game.NameOf(player), saved);
+        QVERIFY(gbkEncode(saved).size() <= 10);
+    }
+    QCOMPARE(data.readLines(QStringLiteral("Set/Money.dat")), after);
+    // Read back as the game reads it at the next display refresh.
+    game.LoadMoney();
+    game.SetPlayer(player);
+    QCOMPARE(game.PlayerName(), saved.isEmpty() ? before[account].section('=', 0, 0) : saved);
 }
 
 QTEST_MAIN(tst_uMainClass)

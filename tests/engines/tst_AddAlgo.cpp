@@ -2,6 +2,7 @@
 #include "platform/Bitmap.h"
 #include "platform/Random.h"
 #include "TestSupport.h"
+#include "support/EngineRig.h"
 
 #include <QtTest>
 #include <algorithm>
@@ -65,6 +66,8 @@ private slots:
     void board38plus45();
     void carryFlight();
     void wholeAnswerMarks();
+    void marksStayOnBoard_data();
+    void marksStayOnBoard();
     void draws_data();
     void draws();
     void unusableTypesAreNeverDrawn();
@@ -218,6 +221,33 @@ void tst_AddAlgo::wholeAnswerMarks()
     QCOMPARE(marks, (QList<QPoint>{{110, 160}, {70, 160}, {30, 160}}));
     for (const DrawOp &op : f.board.ops())
         QVERIFY(op.kind != DrawOp::Frame);
+}
+
+void tst_AddAlgo::marksStayOnBoard_data()
+{
+    QTest::addColumn<int>("a");
+    QTest::addColumn<int>("b");
+    QTest::addColumn<bool>("steps");
+    for (bool steps : {true, false}) {
+        const char *mode = steps ? "steps" : "whole";
+        QTest::addRow("1 column, %s", mode) << 9 << 9 << steps;
+        QTest::addRow("2 columns, %s", mode) << 99 << 99 << steps;
+        QTest::addRow("3 columns, %s", mode) << 999 << 999 << steps;
+    }
+}
+
+void tst_AddAlgo::marksStayOnBoard()
+{
+    QFETCH(int, a);
+    QFETCH(int, b);
+    QFETCH(bool, steps);
+    EngineRig<TAdd> rig(
+        {{QStringLiteral("Basic.dat"),
+          {QStringLiteral("Children=0"), QStringLiteral("Alg=0,"), QStringLiteral("Hint=1"),
+           QStringLiteral("AddDecMultiStep=%1").arg(int(steps))}}});
+    rig.engine->SetProblem(a, b);
+    const QStringList outside = rig.marksOffBoard();
+    QVERIFY2(outside.isEmpty(), qPrintable(outside.join(QStringLiteral(", "))));
 }
 
 void tst_AddAlgo::draws_data()

@@ -25,6 +25,8 @@ private slots:
     void hints_data();
     void hints();
     void positions();
+    void marksStayOnBoard_data();
+    void marksStayOnBoard();
     void wholeAnswer();
     void draws();
     void nothingToPose();
@@ -177,6 +179,31 @@ void tst_DecAlgo::positions()
     QVERIFY(rule);
     QVERIFY(frame);
     QCOMPARE(rig.board.font.color, Yellow);
+}
+
+void tst_DecAlgo::marksStayOnBoard_data()
+{
+    QTest::addColumn<int>("a");
+    QTest::addColumn<int>("b");
+    QTest::addColumn<bool>("steps");
+    for (bool steps : {true, false}) {
+        const char *mode = steps ? "steps" : "whole";
+        QTest::addRow("1 column, %s", mode) << 9 << 9 << steps;
+        QTest::addRow("2 columns, %s", mode) << 90 << 9 << steps;
+        QTest::addRow("3 columns, %s", mode) << 100 << 1 << steps;
+        QTest::addRow("3 columns wide, %s", mode) << 999 << 888 << steps;
+    }
+}
+
+void tst_DecAlgo::marksStayOnBoard()
+{
+    QFETCH(int, a);
+    QFETCH(int, b);
+    QFETCH(bool, steps);
+    Rig rig({{QStringLiteral("Basic.dat"), steps ? stepMode : wholeMode}});
+    rig.engine->SetProblem(a, b);
+    const QStringList outside = rig.marksOffBoard();
+    QVERIFY2(outside.isEmpty(), qPrintable(outside.join(QStringLiteral(", "))));
 }
 
 void tst_DecAlgo::wholeAnswer()

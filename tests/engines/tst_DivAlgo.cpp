@@ -34,6 +34,8 @@ private slots:
     void ruleGrows();
     void layout_data();
     void layout();
+    void marksStayOnBoard_data();
+    void marksStayOnBoard();
     void hints_data();
     void hints();
     void noHintOnProductOrDifference();
@@ -79,9 +81,13 @@ void tst_DivAlgo::steps()
     }
     QVERIFY(e.IsFinished());
     QVERIFY(!e.CheckAnswer(entries.last()));
-    // The board goes blank as soon as the remainder is in.
+    // The solved problem stays on the board with every entry written out, no "?" left.
     rig.tick();
-    QCOMPARE(rig.board.ops().size(), size_t(1)); // the controller's fill
+    QVERIFY(Rig::texts(rig.board, Red).empty());
+    int top = 240;
+    for (const DrawOp &op : Rig::texts(rig.board))
+        top = std::min(top, op.p1.y());
+    QCOMPARE(Rig::row(rig.board, top), QString::number(dividend / divisor)); // the quotient row
 }
 
 void tst_DivAlgo::broughtDownDigit()
@@ -149,8 +155,8 @@ void tst_DivAlgo::layout_data()
                                           << QRect(-40, 80, 170, 60) << QPoint(110, 39) << 20;
     QTest::newRow("3 digits, quotient 2") << 156 << 12 << QPoint(10, 40) << QPoint(75, 40)
                                           << QRect(-36, 40, 176, 60) << QPoint(97, -1) << 20;
-    QTest::newRow("3 digits, quotient 3") << 412 << 4 << QPoint(30, 27) << QPoint(70, 27)
-                                          << QRect(-40, 27, 170, 60) << QPoint(70, -6) << 16;
+    QTest::newRow("3 digits, quotient 3") << 412 << 4 << QPoint(30, 33) << QPoint(70, 33)
+                                          << QRect(-40, 33, 170, 60) << QPoint(70, 0) << 16;
 }
 
 void tst_DivAlgo::layout()
@@ -180,6 +186,30 @@ void tst_DivAlgo::layout()
     QCOMPARE(red[0].size, fontSize);
     // The bracket's arc starts at the board x of the divisor's end plus 10.
     QVERIFY(b.pixel(bracket.x() + 100, bracket.y() + 3) == Yellow);
+}
+
+void tst_DivAlgo::marksStayOnBoard_data()
+{
+    QTest::addColumn<int>("dividend");
+    QTest::addColumn<int>("divisor");
+    // One row per layout, with the widest and deepest working it can hold.
+    QTest::newRow("1 digit, quotient 1") << 9 << 1;
+    QTest::newRow("2 digits, quotient 1") << 99 << 20;
+    QTest::newRow("2 digits, quotient 2") << 98 << 2;
+    QTest::newRow("3 digits, quotient 1") << 199 << 20;
+    QTest::newRow("3 digits, quotient 2") << 999 << 11;
+    QTest::newRow("3 digits, quotient 3") << 845 << 5;
+    QTest::newRow("3 digits, quotient 3, remainder") << 999 << 2;
+}
+
+void tst_DivAlgo::marksStayOnBoard()
+{
+    QFETCH(int, dividend);
+    QFETCH(int, divisor);
+    Rig rig;
+    rig.engine->SetProblem(dividend, divisor);
+    const QStringList outside = rig.marksOffBoard();
+    QVERIFY2(outside.isEmpty(), qPrintable(outside.join(QStringLiteral(", "))));
 }
 
 void tst_DivAlgo::hints_data()

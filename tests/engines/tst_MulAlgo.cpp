@@ -33,6 +33,8 @@ private slots:
     void sumLineGrows();
     void layout_data();
     void layout();
+    void marksStayOnBoard_data();
+    void marksStayOnBoard();
     void recital_data();
     void recital();
     void zeroHint();
@@ -238,8 +240,8 @@ void tst_MulAlgo::layout_data()
     QTest::newRow("3 x 2") << 478 << 36 << QPoint(140, 30) << QPoint(140, 60) << QPoint(65, 60)
                            << QLine(65, 100, 165, 100) << QList<QPoint>{{140, 116}, {115, 116}}
                            << 18;
-    QTest::newRow("3 x 3") << 999 << 999 << QPoint(145, 15) << QPoint(145, 43) << QPoint(76, 43)
-                           << QLine(76, 80, 168, 80) << QList<QPoint>{{145, 90}, {122, 90}} << 18;
+    QTest::newRow("3 x 3") << 999 << 999 << QPoint(145, 20) << QPoint(145, 48) << QPoint(76, 48)
+                           << QLine(76, 85, 168, 85) << QList<QPoint>{{145, 95}, {122, 95}} << 18;
 }
 
 void tst_MulAlgo::layout()
@@ -275,6 +277,30 @@ void tst_MulAlgo::layout()
         QVERIFY(op.p1.x() >= 0 && op.p1.x() + 20 <= 180);
         QVERIFY(op.p1.y() >= 0 && op.p1.y() + 30 <= 240);
     }
+}
+
+void tst_MulAlgo::marksStayOnBoard_data()
+{
+    QTest::addColumn<int>("a");
+    QTest::addColumn<int>("b");
+    // One row per layout, with the most digits, carries and sum columns it can hold.
+    QTest::newRow("1 x 1") << 9 << 9;
+    QTest::newRow("2 x 1") << 99 << 9;
+    QTest::newRow("3 x 1") << 999 << 9;
+    QTest::newRow("2 x 2") << 99 << 99;
+    QTest::newRow("3 x 2") << 999 << 99;
+    QTest::newRow("3 x 3") << 999 << 999;
+    QTest::newRow("3 x 3, small carries") << 378 << 456;
+}
+
+void tst_MulAlgo::marksStayOnBoard()
+{
+    QFETCH(int, a);
+    QFETCH(int, b);
+    Rig rig;
+    rig.engine->SetProblem(a, b);
+    const QStringList outside = rig.marksOffBoard();
+    QVERIFY2(outside.isEmpty(), qPrintable(outside.join(QStringLiteral(", "))));
 }
 
 void tst_MulAlgo::recital_data()

@@ -1,8 +1,34 @@
 #include "settings/SetFiles.h"
 
+#include "engines/AddAlgo.h"
+#include "engines/DecAlgo.h"
+#include "engines/DivAlgo.h"
+#include "engines/MulAlgo.h"
+#include "platform/Bitmap.h"
 #include "platform/TextFiles.h"
+#include "TestSupport.h"
 
 #include <QtTest>
+#include <set>
+#include <utility>
+
+namespace {
+
+// The types of lines as the engine reads them, and whether each can be posed.
+template <class Engine>
+std::vector<std::pair<ProblemType, bool>> readAs(const TempDataDir &dir, const QString &setFile,
+                                                 const QStringList &lines)
+{
+    dir.writeLines(QStringLiteral("Set/") + setFile, lines);
+    Bitmap board(180, 240), hint(100, 100);
+    Engine engine(board, hint);
+    std::vector<std::pair<ProblemType, bool>> out;
+    for (const ProblemType &t : engine.Types)
+        out.emplace_back(t, Engine::CanDraw(t));
+    return out;
+}
+
+} // namespace
 
 class tst_SetFiles : public QObject
 {
@@ -11,6 +37,8 @@ private slots:
     void listOrder_data();
     void listOrder();
     void shippedListsAreInListOrder();
+    void shippedTypesPayByDifficulty_data();
+    void shippedTypesPayByDifficulty();
 };
 
 void tst_SetFiles::listOrder_data()
@@ -51,6 +79,40 @@ void tst_SetFiles::shippedListsAreInListOrder()
         }
         QCOMPARE(SetFiles::Sorted(SetFiles::DefaultItems(op)), SetFiles::DefaultItems(op));
     }
+}
+
+void tst_SetFiles::shippedTypesPayByDifficulty_data()
+{
+    QTest::addColumn<int>("op");
+    for (int op = 0; op < 4; ++op)
+        QTest::addRow("%d", op) << op;
+}
+
+void tst_SetFiles::shippedTypesPayByDifficulty()
+{
+    QFETCH(int, op);
+    TempDataDir dir;
+    QStringList lines = dir.readLines(QStringLiteral("Set/") + SetFiles::ItemList(op)) +
+                        dir.readLines(QStringLiteral("Set/") + SetFiles::SetList(op));
+    const QString setFile = SetFiles::SetList(op);
+    const auto types = op == 0   ? readAs<TAdd>(dir, setFile, lines)
+                       : op == 1 ? readAs<TDec>(dir, setFile, lines)
+                       : op == 2 ? readAs<TMul>(dir, setFile, lines)
+                                 : readAs<TDiv>(dir, setFile, lines);
+    QCOMPARE(types.size(), size_t(lines.size()));
+    std::set<std::pair<int, int>> exact, remainder;
+    for (size_t i = 0; i < types.size(); ++i) {
+        const auto &[t, drawable] = types[i];
+        QVERIFY2(drawable && t.Coins >= 1, qPrintable(lines[qsizetype(i)]));
+        // More digits in either operand never pay less.
+        for (const auto &[u, unused] : types) {
+            if (t.Digits1 >= u.Digits1 && t.Digits2 >= u.Digits2)
+                QVERIFY2(t.Coins >= u.Coins, qPrintable(lines[qsizetype(i)]));
+        }
+        (t.Threshold == 1 ? remainder : exact).insert({t.Digits1, t.Digits2});
+    }
+    // Division offers every kind both exact and with a remainder.
+    if (op == 3) QCOMPARE(remainder, exact);
 }
 
 QTEST_MAIN(tst_SetFiles)

@@ -14,14 +14,14 @@
 
 namespace {
 
-// In the open dialog: addition alone, drawn only from "3位数+3位数", solved as a whole; the
+// In the open dialog: addition alone, drawn only from "3位数+3位数(3硬币)", solved as a whole; the
 // girl plays.
 void chooseThreeDigitSums(TSetForm *form)
 {
     form->CheckBox1->setChecked(true);
     for (QCheckBox *other : {form->CheckBox2, form->CheckBox3, form->CheckBox4})
         other->setChecked(false);
-    form->ListBox1->findItems("3位数+3位数", Qt::MatchExactly).first()->setSelected(true);
+    form->ListBox1->findItems("3位数+3位数(3硬币)", Qt::MatchExactly).first()->setSelected(true);
     form->SpeedButton1Click();
     while (form->ListBox2->count() > 1) {
         form->ListBox2->item(0)->setSelected(true);
@@ -99,7 +99,7 @@ void tst_SettingsFlow::okStartsANewProblemWithTheNewSettings()
     QVERIFY(isThreeDigits(m_add->Operand1));
     QVERIFY(isThreeDigits(m_add->Operand2));
     QCOMPARE(m_form->Game()->ChildPicture, 1);
-    QCOMPARE(m_dir->readLines("Set/AddSet.Dat"), QStringList{"3位数+3位数"});
+    QCOMPARE(m_dir->readLines("Set/AddSet.Dat"), QStringList{"3位数+3位数(3硬币)"});
 }
 
 void tst_SettingsFlow::cancelChangesNothing()

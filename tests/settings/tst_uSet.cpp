@@ -292,19 +292,20 @@ void tst_uSet::movesLandSortedAndAreWritten()
     CapturingReporter reporter;
     TSetForm form;
     form.show();
-    // Shipped: offered 3+1, 3+2, 3+3; chosen 1+1>10(1硬币), 2+1, 2+2.
-    select(form.ListBox1, "3位数+2位数");
+    // Shipped: offered 3+1, 3+2, 3+3; chosen 1+1>10, 2+1, 2+2; each with its coins.
+    select(form.ListBox1, "3位数+2位数(3硬币)");
     QTest::mouseClick(form.SpeedButton1, Qt::LeftButton);
-    QCOMPARE(texts(form.ListBox2),
-             QStringList({"1位数+1位数>10(1硬币)", "2位数+1位数", "2位数+2位数", "3位数+2位数"}));
-    QCOMPARE(texts(form.ListBox1), QStringList({"3位数+1位数", "3位数+3位数"}));
+    QCOMPARE(texts(form.ListBox2), QStringList({"1位数+1位数>10(1硬币)", "2位数+1位数(1硬币)",
+                                                "2位数+2位数(2硬币)", "3位数+2位数(3硬币)"}));
+    QCOMPARE(texts(form.ListBox1), QStringList({"3位数+1位数(2硬币)", "3位数+3位数(3硬币)"}));
     // Nothing stays selected, so a second click moves nothing.
     QTest::mouseClick(form.SpeedButton1, Qt::LeftButton);
     QCOMPARE(form.ListBox1->count(), 2);
 
-    select(form.ListBox2, "2位数+1位数");
+    select(form.ListBox2, "2位数+1位数(1硬币)");
     QTest::mouseClick(form.SpeedButton2, Qt::LeftButton);
-    QCOMPARE(texts(form.ListBox1), QStringList({"2位数+1位数", "3位数+1位数", "3位数+3位数"}));
+    QCOMPARE(texts(form.ListBox1),
+             QStringList({"2位数+1位数(1硬币)", "3位数+1位数(2硬币)", "3位数+3位数(3硬币)"}));
 
     // A double click moves the line it lands on.
     QListWidget *div = form.ListBox7;
@@ -319,9 +320,11 @@ void tst_uSet::movesLandSortedAndAreWritten()
     QTest::mouseClick(form.Button1, Qt::LeftButton);
     QCOMPARE(reporter.errors, QStringList());
     QCOMPARE(dir.readBytes("Set/AddSet.Dat"),
-             gbkEncode(QStringLiteral("1位数+1位数>10(1硬币)\r\n2位数+2位数\r\n3位数+2位数\r\n")));
+             gbkEncode(QStringLiteral(
+                 "1位数+1位数>10(1硬币)\r\n2位数+2位数(2硬币)\r\n3位数+2位数(3硬币)\r\n")));
     QCOMPARE(dir.readBytes("Set/AddItem.Dat"),
-             gbkEncode(QStringLiteral("2位数+1位数\r\n3位数+1位数\r\n3位数+3位数\r\n")));
+             gbkEncode(QStringLiteral(
+                 "2位数+1位数(1硬币)\r\n3位数+1位数(2硬币)\r\n3位数+3位数(3硬币)\r\n")));
     QCOMPARE(dir.readLines("Set/DivSet.Dat"), texts(form.ListBox8));
 }
 
@@ -406,7 +409,7 @@ void tst_uSet::cancelWritesNothing()
     const QMap<QString, QByteArray> before = snapshot(dir);
     TSetForm form;
     form.show();
-    select(form.ListBox5, "3位数×3位数");
+    select(form.ListBox5, "3位数×3位数(5硬币)");
     QTest::mouseClick(form.SpeedButton5, Qt::LeftButton);
     QTest::mouseClick(form.RadioButton2, Qt::LeftButton);
     form.CheckBox1->setChecked(false);
@@ -426,8 +429,8 @@ void tst_uSet::cancelWritesNothing()
     QCOMPARE(snapshot(dir), before);
 
     form.show();
-    QVERIFY(!texts(form.ListBox6).contains("3位数×3位数"));
-    QVERIFY(texts(form.ListBox5).contains("3位数×3位数"));
+    QVERIFY(!texts(form.ListBox6).contains("3位数×3位数(5硬币)"));
+    QVERIFY(texts(form.ListBox5).contains("3位数×3位数(5硬币)"));
     QVERIFY(form.RadioButton1->isChecked());
     QVERIFY(form.CheckBox1->isChecked());
     QVERIFY(form.HintCheck->isChecked());
@@ -440,7 +443,7 @@ void tst_uSet::writeFailureStillClosesWithOk()
     const QMap<QString, QByteArray> before = snapshot(dir);
     TSetForm form;
     form.show();
-    select(form.ListBox1, "3位数+3位数");
+    select(form.ListBox1, "3位数+3位数(3硬币)");
     QTest::mouseClick(form.SpeedButton1, Qt::LeftButton);
     form.CheckBox4->setChecked(false);
     // A folder where DecItem.Dat was cannot be replaced by a file.
@@ -451,7 +454,7 @@ void tst_uSet::writeFailureStillClosesWithOk()
     QVERIFY(!form.isVisible());
     QCOMPARE(form.result(), int(QDialog::Accepted));
     QCOMPARE(reporter.errors.size(), 1);
-    QVERIFY(dir.readLines("Set/AddSet.Dat").contains("3位数+3位数"));
+    QVERIFY(dir.readLines("Set/AddSet.Dat").contains("3位数+3位数(3硬币)"));
     for (const char *later : {"DecSet.Dat", "MulItem.Dat", "DivSet.Dat", "Basic.dat"})
         QCOMPARE(dir.readBytes(set(later)), before[later]);
 }

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "BoardMarks.h"
 #include "TestSupport.h"
 #include "core/Def.h"
 #include "platform/Bitmap.h"
 
 #include <QStringList>
+#include <QTest>
 #include <algorithm>
 #include <functional>
 #include <memory>
@@ -58,6 +60,37 @@ public:
     {
         for (int t = 0; t < ms; t += 50)
             clock.idle(50);
+    }
+    // Plays the current problem to its end, each right answer found by trying, with the
+    // scene ticking between the answers and after the last; seen() gets the board's calls of
+    // every tick.
+    void playThrough(const std::function<void(const std::vector<DrawOp> &)> &seen)
+    {
+        onTick = [&] { seen(board.ops()); };
+        tick();
+        for (int steps = 0; !engine->IsFinished(); ++steps) {
+            int32_t v = 0;
+            while (!engine->CheckAnswer(v) && v < 10000)
+                ++v;
+            QVERIFY2(v < 10000 && steps < 50, "no right answer found");
+            tick();
+            engine->NextStep();
+            tick();
+        }
+        for (int i = 0; i < 30; ++i)
+            tick();
+        onTick = nullptr;
+    }
+    // The marks, as "'text' at (x,y)", that left the board while the problem was played
+    // through.
+    QStringList marksOffBoard()
+    {
+        QStringList outside;
+        playThrough([&](const std::vector<DrawOp> &ops) {
+            outside << MarksOutside(ops, board.image().rect());
+        });
+        outside.removeDuplicates();
+        return outside;
     }
     // Texts drawn on a bitmap in the last tick, optionally only those of one colour.
     static std::vector<DrawOp> texts(const Bitmap &b, const QColor &colour = QColor())

@@ -19,8 +19,11 @@ public:
     uint32_t tickCount() override { return now; }
     void idle(int ms) override;
     void advance(uint32_t ms) { now += ms; }
+    // Wall-clock time moves with the ticks, from 2026-12-01 08:00 UTC.
+    int64_t utcMilliseconds() override { return utcStart + now; }
 
     uint32_t now = 1000;
+    int64_t utcStart = 1796112000000;
     std::function<void(int)> onIdle;
 };
 

@@ -6,7 +6,12 @@
 #include <QDir>
 #include <QFile>
 #include <QPainter>
+#include <QRegularExpression>
+#include <QSvgGenerator>
+#include <QSvgRenderer>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 using namespace art;
@@ -87,6 +92,10 @@ struct ScenePicture
     QImage (*draw)();
 };
 
+// The hint panel beside the blackboard, and the hint text inside it.
+constexpr QPoint kHintAt(518, 92);
+const QRect kHintText(62, 24, 100, 100);
+
 const ScenePicture kScene[] = {
     {"Back", {0, 0}, drawBack},
     {"BlackBoard", {290, 73}, drawBlackBoard},
@@ -94,12 +103,26 @@ const ScenePicture kScene[] = {
     {"TreeRight", {601, 217}, drawTreeRight},
     {"GrassLeft", {0, 374}, drawGrassLeft},
     {"GrassRight", {537, 460}, drawGrassRight},
-    {"Hint", {430, 260}, drawHint},
+    {"Hint", {kHintAt.x(), kHintAt.y()}, drawHint},
 };
 
-// Where the game writes the sum on the board, and the hint text inside the hint panel.
+// Where the game writes the sum on the board.
 const QRect kWriting(327, 115, 180, 240);
-const QRect kHintText(50, 30, 100, 100);
+
+// WCAG relative luminance and contrast ratio.
+double luminance(const QColor &c)
+{
+    auto lin = [](int v) {
+        const double s = v / 255.0;
+        return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * lin(c.red()) + 0.7152 * lin(c.green()) + 0.0722 * lin(c.blue());
+}
+double contrast(const QColor &a, const QColor &b)
+{
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
 
 QImage keyedOut(const QImage &img)
 {
@@ -117,13 +140,15 @@ void checkLayout(const QString &name, const QImage &img, QPoint at)
     if (!scene.contains(QRect(at, img.size()))) fail(name + ": reaches outside the scene");
     const QRgb key = img.pixel(0, img.height() - 1);
     if (name == "BlackBoard") {
-        // Board green, with a margin, all round the writing area.
-        const QRect area = kWriting.adjusted(-6, -6, 6, 6).translated(-at);
+        // Board green under all the writing, dark enough for the red marks (3 : 1) and the
+        // yellow digits (7 : 1).
+        const QRect area = kWriting.translated(-at);
         for (int y = area.top(); y <= area.bottom(); ++y)
             for (int x = area.left(); x <= area.right(); ++x) {
                 const QColor c = img.pixelColor(x, y);
-                if (c.green() < c.red() + 30 || c.green() > 130)
-                    return fail(name + ": writing area is not all board green");
+                if (c.green() <= c.red() || contrast(c, Qt::red) < 3.1 ||
+                    contrast(c, Qt::yellow) < 7.0)
+                    return fail(name + ": writing area is not all dark board green");
             }
         return;
     }
@@ -132,7 +157,6 @@ void checkLayout(const QString &name, const QImage &img, QPoint at)
         for (int y = kHintText.top(); y <= kHintText.bottom(); ++y)
             for (int x = kHintText.left(); x <= kHintText.right(); ++x)
                 if (img.pixel(x, y) != first) return fail(name + ": hint text area is not plain");
-        return; // The hint is meant to sit over the board when shown.
     }
     if (name == "Back") return;
     const QRect over = kWriting.intersected(QRect(at, img.size()));
@@ -175,7 +199,7 @@ void writeScene(const QString &root, const QString &preview)
     p.setPen(QPen(Qt::red, 1));
     p.drawRect(kWriting.adjusted(0, 0, -1, -1));
     p.setPen(QPen(Qt::blue, 1));
-    p.drawRect(kHintText.translated(430, 260).adjusted(0, 0, -1, -1));
+    p.drawRect(kHintText.translated(kHintAt).adjusted(0, 0, -1, -1));
     p.end();
     save(composite, preview + "/preview-areas.png", "PNG");
 }
@@ -196,6 +220,7 @@ void writeWindowArt(const QString &root, const QString &preview)
     pics.append({"exit.png", {18, 18}, drawExitGlyph()});
     pics.append({"settings.png", {18, 18}, drawSettingsGlyph()});
     pics.append({"about.png", {18, 18}, drawAboutGlyph()});
+    pics.append({"results.png", {18, 18}, drawResultsGlyph()});
     pics.append({"submit.png", {68, 68}, drawSubmit()});
     pics.append({"erase.png", {68, 68}, drawErase()});
     pics.append({"icon.png", {256, 256}, drawIcon()});
@@ -229,6 +254,58 @@ void writeWindowArt(const QString &root, const QString &preview)
     if (!preview.isEmpty()) save(sheet, preview + "/preview-window.png", "PNG");
 }
 
+// The desktop menu's icon in the sizes of the hicolor theme, and as SVG.
+void writeDesktopIcons(const QString &root)
+{
+    const QString dir = root + "/app/desktop/icons/hicolor/";
+    for (int size : {48, 64, 128, 256}) {
+        const QString path = dir + QStringLiteral("%1x%1/apps/sumsprout.png").arg(size);
+        const QImage img = drawIcon(size).convertToFormat(QImage::Format_ARGB32);
+        save(img, path, "PNG");
+        if (QImage(path).size() != QSize(size, size)) fail(path + ": wrong size");
+    }
+    const QString svgPath = dir + "scalable/apps/sumsprout.svg";
+    QDir().mkpath(QFileInfo(svgPath).path());
+    QSvgGenerator svg;
+    svg.setFileName(svgPath);
+    svg.setSize(QSize(256, 256));
+    svg.setViewBox(QRect(0, 0, 256, 256));
+    svg.setTitle("Sumsprout");
+    svg.setDescription("A seedling on a blackboard with a sum");
+    QPainter p;
+    if (!p.begin(&svg)) return fail(svgPath + ": cannot write");
+    p.setRenderHint(QPainter::Antialiasing, true);
+    paintIcon(p);
+    p.end();
+
+    // Icon themes size an SVG by its pixel width; the generator writes millimetres.
+    QFile file(svgPath);
+    if (!file.open(QIODevice::ReadOnly)) return fail(svgPath + ": cannot read back");
+    QString text = QString::fromUtf8(file.readAll());
+    file.close();
+    text.replace(QRegularExpression(R"(<svg width="[^"]*" height="[^"]*")"),
+                 R"(<svg width="256" height="256")");
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(text.toUtf8()) < 0)
+        return fail(svgPath + ": cannot write");
+    file.close();
+
+    // The SVG must look like the PNG: rendered back, no channel may be far off on average.
+    QSvgRenderer renderer(svgPath);
+    QImage back = canvas(256, 256);
+    p.begin(&back);
+    renderer.render(&p);
+    p.end();
+    const QImage png = drawIcon(256);
+    double diff = 0;
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x) {
+            const QRgb a = back.pixel(x, y), b = png.pixel(x, y);
+            diff += std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) +
+                    std::abs(qBlue(a) - qBlue(b)) + std::abs(qAlpha(a) - qAlpha(b));
+        }
+    if (diff / (256.0 * 256 * 4) > 2.0) fail(svgPath + ": does not render like the PNG icon");
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -241,5 +318,6 @@ int main(int argc, char **argv)
     const QString preview = argc == 4 ? QString::fromLocal8Bit(argv[3]) : QString();
     writeScene(root, preview);
     writeWindowArt(root, preview);
+    writeDesktopIcons(root);
     return g_ok ? 0 : 1;
 }

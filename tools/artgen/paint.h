@@ -31,7 +31,8 @@ inline const QColor grass(98, 182, 62);
 inline const QColor grassBack(70, 150, 56);
 inline const QColor bark(150, 98, 58);
 inline const QColor wood(204, 146, 88);
-inline const QColor board(40, 95, 70);
+// Dark slate green: the game's red marks stand out on it at 3 : 1 or better.
+inline const QColor board(26, 49, 45);
 inline const QColor cream(255, 249, 230);
 inline const QColor apple(226, 64, 58);
 inline const QColor blossom(255, 182, 200);

@@ -3,6 +3,8 @@
 
 #include <QImage>
 
+class QPainter;
+
 namespace art {
 
 // Scene pictures (800x600 scene); positions are where the game draws them.
@@ -20,9 +22,12 @@ QImage drawCoins();
 QImage drawExitGlyph();
 QImage drawSettingsGlyph();
 QImage drawAboutGlyph();
+QImage drawResultsGlyph();
 QImage drawSubmit();
 QImage drawErase();
-QImage drawIcon();
+// The program's icon, drawn in a 256x256 box so it can go to any size and to SVG.
+QImage drawIcon(int size = 256);
+void paintIcon(QPainter &p);
 QImage drawArrow(bool right);
 
 } // namespace art

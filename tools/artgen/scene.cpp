@@ -16,6 +16,8 @@ constexpr QPointF kTreeLeftFoot(120, 590);
 constexpr QPointF kTreeRightFoot(701, 590);
 constexpr QPointF kBoardLegLeft(290 + 30, 73 + 344);
 constexpr QPointF kBoardLegRight(290 + 226, 73 + 344);
+// Where the game writes on the blackboard, in the blackboard picture's own pixels.
+constexpr QRectF kWritingOnBoard(327 - 290, 115 - 73, 180, 240);
 
 void softShadow(QPainter &p, QPointF c, double rx, double ry, double alpha)
 {
@@ -215,13 +217,15 @@ QImage drawBlackBoard()
     QPainterPath surface;
     surface.addRoundedRect(QRectF(22, 24, 212, 278), 5, 5);
     QLinearGradient g(22, 24, 234, 302);
-    g.setColorAt(0.0, QColor(48, 106, 79));
+    g.setColorAt(0.0, QColor(29, 54, 49));
     g.setColorAt(0.5, pal::board);
-    g.setColorAt(1.0, QColor(34, 84, 62));
+    g.setColorAt(1.0, QColor(21, 42, 37));
     fillBrush(p, surface, g, QColor(120, 80, 44));
-    // Faint old chalk smears in the corners, away from the writing.
+    // Faint old chalk smears in the corners, kept off the writing: they would lighten it.
+    QPainterPath writing;
+    writing.addRect(kWritingOnBoard);
     p.save();
-    p.setClipPath(surface);
+    p.setClipPath(surface.subtracted(writing));
     p.setPen(QPen(QColor(255, 255, 255, 18), 7, Qt::SolidLine, Qt::RoundCap));
     QPainterPath smear(QPointF(30, 60));
     smear.quadTo(QPointF(34, 40), QPointF(60, 32));
@@ -368,15 +372,17 @@ QImage drawTreeRight()
 
 QImage drawHint()
 {
-    QImage img = canvas(200, 160);
+    // Beside the blackboard, to its right; the tail on the left points at the writing.
+    QImage img = canvas(200, 150);
     QPainter p;
     beginPainter(p, img);
     QPainterPath bubble;
-    bubble.addRoundedRect(QRectF(6, 6, 188, 134), 28, 28);
+    bubble.addRoundedRect(QRectF(30, 4, 164, 140), 28, 28);
     QPainterPath tail;
-    tail.moveTo(34, 128);
-    tail.quadTo(QPointF(30, 146), QPointF(14, 156));
-    tail.quadTo(QPointF(46, 152), QPointF(66, 134));
+    tail.moveTo(44, 58);
+    tail.quadTo(QPointF(24, 96), QPointF(3, 126));
+    tail.quadTo(QPointF(32, 116), QPointF(44, 100));
+    tail.closeSubpath();
     bubble = bubble.united(tail).simplified();
     // A flat fill: the hint text needs a calm, plain background.
     fillFlat(p, bubble, pal::cream, false);
@@ -385,7 +391,7 @@ QImage drawHint()
     p.drawPath(bubble);
     // Small sparkle in the corner, outside the text area.
     QPainterPath star;
-    const QPointF at(174, 26);
+    const QPointF at(176, 22);
     for (int i = 0; i < 10; ++i) {
         const double r = i % 2 ? 4.0 : 10.0;
         const double a = -M_PI / 2 + i * M_PI / 5;

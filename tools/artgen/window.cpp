@@ -346,6 +346,33 @@ QImage drawAboutGlyph()
     return img;
 }
 
+// Three rising bars on a base line, with a small star over the tallest.
+QImage drawResultsGlyph()
+{
+    QImage img = canvas(18, 18);
+    QPainter p;
+    beginPainter(p, img);
+    p.setPen(Qt::NoPen);
+    p.setBrush(kGlyph);
+    const double bars[3][2] = {{2.2, 11.0}, {6.9, 8.0}, {11.6, 5.2}};
+    for (const auto &b : bars)
+        p.drawRoundedRect(QRectF(b[0], b[1], 3.6, 15.2 - b[1]), 0.8, 0.8);
+    p.setPen(glyphPen(1.4));
+    p.drawLine(QPointF(1.2, 16.2), QPointF(16.8, 16.2));
+    QPainterPath star;
+    for (int i = 0; i < 10; ++i) {
+        const double r = i % 2 ? 1.2 : 2.8;
+        const double a = -M_PI / 2 + i * M_PI / 5;
+        const QPointF pt(15.0 + r * std::cos(a), 3.0 + r * std::sin(a));
+        i ? star.lineTo(pt) : star.moveTo(pt);
+    }
+    star.closeSubpath();
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(255, 214, 80));
+    p.drawPath(star);
+    return img;
+}
+
 namespace {
 
 void roundButton(QPainter &p, const QColor &c)
@@ -412,11 +439,18 @@ QImage drawErase()
     return img;
 }
 
-QImage drawIcon()
+QImage drawIcon(int size)
 {
-    QImage img = canvas(256, 256);
+    QImage img = canvas(size, size);
     QPainter p;
     beginPainter(p, img);
+    p.scale(size / 256.0, size / 256.0);
+    paintIcon(p);
+    return img;
+}
+
+void paintIcon(QPainter &p)
+{
     // A seedling sprouts from the top of the board.
     QPainterPath sprout(QPointF(128, 70));
     sprout.cubicTo(QPointF(128, 52), QPointF(124, 40), QPointF(130, 24));
@@ -455,7 +489,6 @@ QImage drawIcon()
     p.setBrush(Qt::NoBrush);
     p.setPen(QPen(QColor(250, 248, 232), 13, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.drawPath(sum);
-    return img;
 }
 
 QImage drawArrow(bool right)

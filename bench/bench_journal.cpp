@@ -1,0 +1,166 @@
+// What recording in the practice journal adds to the answer flow.
+#include "core/Def.h"
+#include "core/uMainClass.h"
+#include "engines/AddAlgo.h"
+#include "platform/Clock.h"
+#include "progress/Journal.h"
+#include "BenchData.h"
+
+#include <QApplication>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QVariant>
+#include <benchmark/benchmark.h>
+#include <memory>
+
+namespace {
+
+class StillClock : public Clock
+{
+public:
+    uint32_t tickCount() override { return now; }
+    void idle(int ms) override { now += static_cast<uint32_t>(ms); }
+    uint32_t now = 100000;
+};
+
+StillClock stillClock;
+
+// A journal already holding problems problems with three answers each, as after months of
+// play (the game does a few hundred problems a week).
+struct FilledJournal
+{
+    explicit FilledJournal(int problems)
+    {
+        const QString path = dir.filePath(QStringLiteral("Progress.db"));
+        {
+            Journal create(path);
+        }
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "fill");
+            db.setDatabaseName(path);
+            db.open();
+            db.transaction();
+            QSqlQuery p(db), a(db);
+            p.prepare(QStringLiteral(
+                "INSERT INTO problems(player, player_name, operation, operand1, operand2, type, "
+                "step_mode, posed_at, finished_at, wrong, coins) VALUES(?, 'x', ?, ?, ?, 't', 1, "
+                "'2026-11-01T10:00:00.000Z', '2026-11-01T10:00:09.000Z', 1, 1)"));
+            a.prepare(QStringLiteral("INSERT INTO answers(problem, step, value, correct, "
+                                     "hint_shown, ms, at) VALUES(?, ?, 7, ?, 0, 3000, "
+                                     "'2026-11-01T10:00:03.000Z')"));
+            for (int i = 0; i < problems; ++i) {
+                p.bindValue(0, i % 4 == 1 ? 0 : i % 4);
+                p.bindValue(1, i % 4);
+                p.bindValue(2, i % 100);
+                p.bindValue(3, i % 10);
+                p.exec();
+                const qlonglong id = p.lastInsertId().toLongLong();
+                for (int s = 0; s < 3; ++s) {
+                    a.bindValue(0, id);
+                    a.bindValue(1, s);
+                    a.bindValue(2, s > 0 ? 1 : 0);
+                    a.exec();
+                }
+            }
+            db.commit();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("fill"));
+        journal = std::make_unique<Journal>(path);
+    }
+    QTemporaryDir dir;
+    std::unique_ptr<Journal> journal;
+};
+
+PosedRecord posed()
+{
+    PosedRecord p;
+    p.PlayerName = QStringLiteral("小明");
+    p.Operation = 2;
+    p.Operand1 = 7;
+    p.Operand2 = 8;
+    p.Type = QStringLiteral("1位数×1位数");
+    p.PosedAt = QDateTime::currentDateTimeUtc();
+    return p;
+}
+
+AnswerRecord answer()
+{
+    AnswerRecord a;
+    a.Value = 54;
+    a.Ms = 4200;
+    a.At = QDateTime::currentDateTimeUtc();
+    a.PlayerName = QStringLiteral("小明");
+    return a;
+}
+
+// One answer: its row and the update of its problem, in one transaction.
+void BM_RecordAnswer(benchmark::State &state)
+{
+    FilledJournal j(static_cast<int>(state.range(0)));
+    const int64_t id = j.journal->recordPosed(posed());
+    const AnswerRecord a = answer();
+    for (auto _ : state)
+        j.journal->recordAnswer(id, a);
+    if (!j.journal->isOn()) state.SkipWithError("journal switched off");
+}
+BENCHMARK(BM_RecordAnswer)->Arg(0)->Arg(100000)->Unit(benchmark::kMicrosecond);
+
+void BM_RecordPosed(benchmark::State &state)
+{
+    FilledJournal j(static_cast<int>(state.range(0)));
+    const PosedRecord p = posed();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(j.journal->recordPosed(p));
+}
+BENCHMARK(BM_RecordPosed)->Arg(0)->Arg(100000)->Unit(benchmark::kMicrosecond);
+
+SceneGeometry screen1024()
+{
+    SceneGeometry g;
+    g.ScreenWidth = 1024;
+    g.ScreenHeight = 768;
+    g.Who = QRect(10, 53, 129, 195);
+    g.AnswerPanelHeight = 105;
+    g.MoneyImage = QRect(0, 605, 219, 163);
+    return g;
+}
+
+// The check of a wrong answer as the answer flow makes it: through the controller, which
+// records it (1), or straight to the engine as before the journal (0).
+void BM_CheckAnswer(benchmark::State &state)
+{
+    TMainClass game(screen1024(), nullptr);
+    auto *add = static_cast<TAdd *>(game.Engines[0].get());
+    game.Engine = add;
+    add->SetProblem(38, 45);
+    game.ProblemPosed();
+    const bool recorded = state.range(0) != 0;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(recorded ? game.CheckAnswer(12) : add->CheckAnswer(12));
+    if (!game.journal()->isOn()) state.SkipWithError("journal switched off");
+}
+BENCHMARK(BM_CheckAnswer)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// What the report reads for a player over everything: the rows behind its figures.
+void BM_ReadProblems(benchmark::State &state)
+{
+    FilledJournal j(static_cast<int>(state.range(0)));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(j.journal->problems(0, {}).size());
+}
+BENCHMARK(BM_ReadProblems)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    setGameClock(&stillClock);
+    AppDir = benchDataTree();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,96 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDate>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <cstdint>
+#include <vector>
+
+class Journal;
+struct ProblemRow;
+
+// The figures of the parents' report, computed from the journal's rows without a window.
+
+enum class ReportPeriod { Last7Days, Last30Days, Everything };
+
+// How often a fact was right: never tried, mostly wrong (under half), mixed, mostly right
+// (four in five or more).
+enum class Mastery { NeverTried, MostlyWrong, Mixed, MostlyRight };
+
+struct FactCell
+{
+    QString Text;
+    int Tries = 0;
+    int Right = 0;
+    Mastery State = Mastery::NeverTried;
+};
+
+struct MissedFact
+{
+    int32_t Operation = 0;
+    int32_t Operand1 = 0;
+    int32_t Operand2 = 0;
+    QString Text;
+    int Wrong = 0;
+};
+
+struct OperationFigures
+{
+    int Solved = 0;
+    int Answers = 0;
+    int RightAnswers = 0;
+    // Median time from posing to finishing, over the solved problems; -1 without any.
+    int64_t MedianMs = -1;
+};
+
+// A stretch of the period on the charts: one day, or a week or month for long periods.
+struct ReportBucket
+{
+    QDate First;
+    QDate Last;
+    QString Label;
+    int Solved = 0;
+    std::array<int64_t, 4> MedianMs{-1, -1, -1, -1};
+};
+
+struct ReportFigures
+{
+    int Solved = 0;
+    int Answers = 0;
+    int RightAnswers = 0;
+    int HintProblems = 0;
+    int64_t Coins = 0;
+    std::array<OperationFigures, 4> Operations;
+    std::vector<ReportBucket> Buckets;
+    // At most ten, most wrong answers first.
+    std::vector<MissedFact> Missed;
+    // Row-major grids: 9 x 9 for a×b (a, b from 1), 10 x 10 for a+b (a, b from 0), and
+    // 10 x 10 for (s+d)−s with row s and column d, the take-away of each addition fact.
+    std::vector<FactCell> TimesTable;
+    std::vector<FactCell> Addition;
+    std::vector<FactCell> Subtraction;
+
+    // Nothing was answered in the period.
+    bool Empty() const { return Answers == 0; }
+};
+
+// "7×8", "13−6", "56÷7", "38+45".
+QString FactText(int32_t operation, int32_t a, int32_t b);
+// Chinese name of an operation code.
+QString OperationName(int32_t operation);
+Mastery MasteryOf(int tries, int right);
+
+// The start of the period in local days, as a UTC time; null for everything.
+QDateTime PeriodStart(ReportPeriod period, const QDateTime &now);
+ReportFigures ComputeFigures(const std::vector<ProblemRow> &rows, ReportPeriod period,
+                             const QDateTime &now);
+ReportFigures LoadFigures(const Journal &journal, int32_t player, ReportPeriod period,
+                          const QDateTime &now);
+
+// Rows as CSV in UTF-8: a header line, CR LF line ends, fields quoted where needed. A text
+// that a spreadsheet would run as a formula is written with a leading apostrophe.
+QByteArray CsvText(const QStringList &header, const QList<QStringList> &rows);
