@@ -95,10 +95,14 @@ class tst_uSoundOnServer : public QObject
         if (top >= 32767.0f / 32768.0f) return QStringLiteral("a sample reached full scale");
 
         const cuescan::Scanner scan(rec);
-        auto detectCue = [&](const Play &p) {
-            std::vector<float> c = cue(p);
-            if (detectLength > 0 && p.restarted) c.resize(size_t(detectLength));
-            return c;
+        // A restarted play is found by its beginning alone; one copy per cue, searched for
+        // again and again.
+        std::map<std::pair<int, int>, std::vector<float>> beginnings;
+        auto detectCue = [&](const Play &p) -> const std::vector<float> & {
+            if (detectLength <= 0 || !p.restarted) return cue(p);
+            std::vector<float> &b = beginnings[{p.character, p.action}];
+            if (b.empty()) b.assign(cue(p).begin(), cue(p).begin() + detectLength);
+            return b;
         };
         // The first play may be anywhere in the first seconds of the recording.
         plays[0].hit = scan.first(detectCue(plays[0]), 0, samplesOf(4000));

@@ -117,8 +117,11 @@ Scanner::Scanner(const std::vector<float> &recording)
     }
 }
 
-Scanner::Correlation Scanner::correlate(const std::vector<float> &cue) const
+const Scanner::Correlation &Scanner::correlate(const std::vector<float> &cue) const
 {
+    const auto key = std::make_pair(cue.data(), cue.size());
+    if (const auto known = m_correlations.find(key); known != m_correlations.end())
+        return known->second;
     const std::vector<float> c = coarse(cue);
     std::vector<Complex> b(m_fftSize);
     for (size_t i = 0; i < c.size() && i < m_fftSize; ++i)
@@ -140,7 +143,7 @@ Scanner::Correlation Scanner::correlate(const std::vector<float> &cue) const
         out.fit[lag] = 2 * dot - here;
         if (here > 1e-12 && cueEnergy > 0) out.score[lag] = dot / std::sqrt(here * cueEnergy);
     }
-    return out;
+    return m_correlations[key] = std::move(out);
 }
 
 Hit Scanner::refine(const std::vector<float> &cue, int64_t coarseAt) const
@@ -149,8 +152,8 @@ Hit Scanner::refine(const std::vector<float> &cue, int64_t coarseAt) const
     const double cueEnergy = energy(cue);
     double bestFit = -1e300;
     const int64_t n = int64_t(m_recording.size());
-    // The coarse search may land a few periods of a tone off; look about 10 ms either side.
-    const int64_t reach = 512;
+    // The coarse search may land a period or two of a tone off.
+    const int64_t reach = 256;
     for (int64_t at = std::max<int64_t>(0, coarseAt * kStep - reach);
          at <= std::min<int64_t>(n - 1, coarseAt * kStep + reach); ++at) {
         double dot = 0, here = 0;
@@ -173,7 +176,7 @@ Hit Scanner::refine(const std::vector<float> &cue, int64_t coarseAt) const
 
 Hit Scanner::find(const std::vector<float> &cue, int64_t from, int64_t to) const
 {
-    const std::vector<double> fit = correlate(cue).fit;
+    const std::vector<double> &fit = correlate(cue).fit;
     const int64_t first = std::max<int64_t>(0, from / kStep);
     const int64_t last = std::min<int64_t>(int64_t(fit.size()) - 1, to / kStep);
     if (first > last) return Hit();
@@ -185,7 +188,7 @@ Hit Scanner::find(const std::vector<float> &cue, int64_t from, int64_t to) const
 
 Hit Scanner::first(const std::vector<float> &cue, int64_t from, int64_t to) const
 {
-    const std::vector<double> fit = correlate(cue).fit;
+    const std::vector<double> &fit = correlate(cue).fit;
     const int64_t begin = std::max<int64_t>(0, from / kStep);
     const int64_t last = std::min<int64_t>(int64_t(fit.size()) - 1, to / kStep);
     if (begin > last) return Hit();
@@ -204,7 +207,7 @@ std::vector<Hit> Scanner::findAll(const std::vector<float> &cue, double minScore
 {
     // Peaks of the plain correlation: another cue sounding at the same time does not move
     // them, as it moves the fit; refine() then settles each by the fit.
-    const Correlation c = correlate(cue);
+    const Correlation &c = correlate(cue);
     const std::vector<double> &dot = c.dot;
     const int64_t half = int64_t(cue.size() / kStep / 2);
     const int64_t n = int64_t(dot.size());

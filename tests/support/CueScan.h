@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <map>
 #include <vector>
 
 // Finds the game's sound cues in a recording of the audio output, and tells how faithfully
@@ -52,7 +53,8 @@ private:
         std::vector<double> dot;   // the plain correlation
         std::vector<double> score; // normalised
     };
-    Correlation correlate(const std::vector<float> &cue) const;
+    // Worked out once per cue (by its address and length), however often it is searched for.
+    const Correlation &correlate(const std::vector<float> &cue) const;
     Hit refine(const std::vector<float> &cue, int64_t coarse) const;
 
     const std::vector<float> &m_recording;
@@ -60,6 +62,7 @@ private:
     std::vector<double> m_coarseEnergy; // running sums of squares
     size_t m_fftSize = 0;
     std::vector<double> m_spectrum; // interleaved re, im
+    mutable std::map<std::pair<const float *, size_t>, Correlation> m_correlations;
 };
 
 // The recording as the plays alone would make it.
