@@ -13,7 +13,6 @@ namespace {
 
 // How long a lost or missing device is left alone before it is asked for again.
 constexpr auto kRetryPause = std::chrono::seconds(3);
-constexpr ALCint kRefreshHz = 25;
 
 } // namespace
 
@@ -29,9 +28,7 @@ public:
     {
         m_device = alcOpenDevice(nullptr);
         if (!m_device) return false;
-        // Mixing periods of 40 ms: a busy machine does not starve the output, and a
-        // restarted cue still fades within one period.
-        std::vector<ALCint> attributes{ALC_REFRESH, kRefreshHz};
+        std::vector<ALCint> attributes;
         if (alcIsExtensionPresent(m_device, "ALC_SOFT_output_limiter"))
             attributes.insert(attributes.end(), {ALC_OUTPUT_LIMITER_SOFT, ALC_TRUE});
         attributes.push_back(0);

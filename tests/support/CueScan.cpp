@@ -132,7 +132,6 @@ const Scanner::Correlation &Scanner::correlate(const std::vector<float> &cue) co
     fft(b, true);
     const double cueEnergy = energy(c);
     Correlation out;
-    out.fit.resize(m_coarse.size());
     out.dot.resize(m_coarse.size());
     out.score.resize(m_coarse.size(), 0.0);
     for (size_t lag = 0; lag < m_coarse.size(); ++lag) {
@@ -140,7 +139,6 @@ const Scanner::Correlation &Scanner::correlate(const std::vector<float> &cue) co
         out.dot[lag] = dot;
         const size_t end = std::min(m_coarse.size(), lag + c.size());
         const double here = m_coarseEnergy[end] - m_coarseEnergy[lag];
-        out.fit[lag] = 2 * dot - here;
         if (here > 1e-12 && cueEnergy > 0) out.score[lag] = dot / std::sqrt(here * cueEnergy);
     }
     return m_correlations[key] = std::move(out);
@@ -152,8 +150,9 @@ Hit Scanner::refine(const std::vector<float> &cue, int64_t coarseAt) const
     const double cueEnergy = energy(cue);
     double bestFit = -1e300;
     const int64_t n = int64_t(m_recording.size());
-    // The coarse search may land a period or two of a tone off.
-    const int64_t reach = 256;
+    // The coarse search may land some periods of a tone off: a bell of two tones matches
+    // itself again after a common period, 7.6 ms for the think cue.
+    const int64_t reach = 512;
     for (int64_t at = std::max<int64_t>(0, coarseAt * kStep - reach);
          at <= std::min<int64_t>(n - 1, coarseAt * kStep + reach); ++at) {
         double dot = 0, here = 0;
@@ -176,37 +175,35 @@ Hit Scanner::refine(const std::vector<float> &cue, int64_t coarseAt) const
 
 Hit Scanner::find(const std::vector<float> &cue, int64_t from, int64_t to) const
 {
-    const std::vector<double> &fit = correlate(cue).fit;
+    const std::vector<double> &dot = correlate(cue).dot;
     const int64_t first = std::max<int64_t>(0, from / kStep);
-    const int64_t last = std::min<int64_t>(int64_t(fit.size()) - 1, to / kStep);
+    const int64_t last = std::min<int64_t>(int64_t(dot.size()) - 1, to / kStep);
     if (first > last) return Hit();
     int64_t best = first;
     for (int64_t i = first; i <= last; ++i)
-        if (fit[size_t(i)] > fit[size_t(best)]) best = i;
+        if (dot[size_t(i)] > dot[size_t(best)]) best = i;
     return refine(cue, best);
 }
 
 Hit Scanner::first(const std::vector<float> &cue, int64_t from, int64_t to) const
 {
-    const std::vector<double> &fit = correlate(cue).fit;
+    const std::vector<double> &dot = correlate(cue).dot;
     const int64_t begin = std::max<int64_t>(0, from / kStep);
-    const int64_t last = std::min<int64_t>(int64_t(fit.size()) - 1, to / kStep);
+    const int64_t last = std::min<int64_t>(int64_t(dot.size()) - 1, to / kStep);
     if (begin > last) return Hit();
-    const double best = *std::max_element(fit.begin() + begin, fit.begin() + last + 1);
+    const double best = *std::max_element(dot.begin() + begin, dot.begin() + last + 1);
     int64_t at = begin;
-    while (at < last && fit[size_t(at)] < 0.8 * best)
+    while (at < last && dot[size_t(at)] < 0.8 * best)
         ++at;
     // A tone matches itself a few periods off nearly as well; take the top of that cluster.
     const int64_t cluster = std::min(last, at + 1024 / kStep);
     for (int64_t i = at; i <= cluster; ++i)
-        if (fit[size_t(i)] > fit[size_t(at)]) at = i;
+        if (dot[size_t(i)] > dot[size_t(at)]) at = i;
     return refine(cue, at);
 }
 
 std::vector<Hit> Scanner::findAll(const std::vector<float> &cue, double minScore) const
 {
-    // Peaks of the plain correlation: another cue sounding at the same time does not move
-    // them, as it moves the fit; refine() then settles each by the fit.
     const Correlation &c = correlate(cue);
     const std::vector<double> &dot = c.dot;
     const int64_t half = int64_t(cue.size() / kStep / 2);

@@ -45,13 +45,13 @@ public:
     std::vector<Hit> findAll(const std::vector<float> &cue, double minScore) const;
 
 private:
+    // The coarse search goes by the plain correlation, which another cue sounding at the
+    // same time does not shift; refine() then settles the place sample by sample by what the
+    // cue leaves behind when taken away.
     struct Correlation
     {
-        // How well the cue at its own level explains the recording at each coarse lag: the
-        // energy it takes away (2 x dot - energy of the recording there).
-        std::vector<double> fit;
-        std::vector<double> dot;   // the plain correlation
-        std::vector<double> score; // normalised
+        std::vector<double> dot;   // the cue against the recording at each coarse lag
+        std::vector<double> score; // the same, normalised
     };
     // Worked out once per cue (by its address and length), however often it is searched for.
     const Correlation &correlate(const std::vector<float> &cue) const;

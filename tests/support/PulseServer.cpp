@@ -104,7 +104,7 @@ QString PulseServer::start()
                      QStringLiteral("--system=no"), QStringLiteral("--exit-idle-time=30"),
                      QStringLiteral("--use-pid-file=no"), QStringLiteral("--disable-shm=yes"),
                      QStringLiteral("--no-cpu-limit=yes"), QStringLiteral("--realtime=no"),
-                     QStringLiteral("--high-priority=no"), QStringLiteral("--log-target=stderr"),
+                     QStringLiteral("--high-priority=yes"), QStringLiteral("--log-target=stderr"),
                      QStringLiteral("-F"), root.filePath(QStringLiteral("server.pa"))});
     if (!m_server->waitForStarted(5000)) {
         m_server.reset();
