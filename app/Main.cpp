@@ -4,17 +4,18 @@
 #include "characters/uSound.h"
 #include "core/Def.h"
 #include "core/uMainClass.h"
+#include "platform/Art.h"
+#include "platform/Bitmap.h"
 #include "platform/Errors.h"
-#include "platform/Jpeg.h"
 #include "progress/uReport.h"
 #include "settings/uAbout.h"
 #include "settings/uSet.h"
 
 #include <QCloseEvent>
-#include <QFile>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QTimer>
@@ -61,7 +62,7 @@ QToolButton *makeFlatButton(QWidget *parent, const QString &caption, const QStri
     b->setFont(pixelFont("Arial", 12));
     b->setStyleSheet(QStringLiteral("QToolButton { color: white; border: none; }"
                                     "QToolButton:hover { color: #ffe066; }"));
-    b->setIcon(QIcon(glyph));
+    b->setIcon(artIcon(glyph));
     b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     b->resize(SmallButtonWidth, SmallButtonHeight);
     return b;
@@ -114,6 +115,17 @@ MainLayout ComputeLayout(int w, int h)
     return l;
 }
 
+void PaintScene(QPainter &p, const QImage &scene, QPoint at, const QRegion &area)
+{
+    const qreal ratio = p.device()->devicePixelRatioF();
+    p.save();
+    // Undo the window's scaling: the scene is already at device resolution.
+    p.setWorldTransform(QTransform::fromScale(1 / ratio, 1 / ratio));
+    for (const QRect &r : area.intersected(QRect(at, scene.size())))
+        p.drawImage(r.topLeft(), scene, r.translated(-at));
+    p.restore();
+}
+
 QString ClockLine(int hours, int minutes, int seconds, int solved)
 {
     return QStringLiteral("做题耗时") + twoDigits(hours) + QLatin1Char(':') + twoDigits(minutes) +
@@ -153,7 +165,7 @@ TMainForm::TMainForm(QWidget *parent) : QWidget(parent)
     MoneyLabel2->resize(MoneyLabel2Size);
 
     for (int i = 0; i < 5; ++i)
-        ImageList1 << QPixmap(QStringLiteral(":/art/player%1.png").arg(i));
+        ImageList1 << artPixmap(QStringLiteral(":/art/player%1.png").arg(i), devicePixelRatioF());
     Who = new QToolButton(this);
     Who->setText(QStringLiteral("我做题"));
     Who->setToolTip(QStringLiteral("换另一个人"));
@@ -193,7 +205,7 @@ TMainForm::TMainForm(QWidget *parent) : QWidget(parent)
         auto *b = new QToolButton(AnswerPanel);
         b->setAutoRaise(true);
         b->setFocusPolicy(Qt::NoFocus);
-        b->setIcon(QIcon(glyph));
+        b->setIcon(artIcon(glyph));
         b->setIconSize(QSize(64, 64));
         b->setToolTip(tip);
         b->setStyleSheet(QStringLiteral("QToolButton { border: none; background: transparent; }"
@@ -273,15 +285,21 @@ void TMainForm::FormCreate()
     Busy = false;
     AnswerLabel->clear();
     Hours = Minutes = Seconds = 0;
-    QFile coin(QStringLiteral(":/art/coin.jpg"));
-    if (coin.open(QIODevice::ReadOnly))
-        MoneyImage->setPixmap(QPixmap::fromImage(decodeJpeg(coin.readAll())));
+    MoneyImage->setPixmap(artPixmap(QStringLiteral(":/art/coin.jpg"), devicePixelRatioF()));
 }
 
 QRect TMainForm::SceneRect() const
 {
     if (!m_game) return {};
     return QRect(m_game->SceneLeft, m_game->SceneTop, m_game->SceneWidth, m_game->SceneHeight);
+}
+
+QPoint TMainForm::SceneDeviceOrigin() const
+{
+    if (!m_game) return {};
+    const qreal ratio = m_game->Form.PixelRatio;
+    return QPoint(toDevicePixels(m_game->SceneLeft, ratio),
+                  toDevicePixels(m_game->SceneTop, ratio));
 }
 
 void TMainForm::showEvent(QShowEvent *event)
@@ -312,8 +330,12 @@ void TMainForm::FormShow()
     g.Who = l.Who;
     g.AnswerPanelHeight = l.AnswerPanel.height();
     g.MoneyImage = l.MoneyImage;
+    g.PixelRatio = devicePixelRatioF();
     m_game = std::make_unique<TMainClass>(g, this);
     m_game->NewProblem();
+    // The first frame is ready before the window first paints.
+    m_game->Present();
+    m_game->Composer.takeChanged();
     Timer1->start();
     m_game->Sound->Play(anWoolly, akThink);
     m_game->SetPlayer(0);
@@ -422,7 +444,18 @@ void TMainForm::Timer1Timer()
 {
     if (!m_game) return;
     m_game->Present();
-    update(SceneRect());
+    const QRegion changed = m_game->Composer.takeChanged();
+    const qreal ratio = m_game->Form.PixelRatio;
+    const QPoint origin = SceneDeviceOrigin();
+    QRegion area;
+    for (const QRect &r : changed) {
+        const QRectF device(r.translated(origin));
+        // A pixel more all round, so the window's own rounding cannot leave an edge behind.
+        area += QRectF(device.topLeft() / ratio, device.size() / ratio)
+                    .toAlignedRect()
+                    .adjusted(-1, -1, 1, 1);
+    }
+    if (!area.isEmpty()) update(area);
     if (m_game->Engine->IsFinished() && m_game->Animation->ReactionDone) {
         m_game->Animation->ReactionDone = false;
         m_game->PickOperation();
@@ -525,11 +558,19 @@ void TMainForm::ApplySettings()
     ShowPlayer();
 }
 
-void TMainForm::paintEvent(QPaintEvent *)
+void TMainForm::paintEvent(QPaintEvent *event)
 {
     QPainter p(this);
-    p.fillRect(rect(), Qt::black);
-    if (m_game) p.drawImage(m_game->SceneLeft, m_game->SceneTop, m_game->BackBuffer.image());
+    // Black around the scene; the scene's own pixels cover its rectangle.
+    const QRect scene = SceneRect();
+    for (const QRect &r : event->region().subtracted(scene.adjusted(1, 1, -1, -1)))
+        p.fillRect(r, Qt::black);
+    if (!m_game) return;
+    const qreal ratio = devicePixelRatioF();
+    QRegion device;
+    for (const QRect &r : event->region())
+        device += QRectF(QPointF(r.topLeft()) * ratio, QSizeF(r.size()) * ratio).toAlignedRect();
+    PaintScene(p, m_game->BackBuffer, SceneDeviceOrigin(), device);
 }
 
 void TMainForm::closeEvent(QCloseEvent *event)

@@ -7,7 +7,10 @@
 #include <QWidget>
 #include <memory>
 
+class QImage;
 class QLabel;
+class QPainter;
+class QRegion;
 class QTimer;
 class QToolButton;
 class TAboutForm;
@@ -25,6 +28,10 @@ struct MainLayout
     bool HintPanelOnTop = false;
 };
 MainLayout ComputeLayout(int screenWidth, int screenHeight);
+
+// Copies the parts of a scene composed at device pixels that lie in area (device pixels of
+// the painter's device) to at, pixel for pixel.
+void PaintScene(QPainter &p, const QImage &scene, QPoint at, const QRegion &area);
 
 // "做题耗时01:02:03      做题总数5道"
 QString ClockLine(int hours, int minutes, int seconds, int solved);
@@ -67,6 +74,8 @@ public:
 
     TMainClass *Game() const { return m_game.get(); }
     QRect SceneRect() const;
+    // The scene's top-left corner in device pixels of the window.
+    QPoint SceneDeviceOrigin() const;
 
 public slots:
     void FormShow();

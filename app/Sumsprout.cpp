@@ -1,6 +1,7 @@
 // Program start: where the data lives, the title, the main window, the message loop.
 #include "app/Main.h"
 #include "app/Translations.h"
+#include "app/Zoom.h"
 #include "core/Def.h"
 #include "platform/Bitmap.h"
 #include "platform/DataFolders.h"
@@ -13,7 +14,11 @@
 
 int main(int argc, char *argv[])
 {
+    // The whole window, its dialogs and its text grow with the screen; decided once, before
+    // anything is laid out.
+    ApplyStartZoom(argc, argv);
     QApplication app(argc, argv);
+    RestoreUserScaleFactor();
     // No organisation name: the user's data folder is then ~/.local/share/Sumsprout.
     QApplication::setApplicationName(QStringLiteral("Sumsprout"));
     QGuiApplication::setDesktopFileName(QStringLiteral("sumsprout"));

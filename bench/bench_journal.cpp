@@ -4,6 +4,7 @@
 #include "engines/AddAlgo.h"
 #include "platform/Clock.h"
 #include "progress/Journal.h"
+#include "progress/Review.h"
 #include "BenchData.h"
 
 #include <QApplication>
@@ -126,8 +127,10 @@ SceneGeometry screen1024()
     return g;
 }
 
-// The check of a wrong answer as the answer flow makes it: through the controller, which
-// records it (1), or straight to the engine as before the journal (0).
+// The check of an answer as the answer flow makes it: a wrong one straight to the engine as
+// before the journal (0); through the controller, which records it and puts the problem up
+// for review (1); the same with review switched off (2); a right one to the units of a drawn
+// problem, recorded (3).
 void BM_CheckAnswer(benchmark::State &state)
 {
     TMainClass game(screen1024(), nullptr);
@@ -136,11 +139,30 @@ void BM_CheckAnswer(benchmark::State &state)
     add->SetProblem(38, 45);
     game.ProblemPosed();
     const bool recorded = state.range(0) != 0;
+    game.ReviewOn = state.range(0) != 2;
+    const int32_t value = state.range(0) == 3 ? 13 : 12;
     for (auto _ : state)
-        benchmark::DoNotOptimize(recorded ? game.CheckAnswer(12) : add->CheckAnswer(12));
+        benchmark::DoNotOptimize(recorded ? game.CheckAnswer(value) : add->CheckAnswer(value));
     if (!game.journal()->isOn()) state.SkipWithError("journal switched off");
 }
-BENCHMARK(BM_CheckAnswer)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CheckAnswer)->Arg(0)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMicrosecond);
+
+// Whether a missed problem is due, asked before every new problem: on a large journal with
+// twenty items waiting since its start (their operation off the "Alg=" line), the worst case
+// of counting the problems since each.
+void BM_ReviewDue(benchmark::State &state)
+{
+    FilledJournal j(static_cast<int>(state.range(0)));
+    QSqlQuery fill(j.journal->database());
+    fill.exec(QStringLiteral("INSERT INTO review(player, operation, operand1, operand2, type, "
+                             "step_mode, last_problem, counted_from, gap) SELECT 0, 2, id, 7, "
+                             "'t', 1, id, id, 3 FROM problems WHERE player = 0 LIMIT 20"));
+    Review review(*j.journal);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(review.due(0, [](const ReviewItem &) { return false; }));
+    if (!j.journal->isOn()) state.SkipWithError("journal switched off");
+}
+BENCHMARK(BM_ReviewDue)->Arg(1000)->Arg(100000)->Unit(benchmark::kMicrosecond);
 
 // What the report reads for a player over everything: the rows behind its figures.
 void BM_ReadProblems(benchmark::State &state)

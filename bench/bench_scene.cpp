@@ -1,4 +1,6 @@
 // Cost of the 100 ms scene tick and of its parts.
+#include "app/Main.h"
+#include "app/Zoom.h"
 #include "characters/uAnimation.h"
 #include "core/Def.h"
 #include "core/uMainClass.h"
@@ -24,44 +26,47 @@ public:
 
 StillClock stillClock;
 
-SceneGeometry screen1024()
+// The window's layout on a screen of w x h device pixels shown at zoom.
+SceneGeometry screen(int w, int h, qreal zoom)
 {
+    const MainLayout l = ComputeLayout(qRound(w / zoom), qRound(h / zoom));
     SceneGeometry g;
-    g.ScreenWidth = 1024;
-    g.ScreenHeight = 768;
-    g.Who = QRect(10, 53, 129, 195);
-    g.AnswerPanelHeight = 105;
-    g.MoneyImage = QRect(0, 605, 219, 163);
+    g.ScreenWidth = qRound(w / zoom);
+    g.ScreenHeight = qRound(h / zoom);
+    g.Who = l.Who;
+    g.AnswerPanelHeight = l.AnswerPanel.height();
+    g.MoneyImage = l.MoneyImage;
+    g.PixelRatio = zoom;
     return g;
 }
 
 // A game with a problem on the board, its hint fully faded in, and the shipped characters.
 struct Scene
 {
-    explicit Scene(int scale = 1)
+    explicit Scene(const SceneGeometry &g = screen(1024, 768, 1))
     {
-        game = std::make_unique<TMainClass>(screen1024(), nullptr);
+        game = std::make_unique<TMainClass>(g, nullptr);
         auto *add = static_cast<TAdd *>(game->Engines[0].get());
         game->Engine = add;
         add->SetProblem(38, 45);
         stillClock.now += 6000; // hint due
-        if (scale > 1) {
-            Bitmap big(game->Background.image().scaled(800 * scale, 600 * scale));
-            game->Background = big;
-            game->BackBuffer.setSize(big.width(), big.height());
-        }
-        for (int i = 0; i < 20; ++i)
+        for (int i = 0; i < 20; ++i) {
+            stillClock.now += 100;
             game->Present();
+        }
     }
     std::unique_ptr<TMainClass> game;
 };
 
+// The tick alone, at 800 x 600 scene pixels times the argument.
 void BM_PresentScene(benchmark::State &state)
 {
-    Scene scene(static_cast<int>(state.range(0)));
+    const int scale = static_cast<int>(state.range(0));
+    Scene scene(screen(1024 * scale, 768 * scale, scale));
     for (auto _ : state) {
+        stillClock.now += 100;
         scene.game->Present();
-        benchmark::DoNotOptimize(scene.game->BackBuffer.image().constBits());
+        benchmark::DoNotOptimize(scene.game->Composer.takeChanged());
     }
     state.SetItemsProcessed(state.iterations() * scene.game->BackBuffer.width() *
                             scene.game->BackBuffer.height());
@@ -76,6 +81,8 @@ void BM_ReferenceCompose(benchmark::State &state)
     TMainClass &g = *scene.game;
     QImage target(g.SceneWidth, g.SceneHeight, QImage::Format_RGB32);
     for (auto _ : state) {
+        stillClock.now += 100;
+        g.Animation->Animate();
         g.BoardPicture.fill(Magenta);
         g.Engine->PaintBoard();
         g.HintTextPicture.fill(Magenta);
@@ -104,6 +111,48 @@ void BM_ReferenceCompose(benchmark::State &state)
     state.SetItemsProcessed(state.iterations() * target.width() * target.height());
 }
 BENCHMARK(BM_ReferenceCompose)->Unit(benchmark::kMicrosecond);
+
+// One frame as the window shows it on a screen of that many device pixels, zoomed as the game
+// zooms: the tick, then the changed parts of the scene copied into an image of the window's
+// size and format, as the window's paint does it.
+void frame(benchmark::State &state, bool fading)
+{
+    const int w = static_cast<int>(state.range(0)), h = static_cast<int>(state.range(1));
+    const qreal zoom = ZoomForScreen(QSizeF(w, h));
+    Scene scene(screen(w, h, zoom));
+    TMainClass &g = *scene.game;
+    QImage window(w, h, QImage::Format_RGB32);
+    const QPoint at(toDevicePixels(g.SceneLeft, zoom), toDevicePixels(g.SceneTop, zoom));
+    int tick = 0;
+    for (auto _ : state) {
+        stillClock.now += 100;
+        // Fading in again and again.
+        if (fading) g.HintPanelLayer.Alpha = g.HintTextLayer.Alpha = 5 * (tick++ % 12);
+        g.Present();
+        const QRegion changed = g.Composer.takeChanged().translated(at);
+        QPainter p(&window);
+        PaintScene(p, g.BackBuffer, at, changed);
+        p.end();
+        benchmark::DoNotOptimize(window.constBits());
+    }
+    state.counters["zoom"] = zoom;
+}
+
+void BM_Frame(benchmark::State &state)
+{
+    frame(state, false);
+}
+BENCHMARK(BM_Frame)->Args({1920, 1080})->Args({3840, 2160})->Unit(benchmark::kMicrosecond);
+
+// The same while the hint fades: both its layers change on every frame.
+void BM_FrameHintFading(benchmark::State &state)
+{
+    frame(state, true);
+}
+BENCHMARK(BM_FrameHintFading)
+    ->Args({1920, 1080})
+    ->Args({3840, 2160})
+    ->Unit(benchmark::kMicrosecond);
 
 void BM_BlendBitmap(benchmark::State &state)
 {

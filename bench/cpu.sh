@@ -1,20 +1,31 @@
 #!/usr/bin/env bash
 # Whole-process CPU of the running game under Xvfb: idle on a problem, then while answers
-# keep the reaction pauses going. Usage: bench/cpu.sh [build dir] [seconds per phase]
+# keep the reaction pauses going. Usage: bench/cpu.sh [build dir] [seconds per phase] [screen]
+# The screen defaults to 1920x1080; SUMSPROUT_XVFB_DISPLAY=N runs Xvfb on :N instead of a free
+# number.
 set -eu
 build="${1:-build}"
 seconds="${2:-20}"
+screen="${3:-1920x1080}"
 work=$(mktemp -d)
 pids=()
 cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; rm -rf "$work"; }
 trap cleanup EXIT
 cp "$build/sumsprout" "$work/"
 cp -r "$build/Set" "$build/Pictures" "$build/Sound" "$work/"
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(head -n1 "$work/display")"
+if [ -n "${SUMSPROUT_XVFB_DISPLAY:-}" ]; then
+  Xvfb ":$SUMSPROUT_XVFB_DISPLAY" -screen 0 "${screen}x24" -nolisten tcp >/dev/null 2>&1 &
+  pids+=($!)
+  sleep 1
+  kill -0 "${pids[0]}"
+  export DISPLAY=":$SUMSPROUT_XVFB_DISPLAY"
+else
+  exec 3>"$work/display"
+  Xvfb -displayfd 3 -screen 0 "${screen}x24" -nolisten tcp >/dev/null 2>&1 &
+  pids+=($!)
+  for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+  export DISPLAY=":$(head -n1 "$work/display")"
+fi
 openbox >/dev/null 2>&1 &
 pids+=($!)
 sleep 0.5

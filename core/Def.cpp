@@ -1,11 +1,13 @@
 #include "core/Def.h"
 
 #include "platform/Bitmap.h"
+#include "platform/BlendKernel.h"
 #include "platform/Clock.h"
 #include "platform/Errors.h"
 #include "platform/TextFiles.h"
 
 #include <QCoreApplication>
+#include <QPainter>
 #include <algorithm>
 #include <limits>
 
@@ -167,9 +169,18 @@ void BlendBitmap(Bitmap &destination, Bitmap &source, int32_t x, int32_t y, uint
 {
     if (destination.isEmpty() || source.isEmpty()) return;
     const QColor k = source.transparent ? source.transparentColor() : QColor(0, 0, 0);
-    const int key[3] = {k.red(), k.green(), k.blue()};
-    const int p = percent;
-    const int q = 100 - p;
+    if (destination.deviceResolution() || source.deviceResolution()) {
+        // Pictures kept at device resolution carry their own coverage.
+        Bitmap layer = source;
+        layer.setPixelRatio(destination.pixelRatio());
+        QPainter p(&destination.image());
+        p.setOpacity(percent / 100.0);
+        p.drawImage(toDevicePixels(x, destination.pixelRatio()),
+                    toDevicePixels(y, destination.pixelRatio()), layer.image());
+        return;
+    }
+    const uint8_t key[3] = {static_cast<uint8_t>(k.red()), static_cast<uint8_t>(k.green()),
+                            static_cast<uint8_t>(k.blue())};
     const int rows = std::min(source.height(), destination.height());
     const int cols = std::min(source.width(), destination.width());
     // Only the landing area inside the destination is read or written.
@@ -177,38 +188,25 @@ void BlendBitmap(Bitmap &destination, Bitmap &source, int32_t x, int32_t y, uint
     const int r0 = std::max(0, -y);
     const int c1 = std::min(cols, destination.width() - x);
     const int r1 = std::min(rows, destination.height() - y);
+    if (c1 <= c0) return;
     QImage &dst = destination.image();
     const QImage &src = source.image();
-    for (int r = r0; r < r1; ++r) {
-        const uchar *s = src.constScanLine(r) + 3 * c0;
-        uchar *d = dst.scanLine(y + r) + 3 * (x + c0);
-        for (int c = c0; c < c1; ++c) {
-            for (int ch = 0; ch < 3; ++ch, ++s, ++d) {
-                if (*s != key[ch]) {
-                    // The exact truncation of s * P / 100 + d * (100 - P) / 100.
-                    int v = (*s * p + *d * q) / 100;
-                    *d = static_cast<uchar>(std::clamp(v, 0, 255));
-                }
-            }
-        }
-    }
+    for (int r = r0; r < r1; ++r)
+        blendKeyedBytes(dst.scanLine(y + r) + 3 * (x + c0), src.constScanLine(r) + 3 * c0,
+                        static_cast<size_t>(3 * (c1 - c0)), key, 3, percent);
 }
 
 void DrawGlyphText(Bitmap &destination, int32_t x, int32_t y, const QString &text, int32_t size,
                    const QColor &colour)
 {
-    destination.record({DrawOp::Text, {x, y}, {}, text, colour, size});
-    const int side = std::max(1, 2 * size);
-    Bitmap glyph(side, side);
-    glyph.fill(Magenta);
-    glyph.transparent = true;
-    glyph.font.face = QStringLiteral("Comic Sans MS");
-    glyph.font.size = size;
-    glyph.font.color = colour;
-    // Edge pixels blended with magenta would show as a pink fringe.
-    glyph.font.antialias = false;
-    glyph.textOut(0, 0, text);
-    destination.draw(x, y, glyph);
+    Bitmap::Font f;
+    f.face = QStringLiteral("Comic Sans MS");
+    f.size = size;
+    f.color = colour;
+    // Edge pixels blended with the key would show as a fringe; at device resolution the
+    // bitmap keeps coverage instead and smooths them.
+    f.antialias = false;
+    destination.glyphText(x, y, text, f);
 }
 
 int CompareLayers(const SceneLayer &a, const SceneLayer &b)

@@ -2,6 +2,7 @@
 
 #include "characters/uAnimation.h"
 #include "characters/uSound.h"
+#include "core/PoseAgain.h"
 #include "engines/AddAlgo.h"
 #include "engines/DecAlgo.h"
 #include "engines/DivAlgo.h"
@@ -11,6 +12,7 @@
 #include "platform/Random.h"
 #include "platform/TextFiles.h"
 #include "progress/Journal.h"
+#include "progress/Review.h"
 #include "settings/SetFiles.h"
 
 #include <algorithm>
@@ -51,6 +53,7 @@ TMainClass::TMainClass(const SceneGeometry &form, QObject *soundOwner) : Form(fo
     // be opened says so once and the game goes on without it.
     m_journal =
         std::make_unique<Journal>(resolvePath(SetFiles::Path(QStringLiteral("Progress.db"))));
+    m_review = std::make_unique<Review>(*m_journal);
 }
 
 TMainClass::~TMainClass()
@@ -66,10 +69,13 @@ TMainClass::~TMainClass()
 
 void TMainClass::SetUpScene()
 {
-    BackBuffer.setSize(Form.ScreenWidth, Form.ScreenHeight);
     Background = loadPicture("Back.bmp");
     Background.transparent = false;
-    BackBuffer.setSize(Background.width(), Background.height());
+    const qreal ratio = Form.PixelRatio;
+    Composer.setPixelRatio(ratio);
+    BackBuffer = QImage(toDevicePixels(Background.width(), ratio),
+                        toDevicePixels(Background.height(), ratio), QImage::Format_RGB32);
+    BackBuffer.fill(Qt::black);
     SceneWidth = Background.width();
     SceneHeight = Background.height();
     SceneLeft = (Form.ScreenWidth - SceneWidth) / 2;
@@ -86,6 +92,7 @@ void TMainClass::SetUpScene()
     BlackboardPicture = loadPicture("BlackBoard.bmp");
     layer(BlackboardLayer, BlackboardPicture, 290, 73, 1, -1);
     BoardPicture.setSize(180, 240);
+    BoardPicture.setPixelRatio(ratio);
     BoardPicture.fill(Magenta);
     layer(BoardLayer, BoardPicture, 327, 115, 2, -1);
     TreeRightPicture = loadPicture("TreeRight.bmp");
@@ -96,6 +103,7 @@ void TMainClass::SetUpScene()
     HintPanelPicture = loadPicture("Hint.bmp");
     layer(HintPanelLayer, HintPanelPicture, 518, 92, 7, 0);
     HintTextPicture.setSize(100, 100);
+    HintTextPicture.setPixelRatio(ratio);
     HintTextPicture.fill(Magenta);
     layer(HintTextLayer, HintTextPicture, 518 + 62, 92 + 24, 8, 0);
     GrassLeftPicture = loadPicture("GrassLeft.bmp");
@@ -120,6 +128,7 @@ void TMainClass::LoadOptionsFrom(const QStringList &lines)
     }
     ChosenOps = ops.isEmpty() ? QList<int32_t>{0} : ops;
     HintOn = !HasZero(LineAt(lines, 2));
+    ReviewOn = SetFiles::ReviewOn(lines);
 }
 
 void TMainClass::ReloadEngines()
@@ -146,30 +155,27 @@ void TMainClass::Present()
 
 void TMainClass::Compose()
 {
-    BackBuffer.copyRect(0, 0, Background, QRect(0, 0, Background.width(), Background.height()));
     BuildLayers();
-    for (SceneLayer *layer : Layers) {
-        if (!layer->Picture || layer->Alpha == 0) continue;
-        const int x = layer->X + layer->DX;
-        const int y = layer->Y + layer->DY;
-        if (layer->Alpha == -1 || layer->Alpha == 100)
-            BackBuffer.draw(x, y, *layer->Picture);
-        else
-            BlendBitmap(BackBuffer, *layer->Picture, x, y, static_cast<uint16_t>(layer->Alpha));
-    }
+    // The background first, then the layers back to front; only what changed is redrawn.
+    Composer.compose(BackBuffer, Background, Layers);
 }
 
 void TMainClass::DrawBoard()
 {
+    // The engine paints every tick; unchanged paintings leave the board's pixels alone.
+    BoardPicture.beginBatch();
     BoardPicture.fill(Magenta);
     Engine->PaintBoard();
+    BoardPicture.endBatch();
 }
 
 void TMainClass::DrawHint()
 {
+    HintTextPicture.beginBatch();
     HintTextPicture.fill(Magenta);
     Engine->PaintHint();
     if (m_open.Engine == Engine) m_open.HintSeen = true;
+    HintTextPicture.endBatch();
 }
 
 void TMainClass::BuildLayers()
@@ -327,8 +333,27 @@ int32_t TMainClass::Operation() const
 
 void TMainClass::NewProblem()
 {
+    if (PoseReview()) return;
     Engine->NewProblem();
     ProblemPosed();
+}
+
+bool TMainClass::PoseReview()
+{
+    if (!ReviewOn || !m_review || !m_review->isOn()) return false;
+    const auto item = m_review->due(CurrentPlayer, [this](const ReviewItem &r) {
+        // An operation off the "Alg=" line, or a type no longer chosen, waits.
+        return ChosenOps.contains(r.Operation) &&
+               CanPoseAgain(*Engines[r.Operation], r.Operand1, r.Operand2, r.Type);
+    });
+    if (!item) return false;
+    TAlgo &engine = *Engines[item->Operation];
+    if (!PoseAgain(engine, item->Operand1, item->Operand2, item->Type, item->StepMode))
+        return false;
+    Engine = &engine;
+    ProblemPosed();
+    m_review->posed(*item, m_open.Row);
+    return true;
 }
 
 void TMainClass::ProblemPosed()
@@ -374,6 +399,7 @@ bool TMainClass::CheckAnswer(int32_t value)
     a.Finishes = right && engine->IsFinished();
     a.Coins = a.Finishes ? engine->Reward() : 0;
     m_journal->recordAnswer(m_open.Row, a);
+    if (ReviewOn && m_review) m_review->answered(m_open.Row, right, a.Finishes);
     if (a.Finishes) m_open = {};
     return right;
 }

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "core/Def.h"
+#include "core/SceneComposer.h"
 #include "platform/Bitmap.h"
 
+#include <QImage>
 #include <QList>
 #include <QStringList>
 #include <QRect>
@@ -14,6 +16,7 @@
 class Journal;
 class ProblemView;
 class QObject;
+class Review;
 class TAnimation;
 class TSound;
 
@@ -33,6 +36,8 @@ struct SceneGeometry
     QRect Who;
     int AnswerPanelHeight = 0;
     QRect MoneyImage;
+    // Device pixels per window pixel: the scene is composed at device resolution.
+    qreal PixelRatio = 1.0;
 };
 
 // The game controller: scene, engines, characters, sound, options and coin bank.
@@ -50,7 +55,7 @@ public:
     void ReloadEngines();
     void PickOperation();
     // One scene tick: the board, the hint, the characters and the layers, composed in
-    // BackBuffer for the window to show at (SceneLeft, SceneTop).
+    // BackBuffer (device pixels) for the window to show at (SceneLeft, SceneTop).
     void Present();
 
     void LoadMoney();
@@ -89,7 +94,10 @@ public:
     int32_t SceneTop = 0;
     int32_t SceneWidth = 0;
     int32_t SceneHeight = 0;
-    Bitmap BackBuffer;
+    // The composed scene at device pixels, in the window's pixel format.
+    QImage BackBuffer;
+    // Keeps BackBuffer and knows where it changed since the window last asked.
+    SceneComposer Composer;
     Bitmap Background;
     SceneLayer BlackboardLayer, BoardLayer, TreeRightLayer, TreeLeftLayer, GrassLeftLayer,
         GrassRightLayer, HintPanelLayer, HintTextLayer;
@@ -103,6 +111,8 @@ public:
     std::unique_ptr<TSound> Sound;
     int32_t ChildPicture = 0;
     bool HintOn = true;
+    // Missed problems come back (the fifth line of Basic.dat).
+    bool ReviewOn = true;
     int32_t SolvedCount = 0;
 
     // The layers' pictures; the board and hint bitmaps are shared by all engines.
@@ -117,10 +127,13 @@ private:
     void DrawHint();
     PlayerAccount *Account();
     const PlayerAccount *Account() const;
+    // Poses a missed problem that is due instead of a drawn one; false when there is none.
+    bool PoseReview();
 
     // The engines' read-only views, by operation code.
     std::array<ProblemView *, 4> m_views{};
     std::unique_ptr<Journal> m_journal;
+    std::unique_ptr<Review> m_review;
     // The problem the journal has open: its row, and when and with what hint the step
     // under way was asked.
     struct OpenProblem

@@ -40,11 +40,13 @@ void TAdd::LoadSettings()
                              &TypeLines);
     Usable = UsableTypes(Types, &TAdd::CanDraw);
     const QStringList basic = ReadDataLines(QStringLiteral("Set/Basic.dat"));
-    StepMode = !HasZero(LineAt(basic, 3));
+    StepSetting = !HasZero(LineAt(basic, 3));
+    StepMode = StepSetting;
 }
 
 void TAdd::NewProblem()
 {
+    StepMode = StepSetting;
     ReseedForProblem();
     if (Usable.empty()) {
         // Nothing can be posed: back to the idle state, with an empty board.
@@ -72,6 +74,12 @@ void TAdd::NewProblem()
                               : true)
             break;
     }
+    SetProblem(a, b);
+}
+
+void TAdd::SetProblem(int32_t a, int32_t b, bool stepMode)
+{
+    StepMode = stepMode;
     SetProblem(a, b);
 }
 

@@ -33,6 +33,9 @@ public:
 
     // Poses a + b as the current problem, first column current.
     void SetProblem(int32_t a, int32_t b);
+    // The same in the given answer mode, for a problem played again as it was played before.
+    // The next drawn problem is in the mode of the settings again.
+    void SetProblem(int32_t a, int32_t b, bool stepMode);
     // Whether a problem of type t can be drawn at all.
     static bool CanDraw(const ProblemType &t);
 
@@ -59,7 +62,9 @@ public:
     std::vector<QString> TypeLines;
     QString TypeLine;
     int32_t RewardCoins = 0;
+    // The current problem's answer mode, and the one Basic.dat sets for drawn problems.
     bool StepMode = true;
+    bool StepSetting = true;
     int32_t FlyY = 0;
 
 private:

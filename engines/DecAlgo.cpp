@@ -28,11 +28,13 @@ void TDec::LoadSettings()
                              &TypeLines);
     Usable = UsableTypes(Types, &TDec::CanDraw);
     const QStringList basic = ReadDataLines(QStringLiteral("Set/Basic.dat"));
-    StepMode = !HasZero(LineAt(basic, 3));
+    StepSetting = !HasZero(LineAt(basic, 3));
+    StepMode = StepSetting;
 }
 
 void TDec::NewProblem()
 {
+    StepMode = StepSetting;
     ReseedForProblem();
     if (Usable.empty()) {
         ++PosedProblems;
@@ -52,6 +54,12 @@ void TDec::NewProblem()
         a = DrawWithDigits(t.Digits1);
         b = DrawWithDigits(t.Digits2);
     } while (b > a);
+    SetProblem(a, b);
+}
+
+void TDec::SetProblem(int32_t a, int32_t b, bool stepMode)
+{
+    StepMode = stepMode;
     SetProblem(a, b);
 }
 

@@ -251,6 +251,8 @@ void TDiv::PaintBracket()
 {
     const int32_t l = DividendDigits();
     Bitmap bracket(l * ColWidth + 110, 60);
+    // Drawn as finely as the board itself.
+    bracket.setPixelRatio(Board.pixelRatio());
     bracket.fill(Magenta);
     bracket.transparent = true;
     bracket.pen.color = Yellow;

@@ -5,6 +5,7 @@
 #include <QPoint>
 #include <QRect>
 #include <QString>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -21,8 +22,13 @@ struct DrawOp
     int size = 0; // font size in points for text, pen width otherwise
 };
 
-// A bitmap with 24-bit rows and the drawing state of a desktop canvas: a pen (colour,
-// width), a brush colour and a font (face, size in points at 96 dpi, colour).
+// A bitmap with the drawing state of a desktop canvas: a pen (colour, width), a brush colour
+// and a font (face, size in points at 96 dpi, colour). Coordinates are bitmap pixels.
+//
+// At pixel ratio 1 the rows hold 24-bit pixels, and what does not show is the key colour.
+// Above 1 the drawing is kept at device resolution with coverage (premultiplied alpha):
+// what is drawn in the key colour is transparent, so text and lines keep smooth edges
+// without a key-coloured fringe when the picture is laid over the scene.
 class Bitmap
 {
 public:
@@ -30,6 +36,7 @@ public:
     {
         QColor color = Qt::black;
         int width = 1;
+        bool operator==(const Pen &) const = default;
     };
     struct Font
     {
@@ -38,19 +45,28 @@ public:
         QColor color = Qt::black;
         bool bold = false;
         bool antialias = true;
+        bool operator==(const Font &) const = default;
     };
 
-    Bitmap() = default;
+    Bitmap();
     Bitmap(int width, int height);
     explicit Bitmap(const QImage &image);
+    Bitmap(const Bitmap &other);
+    Bitmap &operator=(const Bitmap &other);
+    ~Bitmap();
 
-    int width() const { return m_image.width(); }
-    int height() const { return m_image.height(); }
-    bool isEmpty() const { return m_image.isNull() || m_image.width() == 0; }
+    int width() const { return m_width; }
+    int height() const { return m_height; }
+    bool isEmpty() const { return m_image.isNull() || m_width == 0 || m_height == 0; }
     void setSize(int width, int height);
-    QImage &image() { return m_image; }
-    const QImage &image() const { return m_image; }
-    // Replaces the pixels, converted to 24 bits.
+    // Device pixels per bitmap pixel; the picture is kept (scaled) when it changes.
+    qreal pixelRatio() const { return m_ratio; }
+    void setPixelRatio(qreal ratio);
+    bool deviceResolution() const { return m_ratio != 1.0; }
+    // At ratio 1: 24-bit rows. Above: premultiplied ARGB at device resolution.
+    QImage &image();
+    const QImage &image() const;
+    // Replaces the pixels, converted to 24 bits, at ratio 1.
     void assign(const QImage &image);
 
     QColor pixel(int x, int y) const;
@@ -59,6 +75,17 @@ public:
     // transparently.
     QColor transparentColor() const;
     bool transparent = false;
+
+    // Names the pixels for caches: the image's cache key, or, for a bitmap holding a plain
+    // copy of one cell of a sheet, the sheet's key and the cell, so that every bitmap showing
+    // that cell shares what was made of it.
+    struct ContentId
+    {
+        qint64 image = 0;
+        QRect cell;
+        bool operator==(const ContentId &) const = default;
+    };
+    ContentId contentId() const;
 
     Pen pen;
     QColor brush = Qt::white;
@@ -73,12 +100,21 @@ public:
     void ellipse(int x1, int y1, int x2, int y2);
     // Text whose top-left corner is (x, y), on an opaque box of the brush colour.
     void textOut(int x, int y, const QString &text);
+    // Text in the given font with no box behind it, cut off at a square of twice the font's
+    // size in points from (x, y).
+    void glyphText(int x, int y, const QString &text, const Font &glyphFont);
     QSize textExtent(const QString &text) const;
     // Draws source at (x, y), leaving out the pixels of the source's transparent colour.
     // Only the part inside this bitmap is touched.
     void draw(int x, int y, const Bitmap &source);
     // Plain copy of the rectangle from of source to (x, y).
     void copyRect(int x, int y, const Bitmap &source, const QRect &from);
+
+    // Drawing between these two is collected and rasterised at endBatch, and only when it
+    // differs from the previous batch; a picture repainted unchanged on every tick then keeps
+    // its pixels and its content id. Returns whether the pixels changed.
+    void beginBatch();
+    bool endBatch();
 
     void setRecording(bool on);
     bool recording() const { return m_recording; }
@@ -87,6 +123,7 @@ public:
     void record(const DrawOp &op);
 
 private:
+    struct Cmd;
     // Runs [first, second) of pixels that are not the key colour, row by row; rebuilt when
     // the pixels change, so a picture drawn every tick is scanned only once.
     struct VisibleRuns
@@ -97,10 +134,37 @@ private:
     };
     const VisibleRuns &visibleRuns() const;
 
+    void submit(Cmd &&cmd);
+    void rasterise(const Cmd &cmd);
+    // Applies drawing collected so far when the pixels are needed in the middle of a batch.
+    void settle() const;
+    void fillFlat(const QRect &r, const QColor &c);
+    void fillDevice(const QRect &r, const QColor &c);
+    void textFlat(const Cmd &cmd);
+    void drawFlat(int x, int y, const Bitmap &source);
+    QRect toDevice(const QRect &r) const;
+    // The painter for drawing in bitmap pixels; at device resolution it scales and
+    // smooths, and draws in the key colour by taking coverage away.
+    void beginPainter(class QPainter &p, const QColor &colour) const;
+    void clearOrigin() { m_origin = {}; }
+
     QImage m_image;
+    int m_width = 0;
+    int m_height = 0;
+    qreal m_ratio = 1.0;
+    // At device resolution: the colour drawn as transparent (the last whole fill's).
+    QColor m_key = Qt::white;
+    // A copy of one sheet cell, valid while the image keeps originKey.
+    struct Origin
+    {
+        ContentId id;
+        qint64 imageKey = 0;
+    } m_origin;
     mutable VisibleRuns m_runs;
     bool m_recording = false;
     std::vector<DrawOp> m_ops;
+    struct Batch;
+    mutable std::unique_ptr<Batch> m_batch;
 };
 
 // Loads a Windows bitmap file (any letter case); raises the file-open error when it is
@@ -114,3 +178,8 @@ class QFont;
 QFont qtFont(const Bitmap::Font &font);
 // Maps the faces the game asks for onto installed ones.
 void installFontSubstitutions();
+// Device pixels of a length or place of v bitmap pixels at ratio r.
+inline int toDevicePixels(int v, qreal r)
+{
+    return r == 1.0 ? v : qRound(v * r);
+}

@@ -33,6 +33,18 @@ const std::vector<Migration> &migrations()
           "correct INTEGER, hint_shown INTEGER, ms INTEGER, at TEXT)",
           "CREATE INDEX problems_by_player ON problems(player, posed_at)",
           "CREATE INDEX answers_by_problem ON answers(problem)"}},
+        // Missed problems that come back. The columns copied from a problem add no constraint
+        // of their own: a refused copy would switch the journal off.
+        {2,
+         {"ALTER TABLE problems ADD COLUMN review INTEGER NOT NULL DEFAULT 0",
+          "CREATE TABLE review(id INTEGER PRIMARY KEY, player INTEGER, operation INTEGER, "
+          "operand1 INTEGER, operand2 INTEGER, type TEXT, step_mode INTEGER, "
+          "last_problem INTEGER NOT NULL REFERENCES problems(id), "
+          "counted_from INTEGER NOT NULL REFERENCES problems(id), gap INTEGER NOT NULL, "
+          "clean INTEGER NOT NULL DEFAULT 0, UNIQUE(player, operation, operand1, operand2))",
+          "CREATE INDEX review_by_problem ON review(last_problem)",
+          // Problems counted by player in the order they were posed.
+          "CREATE INDEX problems_by_player_row ON problems(player, id)"}},
     };
     return steps;
 }

@@ -42,7 +42,7 @@ void WriteLines(const QString &name, const QStringList &lines)
     writeTextLines(Path(name), lines);
 }
 
-QStringList BasicLines(bool girl, const QList<int> &ops, bool hint, bool stepMode)
+QStringList BasicLines(bool girl, const QList<int> &ops, bool hint, bool stepMode, bool review)
 {
     QString alg = QStringLiteral("Alg=");
     bool any = false;
@@ -55,12 +55,18 @@ QStringList BasicLines(bool girl, const QList<int> &ops, bool hint, bool stepMod
     if (!any) alg += QStringLiteral("0,");
     return {girl ? QStringLiteral("Children=1") : QStringLiteral("Children=0"), alg,
             hint ? QStringLiteral("Hint=1") : QStringLiteral("Hint=0"),
-            stepMode ? QStringLiteral("AddDecMultiStep=1") : QStringLiteral("AddDecMultiStep=0")};
+            stepMode ? QStringLiteral("AddDecMultiStep=1") : QStringLiteral("AddDecMultiStep=0"),
+            review ? QStringLiteral("Review=1") : QStringLiteral("Review=0")};
 }
 
-void WriteBasic(bool girl, const QList<int> &ops, bool hint, bool stepMode)
+void WriteBasic(bool girl, const QList<int> &ops, bool hint, bool stepMode, bool review)
 {
-    WriteLines(Basic, BasicLines(girl, ops, hint, stepMode));
+    WriteLines(Basic, BasicLines(girl, ops, hint, stepMode, review));
+}
+
+bool ReviewOn(const QStringList &basicLines)
+{
+    return basicLines.size() < 5 || !HasZero(basicLines.at(4));
 }
 
 QStringList AlgCodes(const QString &line)

@@ -21,10 +21,14 @@ QString Path(const QString &name);
 QStringList ReadLines(const QString &name);
 void WriteLines(const QString &name, const QStringList &lines);
 
-// The four lines of Basic.dat as the dialog writes them: "Alg=0," when no operation is
+// The five lines of Basic.dat as the dialog writes them: "Alg=0," when no operation is
 // chosen, codes in ascending order otherwise.
-QStringList BasicLines(bool girl, const QList<int> &ops, bool hint, bool stepMode);
-void WriteBasic(bool girl, const QList<int> &ops, bool hint, bool stepMode);
+QStringList BasicLines(bool girl, const QList<int> &ops, bool hint, bool stepMode, bool review);
+void WriteBasic(bool girl, const QList<int> &ops, bool hint, bool stepMode, bool review);
+
+// Whether missed problems come back: the fifth line of Basic.dat, on unless it contains a
+// "0". Files of four lines, as older games wrote them, have it on.
+bool ReviewOn(const QStringList &basicLines);
 
 // The codes of an "Alg=" line: the text after the first "=", each code ended by ",".
 // A last code without its "," still counts.

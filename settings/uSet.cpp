@@ -1,12 +1,14 @@
 #include "settings/uSet.h"
 
 #include "core/Def.h"
+#include "platform/Art.h"
 #include "platform/Errors.h"
 #include "settings/DialogPlacement.h"
 #include "settings/SetFiles.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QImage>
 #include <QLabel>
@@ -49,7 +51,7 @@ QListWidget *makeList(QWidget *parent, int x)
 // game's dark window, and would vanish on a light button.
 QIcon arrowIcon(const QString &glyph, const QColor &colour)
 {
-    QImage shape(glyph);
+    QImage shape(artSource(glyph, qGuiApp->devicePixelRatio()));
     if (shape.isNull()) return QIcon();
     shape = shape.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     QPainter p(&shape);
@@ -143,12 +145,14 @@ TSetForm::TSetForm(QWidget *parent) : QDialog(parent)
     m_ops[3] = CheckBox4;
     AddDecMultiStepCheck = makeToggle<QCheckBox>(this, "分步做题 (仅限加减法)", 432, 464);
     HintCheck = makeToggle<QCheckBox>(this, "进行提示", 432, 488);
+    ReviewCheck = makeToggle<QCheckBox>(this, "复习做错的题", 432, 512);
     RadioButton1->setChecked(true);
     CheckBox1->setChecked(true);
     CheckBox2->setChecked(true);
     CheckBox3->setChecked(true);
     HintCheck->setChecked(true);
     AddDecMultiStepCheck->setChecked(true);
+    ReviewCheck->setChecked(true);
 
     Button1 = new QPushButton(QStringLiteral("确定"), this);
     Button1->setGeometry(104, 520, 75, 25);
@@ -222,6 +226,7 @@ void TSetForm::LoadBasic()
     }
     HintCheck->setChecked(!HasZero(LineAt(lines, 2)));
     AddDecMultiStepCheck->setChecked(!HasZero(LineAt(lines, 3)));
+    ReviewCheck->setChecked(SetFiles::ReviewOn(lines));
 }
 
 void TSetForm::SaveBasic()
@@ -231,7 +236,7 @@ void TSetForm::SaveBasic()
         if (m_ops[op]->isChecked()) ops << op;
     }
     SetFiles::WriteBasic(!RadioButton1->isChecked(), ops, HintCheck->isChecked(),
-                         AddDecMultiStepCheck->isChecked());
+                         AddDecMultiStepCheck->isChecked(), ReviewCheck->isChecked());
 }
 
 void TSetForm::MoveToChosen(int op)

@@ -32,7 +32,7 @@ public:
     QRadioButton *RadioButton1, *RadioButton2;
     // CheckBox1 to CheckBox4 stand for operations 0 to 3.
     QCheckBox *CheckBox1, *CheckBox2, *CheckBox3, *CheckBox4;
-    QCheckBox *AddDecMultiStepCheck, *HintCheck;
+    QCheckBox *AddDecMultiStepCheck, *HintCheck, *ReviewCheck;
     QPushButton *Button1, *Button2;
 
     // List i (0 to 7) in reading and writing order, and the file it holds.

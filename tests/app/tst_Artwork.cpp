@@ -232,6 +232,15 @@ void tst_Artwork::windowArt_data()
     for (const char *n :
          {"exit", "settings", "about", "results", "icon", "arrow_left", "arrow_right"})
         QTest::newRow(n) << QStringLiteral(":/art/%1.png").arg(QLatin1String(n)) << QSize();
+    // Every picture but the program's icon has its drawing at three times the size.
+    for (const char *n : {"player0.png", "player1.png", "player2.png", "player3.png", "player4.png",
+                          "coin.jpg", "submit.png", "erase.png", "exit.png", "settings.png",
+                          "about.png", "arrow_left.png", "arrow_right.png"}) {
+        const QString small = QStringLiteral(":/art/") + QLatin1String(n);
+        QString large = small;
+        large.insert(large.lastIndexOf(QLatin1Char('.')), QStringLiteral("@3x"));
+        QTest::newRow(qPrintable(large)) << large << QImage(small).size() * 3;
+    }
 }
 
 void tst_Artwork::windowArt()

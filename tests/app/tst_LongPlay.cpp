@@ -9,6 +9,8 @@
 #include "engines/DecAlgo.h"
 #include "engines/DivAlgo.h"
 #include "engines/MulAlgo.h"
+#include "JournalProbe.h"
+#include "RightAnswer.h"
 #include "TestSupport.h"
 
 #include <QLabel>
@@ -28,101 +30,6 @@
 #endif
 
 namespace {
-
-int32_t digitOf(int64_t n, int32_t k)
-{
-    for (; k > 0; --k)
-        n /= 10;
-    return static_cast<int32_t>(n % 10);
-}
-
-int32_t digitCount(int64_t n)
-{
-    int32_t d = 1;
-    while (n >= 10) {
-        n /= 10;
-        ++d;
-    }
-    return d;
-}
-
-// Column k's sum with the carry from the columns to its right.
-int32_t additionColumn(int32_t a, int32_t b, int32_t k)
-{
-    int32_t carry = 0, sum = 0;
-    for (int32_t c = 0; c <= k; ++c) {
-        sum = digitOf(a, c) + digitOf(b, c) + carry;
-        carry = sum / 10;
-    }
-    return sum;
-}
-
-// Digit k of the difference, borrowing from the left as on paper.
-int32_t subtractionDigit(int32_t a, int32_t b, int32_t k)
-{
-    int32_t borrow = 0, d = 0;
-    for (int32_t c = 0; c <= k; ++c) {
-        d = digitOf(a, c) - digitOf(b, c) - borrow;
-        borrow = d < 0 ? 1 : 0;
-        if (d < 0) d += 10;
-    }
-    return d;
-}
-
-// The answer the current step asks for, worked out from the operands alone.
-int32_t expectedAnswer(TAlgo *engine, bool stepMode)
-{
-    if (auto *e = dynamic_cast<TAdd *>(engine))
-        return stepMode ? additionColumn(e->Operand1, e->Operand2, e->Step)
-                        : e->Operand1 + e->Operand2;
-    if (auto *e = dynamic_cast<TDec *>(engine))
-        return stepMode ? subtractionDigit(e->Operand1, e->Operand2, e->Step)
-                        : e->Operand1 - e->Operand2;
-    if (auto *e = dynamic_cast<TMul *>(engine)) {
-        const int32_t a = e->Multiplicand, b = e->Multiplier;
-        if (e->PartialLeft != 0) {
-            const int32_t step = e->CurrentProduct();
-            const int32_t n = digitCount(a);
-            const int32_t row = step / n, digit = step % n;
-            // A digit's product with the carry of the digits to its right, all written out.
-            int64_t low = 1;
-            for (int32_t k = 0; k < digit; ++k)
-                low *= 10;
-            return static_cast<int32_t>((a % (low * 10)) * digitOf(b, row) / low);
-        }
-        const int32_t column = e->CurrentColumn();
-        int32_t carry = 0, sum = 0;
-        for (int32_t c = 0; c <= column; ++c) {
-            sum = carry;
-            for (int32_t r = 0; r < digitCount(b) && r <= c; ++r)
-                sum += digitOf(int64_t(a) * digitOf(b, r), c - r);
-            carry = sum / 10;
-        }
-        return sum;
-    }
-    auto *e = dynamic_cast<TDiv *>(engine);
-    const QString dividend = QString::number(e->Dividend);
-    const int32_t quotient = e->Dividend / e->Divisor;
-    const int32_t qDigits = digitCount(quotient);
-    const int32_t offset = static_cast<int32_t>(dividend.size()) - qDigits;
-    const int32_t n = e->CurrentStep();
-    const int32_t j = (n + 2) / 3;
-    int32_t rest = offset == 0 ? 0 : dividend.left(offset).toInt(), q = 0, m = 0;
-    for (int32_t k = 1; k <= j; ++k) {
-        const int32_t part = rest * 10 + dividend.at(offset + k - 1).digitValue();
-        q = part / e->Divisor;
-        m = q * e->Divisor;
-        rest = part - m;
-    }
-    switch (n - 3 * (j - 1)) {
-    case 1:
-        return q;
-    case 2:
-        return m;
-    default:
-        return rest;
-    }
-}
 
 // What the board shows once the problem is solved, against plain arithmetic.
 QString checkSolved(TAlgo *engine)
@@ -251,7 +158,9 @@ void tst_LongPlay::tenThousandProblems()
     std::array<int64_t, 4> expected{500, 0, 0, 0};
     auto bank = [&] { return int64_t(game->PlayerGold()) * 100 + game->PlayerSilver(); };
 
-    bool stepMode = true;
+    JournalProbe journal(data.path(QStringLiteral("Set/Progress.db")));
+    // The first problem drawn in whole-answer mode.
+    qint64 wholeFrom = 0;
     int seen[4] = {};
     int answers = 0, wrong = 0;
     long residentAtWarmUp = 0;
@@ -262,7 +171,7 @@ void tst_LongPlay::tenThousandProblems()
                             {QStringLiteral("Children=0"), QStringLiteral("Alg=0,1,2,3,"),
                              QStringLiteral("Hint=1"), QStringLiteral("AddDecMultiStep=0")});
             form.ApplySettings();
-            stepMode = false;
+            wholeFrom = journal.value(QStringLiteral("SELECT max(id) FROM problems")).toLongLong();
         }
         if (p % 1000 == 999) form.WhoClick();
         if (p == 1000) residentAtWarmUp = residentKiB();
@@ -275,7 +184,7 @@ void tst_LongPlay::tenThousandProblems()
         if (p % 97 == 0) clock.idle(6000);
         int steps = 0;
         while (!engine->IsFinished()) {
-            const int32_t answer = expectedAnswer(engine, stepMode);
+            const int32_t answer = RightAnswer(engine);
             QVERIFY2(++steps < 40, qPrintable(QStringLiteral("problem %1 takes no answer; the "
                                                              "step asks for %2 by plain arithmetic")
                                                   .arg(p)
@@ -315,6 +224,25 @@ void tst_LongPlay::tenThousandProblems()
     for (int i = 0; i < 4; ++i)
         QVERIFY2(seen[i] > problems / 10, qPrintable(QStringLiteral("operation %1").arg(i)));
     QVERIFY(wrong > 0);
+
+    // Missed problems came back, never two in three problems of a player, and addition and
+    // subtraction came back in the mode they were played in while drawn ones followed the
+    // settings.
+    QVERIFY(
+        journal.value(QStringLiteral("SELECT count(*) FROM problems WHERE review = 1")).toInt() >
+        problems / 20);
+    QCOMPARE(journal
+                 .value(QStringLiteral(
+                     "SELECT count(*) FROM problems p WHERE p.review = 1 AND "
+                     "(SELECT sum(w.review) FROM (SELECT r.review FROM problems r WHERE r.player "
+                     "= p.player AND r.id < p.id ORDER BY r.id DESC LIMIT 2) w) > 0"))
+                 .toInt(),
+             0);
+    const QString secondHalf = QStringLiteral(
+        "SELECT count(*) FROM problems WHERE id >= %1 AND operation < 2 AND step_mode = 1 AND "
+        "review = %2");
+    QCOMPARE(journal.value(secondHalf.arg(wholeFrom).arg(0)).toInt(), 0);
+    QVERIFY(journal.value(secondHalf.arg(wholeFrom).arg(1)).toInt() > 0);
 
     // The coins on disk are the coins in the bank.
     game->LoadMoney();

@@ -15,7 +15,32 @@ private slots:
     void textSitsOnBrushBox();
     void pointsToPixels_data();
     void pointsToPixels();
+    void batchRedrawsOnlyChangedPaintings_data();
+    void batchRedrawsOnlyChangedPaintings();
+    void readingInABatchSeesTheDrawingSoFar();
+    void deviceResolutionKeepsTheKeyTransparent();
+    void copiesOfOneSheetCellShareTheirId();
 };
+
+namespace {
+
+// What an engine paints on a tick; change alters one thing of it.
+void paintBoard(Bitmap &b, int change)
+{
+    b.fill(QColor(100, 100, 100));
+    b.font.face = QStringLiteral("Comic Sans MS");
+    b.font.size = change == 3 ? 20 : 28;
+    b.font.color = change == 2 ? Qt::red : Qt::yellow;
+    b.textOut(10, 20, change == 1 ? QStringLiteral("39") : QStringLiteral("38"));
+    b.pen.color = Qt::yellow;
+    b.line(5, 70, change == 4 ? 91 : 90, 70);
+    Bitmap bracket(20, 10);
+    bracket.fill(Qt::magenta);
+    bracket.setPixel(3, 3, change == 5 ? Qt::green : Qt::yellow);
+    b.draw(40, 80, bracket);
+}
+
+} // namespace
 
 void tst_Bitmap::transparentDrawLeavesKeyOut()
 {
@@ -166,6 +191,97 @@ void tst_Bitmap::pointsToPixels()
     QFETCH(int, points);
     QFETCH(int, pixels);
     QCOMPARE(::pointsToPixels(points), pixels);
+}
+
+// A board painted again each tick keeps its pixels (and its id for the scene's caches) while
+// the painting is the same, and shows every kind of change at once.
+void tst_Bitmap::batchRedrawsOnlyChangedPaintings_data()
+{
+    QTest::addColumn<int>("change");
+    QTest::addColumn<qreal>("ratio");
+    const char *names[] = {"same", "text", "colour", "size", "line", "picture"};
+    for (qreal ratio : {1.0, 1.5})
+        for (int change = 0; change < 6; ++change)
+            QTest::addRow("%s at %g", names[change], ratio) << change << ratio;
+}
+
+void tst_Bitmap::batchRedrawsOnlyChangedPaintings()
+{
+    QFETCH(int, change);
+    QFETCH(qreal, ratio);
+    Bitmap board(100, 100), direct(100, 100);
+    board.setPixelRatio(ratio);
+    direct.setPixelRatio(ratio);
+    board.beginBatch();
+    paintBoard(board, 0);
+    QVERIFY(board.endBatch());
+    const Bitmap::ContentId first = board.contentId();
+    board.beginBatch();
+    paintBoard(board, change);
+    QCOMPARE(board.endBatch(), change != 0);
+    QCOMPARE(board.contentId() == first, change == 0);
+    paintBoard(direct, change);
+    QVERIFY(board.image() == direct.image());
+    // Pixels changed behind the batch's back are painted over again.
+    board.setPixel(1, 1, Qt::blue);
+    board.beginBatch();
+    paintBoard(board, change);
+    QVERIFY(board.endBatch());
+    QCOMPARE(board.pixel(1, 1), QColor(100, 100, 100));
+}
+
+void tst_Bitmap::readingInABatchSeesTheDrawingSoFar()
+{
+    Bitmap b(20, 20);
+    b.beginBatch();
+    b.fill(Qt::green);
+    QCOMPARE(b.pixel(5, 5), QColor(Qt::green));
+    b.brush = Qt::red;
+    b.fillRect(QRect(0, 0, 10, 10));
+    QVERIFY(b.endBatch());
+    QCOMPARE(b.pixel(5, 5), QColor(Qt::red));
+    QCOMPARE(b.pixel(15, 15), QColor(Qt::green));
+}
+
+// At device resolution what is drawn in the key colour does not show, whatever is under it.
+void tst_Bitmap::deviceResolutionKeepsTheKeyTransparent()
+{
+    Bitmap b(40, 30);
+    b.setPixelRatio(2.5);
+    QCOMPARE(b.image().size(), QSize(100, 75));
+    b.fill(QColor(100, 100, 100));
+    b.brush = Qt::red;
+    b.fillRect(QRect(10, 10, 10, 10));
+    b.brush = QColor(100, 100, 100);
+    b.fillRect(QRect(15, 15, 10, 10));
+    QCOMPARE(b.transparentColor(), QColor(100, 100, 100));
+    QCOMPARE(b.pixel(12, 12), QColor(Qt::red));
+    QCOMPARE(b.pixel(17, 17), QColor(100, 100, 100));
+    QCOMPARE(qAlpha(b.image().pixel(int(17 * 2.5), int(17 * 2.5))), 0);
+    QCOMPARE(qAlpha(b.image().pixel(int(12 * 2.5), int(12 * 2.5))), 255);
+}
+
+// Sprite frames are copies of sheet cells; copies of the same cell are the same picture to the
+// scene, and a drawing on a copy makes it its own again.
+void tst_Bitmap::copiesOfOneSheetCellShareTheirId()
+{
+    Bitmap sheet(40, 10);
+    sheet.fill(Qt::magenta);
+    sheet.setPixel(12, 4, Qt::yellow);
+    Bitmap a(10, 10), b(10, 10);
+    a.copyRect(0, 0, sheet, QRect(10, 0, 10, 10));
+    b.fill(Qt::magenta);
+    b.copyRect(0, 0, sheet, QRect(10, 0, 10, 10));
+    QVERIFY(a.contentId() == b.contentId());
+    b.copyRect(0, 0, sheet, QRect(20, 0, 10, 10));
+    QVERIFY(!(a.contentId() == b.contentId()));
+    b.copyRect(0, 0, sheet, QRect(10, 0, 10, 10));
+    b.setPixel(0, 0, Qt::green);
+    QVERIFY(!(a.contentId() == b.contentId()));
+    // A cell reaching out of the sheet is no plain copy of it.
+    Bitmap c(10, 10);
+    c.copyRect(0, 0, sheet, QRect(35, 0, 10, 10));
+    QVERIFY(c.contentId().cell.isNull());
 }
 
 QTEST_MAIN(tst_Bitmap)

@@ -70,7 +70,7 @@ void tst_Journal::schemaOfANewFile()
     }
     QVERIFY(reporter.errors.isEmpty());
     JournalProbe probe(path);
-    QCOMPARE(probe.value(QStringLiteral("PRAGMA user_version")).toInt(), 1);
+    QCOMPARE(probe.value(QStringLiteral("PRAGMA user_version")).toInt(), 2);
     QCOMPARE(probe.value(QStringLiteral("PRAGMA journal_mode")).toString(), QStringLiteral("wal"));
     // Names, types, NOT NULL and defaults that tools and parents' scripts rely on.
     auto columns = [&](const char *table) {
@@ -87,10 +87,16 @@ void tst_Journal::schemaOfANewFile()
              QStringLiteral("id INTEGER, player INTEGER, player_name TEXT, operation INTEGER, "
                             "operand1 INTEGER, operand2 INTEGER, type TEXT, step_mode INTEGER, "
                             "posed_at TEXT, finished_at TEXT, wrong INTEGER NOT NULL = 0, "
-                            "hints INTEGER NOT NULL = 0, coins INTEGER NOT NULL = 0"));
+                            "hints INTEGER NOT NULL = 0, coins INTEGER NOT NULL = 0, "
+                            "review INTEGER NOT NULL = 0"));
     QCOMPARE(columns("answers"),
              QStringLiteral("id INTEGER, problem INTEGER NOT NULL, step INTEGER, value INTEGER, "
                             "correct INTEGER, hint_shown INTEGER, ms INTEGER, at TEXT"));
+    QCOMPARE(columns("review"),
+             QStringLiteral("id INTEGER, player INTEGER, operation INTEGER, operand1 INTEGER, "
+                            "operand2 INTEGER, type TEXT, step_mode INTEGER, last_problem INTEGER "
+                            "NOT NULL, counted_from INTEGER NOT NULL, gap INTEGER NOT NULL, "
+                            "clean INTEGER NOT NULL = 0"));
     const QList<QVariantList> fk = probe.rows(QStringLiteral("PRAGMA foreign_key_list(answers)"));
     QCOMPARE(fk.size(), 1);
     QCOMPARE(fk.first()[2].toString(), QStringLiteral("problems"));
@@ -144,6 +150,10 @@ void tst_Journal::migratesOldFiles()
     JournalProbe probe(path);
     QCOMPARE(probe.value(QStringLiteral("PRAGMA user_version")).toInt(), Journal::SchemaVersion);
     QCOMPARE(probe.value(QStringLiteral("SELECT count(*) FROM problems")).toInt(), rowsBefore + 2);
+    // Problems from before the review were all drawn; none of them is due.
+    QCOMPARE(probe.value(QStringLiteral("SELECT count(*) FROM problems WHERE review = 0")).toInt(),
+             rowsBefore + 2);
+    QCOMPARE(probe.value(QStringLiteral("SELECT count(*) FROM review")).toInt(), 0);
 }
 
 void tst_Journal::unusableFileSwitchesOff_data()

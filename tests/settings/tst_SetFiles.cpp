@@ -39,6 +39,8 @@ private slots:
     void shippedListsAreInListOrder();
     void shippedTypesPayByDifficulty_data();
     void shippedTypesPayByDifficulty();
+    void reviewLine_data();
+    void reviewLine();
 };
 
 void tst_SetFiles::listOrder_data()
@@ -113,6 +115,30 @@ void tst_SetFiles::shippedTypesPayByDifficulty()
     }
     // Division offers every kind both exact and with a remainder.
     if (op == 3) QCOMPARE(remainder, exact);
+}
+
+void tst_SetFiles::reviewLine_data()
+{
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<bool>("on");
+    const QStringList four{"Children=0", "Alg=0,", "Hint=1", "AddDecMultiStep=1"};
+    QTest::newRow("four lines, as older games wrote") << four << true;
+    QTest::newRow("on") << four + QStringList{"Review=1"} << true;
+    QTest::newRow("off") << four + QStringList{"Review=0"} << false;
+    QTest::newRow("any 0 is off") << four + QStringList{"Review=10"} << false;
+    QTest::newRow("empty line") << four + QStringList{""} << true;
+    QTest::newRow("shipped") << readTextLines(QString::fromUtf8(SUMSPROUT_DATA_DIR) +
+                                              QStringLiteral("/Set/Basic.dat"))
+                             << true;
+}
+
+void tst_SetFiles::reviewLine()
+{
+    QFETCH(QStringList, lines);
+    QFETCH(bool, on);
+    QCOMPARE(SetFiles::ReviewOn(lines), on);
+    // What the dialog writes reads back the same.
+    QCOMPARE(SetFiles::ReviewOn(SetFiles::BasicLines(false, {0}, true, true, on)), on);
 }
 
 QTEST_MAIN(tst_SetFiles)

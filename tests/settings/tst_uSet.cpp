@@ -109,6 +109,11 @@ void tst_uSet::layout()
             QVERIFY2(row[i - 1]->geometry().right() < row[i]->x(),
                      qPrintable(row[i - 1]->metaObject()->className()));
     }
+    // The review box stands under the hint box, inside the dialog, clear of the buttons.
+    QCOMPARE(form.ReviewCheck->x(), form.HintCheck->x());
+    QVERIFY(form.ReviewCheck->y() > form.HintCheck->geometry().bottom());
+    QVERIFY(form.rect().contains(form.ReviewCheck->geometry()));
+    QVERIFY(!form.ReviewCheck->geometry().intersects(form.Button2->geometry()));
     // Before any file is read: the first set of data.
     QCOMPARE(texts(form.ListBox7), SetFiles::DefaultItems(3));
     QCOMPARE(form.ListBox2->count(), 0);
@@ -138,25 +143,32 @@ void tst_uSet::loadBasic_data()
     QTest::addColumn<int>("ops");
     QTest::addColumn<bool>("hint");
     QTest::addColumn<bool>("step");
+    QTest::addColumn<bool>("review");
 
     QTest::newRow("girl") << QStringList{"Children=1", "Alg=0,", "Hint=1", "AddDecMultiStep=1"}
-                          << true << 0b0001 << true << true;
+                          << true << 0b0001 << true << true << true;
     QTest::newRow("boy") << QStringList{"Children=0", "Alg=3,1,", "Hint=0", "AddDecMultiStep=0"}
-                         << false << 0b1010 << false << false;
+                         << false << 0b1010 << false << false << true;
     QTest::newRow("any 0 is the boy")
         << QStringList{"Children=10", "Alg=2,", "Hint=x", "AddDecMultiStep=20"} << false << 0b0100
-        << true << false;
+        << true << false << true;
     QTest::newRow("blanks and signs")
         << QStringList{"Children=1", "Alg= 2,+3,", "Hint=1", "AddDecMultiStep=1"} << true << 0b1100
-        << true << true;
+        << true << true << true;
     QTest::newRow("codes beyond 0..3 ignored")
         << QStringList{"Children=1", "Alg=7,2,-1,4,", "Hint=1", "AddDecMultiStep=1"} << true
-        << 0b0100 << true << true;
+        << 0b0100 << true << true << true;
     QTest::newRow("no codes") << QStringList{"Children=1", "Alg=", "Hint=1", "AddDecMultiStep=1"}
-                              << true << 0 << true << true;
+                              << true << 0 << true << true << true;
+    QTest::newRow("review off") << QStringList{"Children=1", "Alg=1,", "Hint=1",
+                                               "AddDecMultiStep=1", "Review=0"}
+                                << true << 0b0010 << true << true << false;
+    QTest::newRow("review: any 0 is off")
+        << QStringList{"Children=1", "Alg=1,", "Hint=1", "AddDecMultiStep=1", "Review=10"} << true
+        << 0b0010 << true << true << false;
     QTest::newRow("further lines ignored")
-        << QStringList{"Children=1", "Alg=1,", "Hint=0", "AddDecMultiStep=1", "Hint=1"} << true
-        << 0b0010 << false << true;
+        << QStringList{"Children=1", "Alg=1,", "Hint=0", "AddDecMultiStep=1", "Hint=1", "Hint=0"}
+        << true << 0b0010 << false << true << true;
 }
 
 void tst_uSet::loadBasic()
@@ -165,6 +177,7 @@ void tst_uSet::loadBasic()
     QFETCH(int, ops);
     QFETCH(bool, hint);
     QFETCH(bool, step);
+    QFETCH(bool, review);
     QFETCH(QStringList, lines);
     TempDataDir dir;
     CapturingReporter reporter;
@@ -177,6 +190,7 @@ void tst_uSet::loadBasic()
     QCOMPARE(checkedOps(form), ops);
     QCOMPARE(form.HintCheck->isChecked(), hint);
     QCOMPARE(form.AddDecMultiStepCheck->isChecked(), step);
+    QCOMPARE(form.ReviewCheck->isChecked(), review);
 }
 
 void tst_uSet::readFailure_data()
@@ -241,18 +255,21 @@ void tst_uSet::okWritesBasic_data()
     QTest::addColumn<int>("ops");
     QTest::addColumn<bool>("hint");
     QTest::addColumn<bool>("step");
+    QTest::addColumn<bool>("review");
     QTest::addColumn<QByteArray>("written");
     QTest::addColumn<int>("shownNext");
 
-    QTest::newRow("none chosen") << false << 0 << true << true
-                                 << crlf({"Children=0", "Alg=0,", "Hint=1", "AddDecMultiStep=1"})
+    QTest::newRow("none chosen") << false << 0 << true << true << true
+                                 << crlf({"Children=0", "Alg=0,", "Hint=1", "AddDecMultiStep=1",
+                                          "Review=1"})
                                  << 0b0001;
-    QTest::newRow("all chosen") << true << 0b1111 << false << false
+    QTest::newRow("all chosen") << true << 0b1111 << false << false << false
                                 << crlf({"Children=1", "Alg=0,1,2,3,", "Hint=0",
-                                         "AddDecMultiStep=0"})
+                                         "AddDecMultiStep=0", "Review=0"})
                                 << 0b1111;
-    QTest::newRow("some chosen") << true << 0b1010 << true << false
-                                 << crlf({"Children=1", "Alg=1,3,", "Hint=1", "AddDecMultiStep=0"})
+    QTest::newRow("some chosen") << true << 0b1010 << true << false << true
+                                 << crlf({"Children=1", "Alg=1,3,", "Hint=1", "AddDecMultiStep=0",
+                                          "Review=1"})
                                  << 0b1010;
 }
 
@@ -261,6 +278,7 @@ void tst_uSet::okWritesBasic()
     QFETCH(bool, girl);
     QFETCH(bool, hint);
     QFETCH(bool, step);
+    QFETCH(bool, review);
     QFETCH(QByteArray, written);
     QFETCH(int, shownNext);
     QFETCH(int, ops);
@@ -276,6 +294,7 @@ void tst_uSet::okWritesBasic()
         opBox(form, op)->setChecked(ops & (1 << op));
     form.HintCheck->setChecked(hint);
     form.AddDecMultiStepCheck->setChecked(step);
+    form.ReviewCheck->setChecked(review);
     QTest::mouseClick(form.Button1, Qt::LeftButton);
 
     QVERIFY(!form.isVisible());
@@ -284,6 +303,7 @@ void tst_uSet::okWritesBasic()
     QCOMPARE(dir.readBytes("Set/Basic.dat"), written);
     form.show();
     QCOMPARE(checkedOps(form), shownNext);
+    QCOMPARE(form.ReviewCheck->isChecked(), review);
 }
 
 void tst_uSet::movesLandSortedAndAreWritten()
@@ -476,7 +496,7 @@ void tst_uSet::unreadListsAreNotOverwritten()
         QCOMPARE(dir.readBytes("Set/" + name), before[name]);
     }
     QCOMPARE(dir.readBytes("Set/Basic.dat"),
-             crlf({"Children=1", "Alg=2,", "Hint=1", "AddDecMultiStep=1"}));
+             crlf({"Children=1", "Alg=2,", "Hint=1", "AddDecMultiStep=1", "Review=1"}));
 
     // A list the user changed is what the user sees, and is written.
     dir.writeLines("Set/Basic.dat", {"Children=1", "Alg=2,"});

@@ -252,6 +252,36 @@ void writeWindowArt(const QString &root, const QString &preview)
     }
     p.end();
     if (!preview.isEmpty()) save(sheet, preview + "/preview-window.png", "PNG");
+
+    // The same art at three times the size, which the game smooths down to large screens.
+    setCanvasScale(3);
+    const QList<std::pair<QString, QImage (*)()>> large = {
+        {"player0.png", [] { return drawPlayer(0); }},
+        {"player1.png", [] { return drawPlayer(1); }},
+        {"player2.png", [] { return drawPlayer(2); }},
+        {"player3.png", [] { return drawPlayer(3); }},
+        {"player4.png", [] { return drawPlayer(4); }},
+        {"coin.jpg", drawCoins},
+        {"exit.png", drawExitGlyph},
+        {"settings.png", drawSettingsGlyph},
+        {"about.png", drawAboutGlyph},
+        {"results.png", drawResultsGlyph},
+        {"submit.png", drawSubmit},
+        {"erase.png", drawErase},
+        {"arrow_right.png", [] { return drawArrow(true); }},
+        {"arrow_left.png", [] { return drawArrow(false); }}};
+    for (const auto &[file, draw] : large) {
+        QImage img = draw();
+        img.setDevicePixelRatio(1);
+        const QSize base = QImage(root + "/app/art/" + file).size();
+        if (img.size() != base * 3) fail(file + ": wrong size at three times");
+        const bool jpeg = file.endsWith(".jpg");
+        if (img.hasAlphaChannel()) img = img.convertToFormat(QImage::Format_ARGB32);
+        QString name = file;
+        name.insert(name.lastIndexOf('.'), "@3x");
+        save(img, root + "/app/art/" + name, jpeg ? "JPG" : "PNG", jpeg ? 90 : -1);
+    }
+    setCanvasScale(1);
 }
 
 // The desktop menu's icon in the sizes of the hicolor theme, and as SVG.

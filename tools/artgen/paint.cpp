@@ -28,9 +28,20 @@ QColor lineOf(const QColor &fill)
     return QColor(std::min(255, d.red() + 8), d.green(), std::max(0, d.blue() - 4));
 }
 
+namespace {
+int canvasScale = 1;
+} // namespace
+
+void setCanvasScale(int scale)
+{
+    canvasScale = scale;
+}
+
 QImage canvas(int w, int h)
 {
-    QImage img(w, h, QImage::Format_ARGB32_Premultiplied);
+    // Drawn in picture pixels; the painter scales to the canvas's own.
+    QImage img(w * canvasScale, h * canvasScale, QImage::Format_ARGB32_Premultiplied);
+    img.setDevicePixelRatio(canvasScale);
     img.fill(Qt::transparent);
     return img;
 }

@@ -72,6 +72,9 @@ QColor shade(const QColor &c, double f); // f < 1 darker, f > 1 lighter
 QColor lineOf(const QColor &fill);
 
 QImage canvas(int w, int h); // transparent, ready for anti-aliased drawing
+// Device pixels per picture pixel of the canvases made from now on: the window art is drawn
+// again at three times its size for large screens.
+void setCanvasScale(int scale);
 void beginPainter(QPainter &p, QImage &img);
 
 QPainterPath circle(QPointF c, double r);

@@ -1,0 +1,422 @@
+#include "characters/uAnimation.h"
+#include "core/SceneComposer.h"
+#include "core/uMainClass.h"
+#include "engines/AddAlgo.h"
+#include "engines/DivAlgo.h"
+#include "platform/Random.h"
+#include "TestSupport.h"
+
+#include <QDir>
+#include <cstring>
+#include <QPainter>
+#include <QtTest>
+
+namespace {
+
+SceneGeometry geometry1024(qreal ratio = 1)
+{
+    SceneGeometry g;
+    g.PixelRatio = ratio;
+    g.ScreenWidth = 1024;
+    g.ScreenHeight = 768;
+    g.Who = QRect(10, 53, 129, 195);
+    g.AnswerPanelHeight = 105;
+    g.MoneyImage = QRect(0, 605, 219, 163);
+    return g;
+}
+
+// Pictures of our own, so the frames do not move when the shipped art is redrawn: soft
+// gradients, hard shapes, the key colour in the bottom-left corner, and colours that share
+// one channel with the key (blending leaves such a channel alone).
+QImage picture(int w, int h, QColor key, int seed)
+{
+    QImage img(w, h, QImage::Format_RGB888);
+    img.fill(key);
+    QPainter p(&img);
+    QLinearGradient g(0, 0, w, h);
+    g.setColorAt(0, QColor::fromHsv((seed * 67) % 360, 200, 220));
+    g.setColorAt(1, QColor::fromHsv((seed * 67 + 120) % 360, 160, 120));
+    p.setBrush(g);
+    p.setPen(Qt::NoPen);
+    p.drawEllipse(QRect(w / 8, h / 10, w * 3 / 4, h * 3 / 4));
+    p.setBrush(QColor(key.red(), 200, 30));
+    p.drawRect(w / 3, h / 3, w / 4, h / 5);
+    p.setBrush(QColor(240, key.green(), 10));
+    p.drawRect(w / 2, h / 2, w / 5, h / 6);
+    return img;
+}
+
+QImage sheet(int cellW, int cellH, int cols, int rows, QColor key)
+{
+    QImage img(cellW * cols, cellH * rows, QImage::Format_RGB888);
+    img.fill(key);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    for (int r = 0; r < rows; ++r) {
+        for (int c = 0; c < cols; ++c) {
+            p.setBrush(QColor::fromHsv((r * 90 + c * 25) % 360, 230, 230));
+            p.setPen(QPen(Qt::black, 2));
+            p.drawEllipse(QRect(c * cellW + 4 + 2 * c, r * cellH + 3, cellW - 12, cellH - 10));
+        }
+    }
+    return img;
+}
+
+const char *script = "begin\n"
+                     "name=anOldSheep\npic=a.bmp\ncell=60,50\npos=300,150,3\ncuract=akThink\n"
+                     "action=0,4,akThink,100\naction=1,4,akYes,100[1,3,-4,0]\n"
+                     "end\nbegin\n"
+                     "name=anWoolly\npic=b.bmp\ncell=40,40\npos=420,200,9\ncuract=akThink\n"
+                     "action=0,3,akThink,200\naction=1,3,akYes,100\n"
+                     "end\nbegin\n"
+                     "name=anButterFly\npic=b.bmp\ncell=40,40\npos=100,100,12\ncuract=akRight\n"
+                     "action=0,3,akRight,100\naction=1,3,akLeft,100\n"
+                     "end\n";
+
+// A game on our own pictures and sprites, with the layers at fixed places.
+struct SyntheticScene
+{
+    explicit SyntheticScene(int engine, qreal ratio = 1)
+    {
+        QImage(sheet(60, 50, 4, 2, QColor(0, 255, 255))).save(data.path("Pictures/a.bmp"), "BMP");
+        QImage(sheet(40, 40, 3, 2, QColor(255, 0, 255))).save(data.path("Pictures/b.bmp"), "BMP");
+        data.writeBytes(QStringLiteral("Pictures/Animation.txt"), script);
+        game = std::make_unique<TMainClass>(geometry1024(ratio), nullptr);
+        QImage back = picture(800, 600, QColor(10, 10, 10), 1);
+        game->Background.assign(back);
+        struct
+        {
+            SceneLayer &layer;
+            Bitmap &picture;
+            QSize size;
+            QPoint at;
+            QColor key;
+        } layers[] = {
+            {game->BlackboardLayer, game->BlackboardPicture, {256, 350}, {290, 73}, Qt::magenta},
+            {game->TreeRightLayer, game->TreeRightPicture, {199, 383}, {601, 217}, Qt::green},
+            {game->TreeLeftLayer, game->TreeLeftPicture, {240, 383}, {0, 217}, Qt::blue},
+            {game->HintPanelLayer, game->HintPanelPicture, {200, 160}, {430, 260}, KeyGrey},
+            {game->GrassLeftLayer, game->GrassLeftPicture, {537, 226}, {0, 374}, Qt::white},
+            {game->GrassRightLayer, game->GrassRightPicture, {263, 140}, {537, 460}, Qt::cyan},
+        };
+        int seed = 2;
+        for (auto &l : layers) {
+            l.picture.assign(picture(l.size.width(), l.size.height(), l.key, seed++));
+            l.layer.X = l.at.x();
+            l.layer.Y = l.at.y();
+        }
+        game->BoardLayer.X = 327;
+        game->BoardLayer.Y = 115;
+        game->HintTextLayer.X = 480;
+        game->HintTextLayer.Y = 290;
+        if (engine == 0) {
+            auto *add = static_cast<TAdd *>(game->Engines[0].get());
+            add->SetProblem(38, 45);
+            game->Engine = add;
+        } else {
+            auto *div = static_cast<TDiv *>(game->Engines[3].get());
+            div->SetProblem(156, 4);
+            game->Engine = div;
+        }
+        randomSeed(7);
+    }
+    void tick(int n)
+    {
+        for (int i = 0; i < n; ++i) {
+            clock.advance(100);
+            game->Present();
+        }
+    }
+    QImage frame() const { return game->BackBuffer.convertToFormat(QImage::Format_RGB888); }
+
+    TempDataDir data;
+    FakeClock clock;
+    std::unique_ptr<TMainClass> game;
+};
+
+// The scene composed the straightforward way from the layers of the last tick: the
+// background, then each layer back to front, its key colour left out, blended layers mixed
+// channel by channel.
+QImage referenceFrame(TMainClass &g)
+{
+    QImage out = g.Background.image().convertToFormat(QImage::Format_RGB888);
+    for (const SceneLayer *l : g.Layers) {
+        if (!l->Picture || l->Alpha == 0) continue;
+        const QImage &pic = l->Picture->image();
+        const bool opaque = l->Alpha == -1 || l->Alpha == 100;
+        const QColor k =
+            opaque || l->Picture->transparent ? l->Picture->transparentColor() : QColor(Qt::black);
+        const int key[3] = {k.red(), k.green(), k.blue()};
+        for (int r = 0; r < pic.height(); ++r) {
+            for (int c = 0; c < pic.width(); ++c) {
+                const int x = l->X + l->DX + c, y = l->Y + l->DY + r;
+                if (x < 0 || y < 0 || x >= out.width() || y >= out.height()) continue;
+                const uchar *s = pic.constScanLine(r) + 3 * c;
+                uchar *d = out.scanLine(y) + 3 * x;
+                if (opaque) {
+                    if (s[0] != key[0] || s[1] != key[1] || s[2] != key[2]) std::memcpy(d, s, 3);
+                    continue;
+                }
+                for (int ch = 0; ch < 3; ++ch)
+                    if (s[ch] != key[ch])
+                        d[ch] = uchar((s[ch] * l->Alpha + d[ch] * (100 - l->Alpha)) / 100);
+            }
+        }
+    }
+    return out;
+}
+
+// Ink of a one-colour picture over a plain background: pixels at least partly covered.
+struct Ink
+{
+    int partial = 0, full = 0;
+    QRect box;
+};
+
+} // namespace
+
+class tst_SceneComposer : public QObject
+{
+    Q_OBJECT
+private slots:
+    void sameFramesAsBefore_data();
+    void sameFramesAsBefore();
+    void keptSceneEqualsWholeRedraw_data();
+    void keptSceneEqualsWholeRedraw();
+    void quietTickRedrawsOnlyWhatMoved();
+    void scaledPicturesKeepNoKeyColour_data();
+    void scaledPicturesKeepNoKeyColour();
+    void textIsDrawnAtDeviceResolution();
+};
+
+// Frames composed by the scene as it was before the compositor kept its picture between
+// ticks; SUMSPROUT_WRITE_FRAMES=1 writes them anew.
+void tst_SceneComposer::sameFramesAsBefore_data()
+{
+    QTest::addColumn<int>("engine");
+    QTest::newRow("addition") << 0;
+    QTest::newRow("division") << 3;
+}
+
+void tst_SceneComposer::sameFramesAsBefore()
+{
+    QFETCH(int, engine);
+    SyntheticScene s(engine);
+    QList<QImage> frames;
+    s.tick(3);
+    frames << s.frame();
+    s.clock.advance(5000);
+    s.tick(6);
+    QCOMPARE(s.game->HintPanelLayer.Alpha, 30);
+    frames << s.frame();
+    s.game->Animation->PlayAction(anOldSheep, akYes);
+    s.game->Animation->PlayAction(anWoolly, akYes);
+    s.tick(8);
+    frames << s.frame();
+    const QString dir = QStringLiteral(SUMSPROUT_TESTS_DIR "/core/frames/");
+    for (int i = 0; i < frames.size(); ++i) {
+        const QString name = dir + QStringLiteral("%1-%2.png").arg(QTest::currentDataTag()).arg(i);
+        if (qEnvironmentVariableIntValue("SUMSPROUT_WRITE_FRAMES")) {
+            QDir().mkpath(dir);
+            QVERIFY(frames[i].save(name));
+            continue;
+        }
+        const QImage expected = QImage(name).convertToFormat(QImage::Format_RGB888);
+        QVERIFY2(!expected.isNull(), qPrintable(name));
+        QVERIFY2(frames[i] == expected, qPrintable(name));
+    }
+}
+
+// Sprites walk, react, move, change depth and alpha; hints fade in and out; the problem is
+// answered and replaced. After every tick the kept scene must equal one drawn from scratch.
+void tst_SceneComposer::keptSceneEqualsWholeRedraw_data()
+{
+    QTest::addColumn<int>("engine");
+    QTest::addColumn<qreal>("ratio");
+    QTest::newRow("addition 1") << 0 << 1.0;
+    QTest::newRow("division 1") << 3 << 1.0;
+    QTest::newRow("addition 1.40625") << 0 << 1.40625;
+    QTest::newRow("division 2.8125") << 3 << 2.8125;
+}
+
+void tst_SceneComposer::keptSceneEqualsWholeRedraw()
+{
+    QFETCH(int, engine);
+    QFETCH(qreal, ratio);
+    SyntheticScene s(engine, ratio);
+    TMainClass &g = *s.game;
+    auto &sprites = g.Animation->Sprites;
+    for (int tick = 0; tick < 48; ++tick) {
+        switch (tick) {
+        case 3:
+            s.clock.advance(5000); // the hint fades in
+            break;
+        case 12:
+            g.Animation->PlayAction(anOldSheep, akYes);
+            g.Animation->PlayAction(anWoolly, akYes);
+            break;
+        case 16:
+            sprites[0]->Layer.X += 37;
+            sprites[1]->Layer.Depth = 1; // behind the blackboard
+            break;
+        case 20:
+            sprites[0]->Layer.Alpha = 50;
+            break;
+        case 24:
+            sprites[0]->Layer.Alpha = -1;
+            sprites[1]->Layer.Y = -15; // partly outside the scene
+            break;
+        case 28:
+            g.Engine->CheckAnswer(engine == 0 ? 13 : 3);
+            break;
+        case 34:
+            if (engine == 0)
+                static_cast<TAdd *>(g.Engine)->SetProblem(7, 5);
+            else
+                static_cast<TDiv *>(g.Engine)->SetProblem(84, 7);
+            break;
+        case 40:
+            g.HintOn = false;
+            break;
+        }
+        s.tick(1);
+        if (ratio == 1.0) QCOMPARE(s.frame(), referenceFrame(g));
+        if (tick % 4 == 3 || ratio == 1.0) {
+            SceneComposer fresh;
+            fresh.setPixelRatio(ratio);
+            QImage whole;
+            fresh.compose(whole, g.Background, g.Layers);
+            QVERIFY2(whole == g.BackBuffer, qPrintable(QStringLiteral("tick %1").arg(tick)));
+        }
+    }
+}
+
+// Once the hint stands still, a tick redraws only the sprites whose frames changed; the board,
+// painted again by its engine on every tick, keeps its pixels.
+void tst_SceneComposer::quietTickRedrawsOnlyWhatMoved()
+{
+    SyntheticScene s(0, 1.40625);
+    TMainClass &g = *s.game;
+    s.clock.advance(5000);
+    s.tick(20);
+    QCOMPARE(g.HintPanelLayer.Alpha, 60);
+    g.Composer.takeChanged();
+    const Bitmap::ContentId board = g.BoardPicture.contentId();
+    QRegion sprites;
+    for (const auto &sp : g.Animation->Sprites) {
+        const SceneLayer &l = sp->Layer;
+        sprites += QRect(toDevicePixels(l.X + l.DX, 1.40625), toDevicePixels(l.Y + l.DY, 1.40625),
+                         toDevicePixels(l.Picture->width(), 1.40625),
+                         toDevicePixels(l.Picture->height(), 1.40625));
+    }
+    s.tick(1);
+    QVERIFY(g.BoardPicture.contentId() == board);
+    const QRegion changed = g.Composer.takeChanged();
+    QVERIFY(!changed.isEmpty());
+    // The butterfly may have fluttered a little beyond where it was.
+    const QRegion beyond = changed.subtracted(sprites.boundingRect().adjusted(-80, -60, 80, 60));
+    QVERIFY2(beyond.isEmpty(), qPrintable(QString::number(beyond.rectCount())));
+    QVERIFY(changed.boundingRect().width() * changed.boundingRect().height() <
+            g.BackBuffer.width() * g.BackBuffer.height() / 2);
+}
+
+// A picture keyed on magenta, or a board keyed on grey, laid over plain blue at a zoom that
+// smooths its edges: no pixel may take any of the key colour.
+void tst_SceneComposer::scaledPicturesKeepNoKeyColour_data()
+{
+    QTest::addColumn<bool>("board");
+    QTest::addColumn<qreal>("ratio");
+    QTest::newRow("sprite 1.40625") << false << 1.40625;
+    QTest::newRow("sprite 2.8125") << false << 2.8125;
+    QTest::newRow("board text 1.40625") << true << 1.40625;
+    QTest::newRow("board text 2.8125") << true << 2.8125;
+}
+
+void tst_SceneComposer::scaledPicturesKeepNoKeyColour()
+{
+    QFETCH(bool, board);
+    QFETCH(qreal, ratio);
+    Bitmap back(120, 90);
+    back.fill(Qt::blue);
+    Bitmap pic(90, 60);
+    if (board) {
+        // As the engines paint: the key fill, then yellow digits on boxes of the key.
+        pic.setPixelRatio(ratio);
+        pic.fill(KeyGrey);
+        pic.font.face = QStringLiteral("Comic Sans MS");
+        pic.font.size = 28;
+        pic.font.color = Yellow;
+        pic.textOut(4, 4, QStringLiteral("38"));
+        DrawGlyphText(pic, 50, 4, QStringLiteral("5"), 20, Yellow);
+        pic.pen.color = Yellow;
+        pic.line(2, 55, 80, 50);
+    } else {
+        QImage sheet(90, 60, QImage::Format_RGB888);
+        sheet.fill(Magenta);
+        QPainter p(&sheet);
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(Qt::yellow));
+        p.drawEllipse(QRect(10, 5, 70, 45));
+        p.end();
+        pic.assign(sheet);
+    }
+    pic.transparent = true;
+    SceneLayer layer{15, 10, 1, &pic, 0, 0, -1};
+    std::vector<SceneLayer *> layers{&layer};
+    SceneComposer composer;
+    composer.setPixelRatio(ratio);
+    QImage out;
+    composer.compose(out, back, layers);
+    int mixed = 0;
+    for (int y = 0; y < out.height(); ++y) {
+        for (int x = 0; x < out.width(); ++x) {
+            const QColor c = out.pixelColor(x, y);
+            // Every pixel lies between yellow and blue: red equals green, red plus blue is 255.
+            QVERIFY2(qAbs(c.red() - c.green()) <= 2 && qAbs(c.red() + c.blue() - 255) <= 3,
+                     qPrintable(QStringLiteral("(%1, %2) %3").arg(x).arg(y).arg(c.name())));
+            mixed += c.blue() > 20 && c.blue() < 235;
+        }
+    }
+    // The edges are smoothed, not cut to whole pixels.
+    QVERIFY(mixed > 20);
+}
+
+// Digits at zoom 2.8125 are drawn at that resolution: as tall again as the zoom says, with
+// edges one device pixel wide, not an enlarged picture of the small digits.
+void tst_SceneComposer::textIsDrawnAtDeviceResolution()
+{
+    auto ink = [](qreal ratio) {
+        Bitmap pic(90, 60);
+        pic.setPixelRatio(ratio);
+        pic.fill(KeyGrey);
+        pic.font.face = QStringLiteral("Comic Sans MS");
+        pic.font.size = 28;
+        pic.font.color = Yellow;
+        pic.textOut(4, 4, QStringLiteral("38"));
+        Bitmap back(90, 60);
+        back.fill(Qt::black);
+        SceneLayer layer{0, 0, 1, &pic, 0, 0, -1};
+        std::vector<SceneLayer *> layers{&layer};
+        SceneComposer composer;
+        composer.setPixelRatio(ratio);
+        QImage out;
+        composer.compose(out, back, layers);
+        Ink i;
+        for (int y = 0; y < out.height(); ++y)
+            for (int x = 0; x < out.width(); ++x) {
+                const int r = qRed(out.pixel(x, y));
+                if (r == 0) continue;
+                i.box |= QRect(x, y, 1, 1);
+                (r >= 250 ? i.full : i.partial) += 1;
+            }
+        return i;
+    };
+    const Ink small = ink(1.0), big = ink(2.8125);
+    QVERIFY(qAbs(big.box.height() - small.box.height() * 2.8125) < 6);
+    // Smooth edges grow with the outline, solid ink with the area.
+    QVERIFY2(big.partial < big.full,
+             qPrintable(QStringLiteral("%1 %2").arg(big.partial).arg(big.full)));
+}
+
+QTEST_MAIN(tst_SceneComposer)
+#include "tst_SceneComposer.moc"
