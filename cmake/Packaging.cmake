@@ -65,11 +65,11 @@ paper. The child types each step on a large number pad; carries fly, hints
 fade in, and solved problems earn coins kept for each player. Animated
 characters react to every answer. The game speaks Chinese.")
 # Libraries come from dpkg-shlibdeps; what is only loaded at run time is named here: the
-# offscreen and other platform plugins, Qt's Chinese translations, and the faces the game
-# draws with.
+# offscreen and other platform plugins, Qt's Chinese translations, the faces the game
+# draws with, and the PulseAudio client OpenAL plays through.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "qt6-qpa-plugins, qt6-translations-l10n, fonts-comic-neue, fonts-liberation, fonts-wqy-microhei")
+    "qt6-qpa-plugins, qt6-translations-l10n, fonts-comic-neue, fonts-liberation, fonts-wqy-microhei, libpulse0")
 # The SQLite driver is a plugin too: dpkg-shlibdeps only sees libQt6Sql.
 if(TARGET Qt6::Sql)
   string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", libqt6sql6-sqlite")

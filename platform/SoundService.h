@@ -21,7 +21,8 @@ public:
 };
 
 // Opens wave files. open() throws RuntimeError, or returns nullptr, when the file cannot be
-// played here (missing, unreadable, or no audio output on this machine).
+// played here (missing, unreadable, or no audio output on this machine). The owner is the
+// window the sounds belong to; a service may ignore it.
 class SoundService
 {
 public:
@@ -30,7 +31,7 @@ public:
 };
 
 SoundService &soundService();
-// nullptr restores the Qt Multimedia service.
+// nullptr restores the service that plays through the machine's audio output.
 void setSoundService(SoundService *service);
 
 // The length in milliseconds of a 16-bit PCM wave file's data, or -1 when the bytes are not

@@ -29,10 +29,10 @@ class Review
 {
 public:
     // The problems after the one it was last played in at which an item is due.
-    static const int AfterMiss = 3;
-    static const int AfterClean = 10;
+    static constexpr int AfterMiss = 3;
+    static constexpr int AfterClean = 10;
     // Clean answers in a row that retire an item.
-    static const int CleanToRetire = 2;
+    static constexpr int CleanToRetire = 2;
 
     explicit Review(Journal &journal);
 

@@ -11,6 +11,13 @@ namespace {
 
 constexpr int kRate = 22050;
 
+// Peak levels. A reaction's cues overlap (each starts half a second after the one before),
+// so any two of them together must stay under full scale; the think cue is gentler but
+// loud enough to be heard beside them.
+constexpr double kCheer = 0.45;
+constexpr double kComfort = 0.40;
+constexpr double kThink = 0.42;
+
 struct Voice
 {
     std::vector<double> harmonics; // amplitude of harmonic 1, 2, ...
@@ -44,15 +51,18 @@ void note(std::vector<double> &out, double start, double length, double f0, doub
     }
 }
 
-// A struck bar: the sound dies away on its own, kind to the ear when repeated.
+// A struck bar: the sound dies away on its own, kind to the ear when repeated, and fades to
+// nothing before it ends so the cut is never heard.
 void chime(std::vector<double> &out, double start, double length, double f, double gain)
 {
     const int first = int(start * kRate);
     const int count = int(length * kRate);
     if (out.size() < size_t(first + count)) out.resize(size_t(first + count), 0.0);
+    const double release = 0.08;
     for (int i = 0; i < count; ++i) {
         const double t = double(i) / kRate;
-        const double env = std::min(1.0, t / 0.004) * std::exp(-t * 6.0);
+        double env = std::min(1.0, t / 0.004) * std::exp(-t * 3.0);
+        env *= std::min(1.0, (length - t) / release);
         const double s = std::sin(2 * M_PI * f * t) +
                          0.25 * std::sin(2 * M_PI * f * 4 * t) * std::exp(-t * 20.0);
         out[size_t(first + i)] += s * env * gain;
@@ -124,19 +134,19 @@ int main(int argc, char **argv)
         note(s, 0.00, 0.22, 196, 200, bleat, 0.8);
         note(s, 0.20, 0.22, 247, 250, bleat, 0.8);
         note(s, 0.40, 0.45, 294, 300, bleat, 0.9);
-        save("OldSheepYes.wav", s, 0.7);
+        save("OldSheepYes.wav", s, kCheer);
     }
     {
         std::vector<double> s; // a kind "baa-aa" sinking, slow and soft
         note(s, 0.00, 0.35, 262, 255, soft, 0.8);
         note(s, 0.30, 0.45, 220, 196, soft, 0.7);
-        save("OldSheepNo.wav", s, 0.5);
+        save("OldSheepNo.wav", s, kComfort);
     }
     {
         std::vector<double> s; // two quiet bars, like a thought bubble
         chime(s, 0.00, 0.5, 784, 0.6);
         chime(s, 0.16, 0.5, 1047, 0.5);
-        save("WoollyThink.wav", s, 0.3);
+        save("WoollyThink.wav", s, kThink);
     }
     {
         std::vector<double> s; // a little lamb cheering up the scale
@@ -144,25 +154,25 @@ int main(int argc, char **argv)
         note(s, 0.11, 0.12, 659, 665, lamb, 0.7);
         note(s, 0.22, 0.12, 784, 790, lamb, 0.7);
         note(s, 0.33, 0.35, 1047, 1060, lamb, 0.8);
-        save("WoollyYes.wav", s, 0.65);
+        save("WoollyYes.wav", s, kCheer);
     }
     {
         std::vector<double> s; // "mm-mm": two soft falling notes
         note(s, 0.00, 0.22, 587, 580, soft, 0.7);
         note(s, 0.24, 0.32, 494, 470, soft, 0.7);
-        save("WoollyNo.wav", s, 0.45);
+        save("WoollyNo.wav", s, kComfort);
     }
     {
         std::vector<double> s; // a cheeky "a-woo!" sliding up, then two yips
         note(s, 0.00, 0.45, 220, 440, croon, 0.9);
         note(s, 0.50, 0.10, 523, 523, croon, 0.6);
         note(s, 0.64, 0.16, 659, 659, croon, 0.7);
-        save("WolfYes.wav", s, 0.65);
+        save("WolfYes.wav", s, kCheer);
     }
     {
         std::vector<double> s; // a low, friendly "hmm" that sinks
         note(s, 0.00, 0.6, 196, 147, croon, 0.8);
-        save("WolfNo.wav", s, 0.45);
+        save("WolfNo.wav", s, kComfort);
     }
     return ok ? 0 : 1;
 }
