@@ -8,7 +8,6 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 
 // One drawing call with the state it was made in, so a batch can be compared with the last
@@ -39,8 +38,6 @@ struct Bitmap::Cmd
 struct Bitmap::Batch
 {
     bool active = false;
-    // The pixels were needed in the middle of the batch, so it was drawn at once.
-    bool settledEarly = false;
     std::vector<Cmd> pending;
     std::vector<Cmd> last;
     qint64 lastKey = 0;
@@ -299,7 +296,6 @@ void Bitmap::beginBatch()
     settle();
     if (!m_batch) m_batch = std::make_unique<Batch>();
     m_batch->active = true;
-    m_batch->settledEarly = false;
     m_batch->pending.clear();
 }
 
@@ -309,7 +305,6 @@ bool Bitmap::endBatch()
     Batch &b = *m_batch;
     if (!b.active) {
         // Drawn directly after the pixels were read mid-batch: nothing left to compare.
-        b.settledEarly = false;
         b.last.clear();
         b.lastKey = 0;
         return true;
@@ -333,7 +328,6 @@ void Bitmap::settle() const
     auto *self = const_cast<Bitmap *>(this);
     Batch &b = *m_batch;
     b.active = false;
-    b.settledEarly = true;
     std::vector<Cmd> pending = std::move(b.pending);
     b.pending.clear();
     for (const Cmd &c : pending)
