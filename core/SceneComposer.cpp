@@ -128,21 +128,7 @@ const SceneComposer::Prepared &SceneComposer::prepare(const Bitmap &picture, QRg
         if (p.image.size() != size)
             p.image = p.image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     } else {
-        // The key colour becomes transparent before any scaling, so smoothing blends the
-        // picture's edge with nothing rather than with the key.
-        QImage keyed(source.size(), QImage::Format_ARGB32_Premultiplied);
-        const QRgb k = key & 0xFFFFFF;
-        for (int y = 0; y < source.height(); ++y) {
-            const uchar *s = source.constScanLine(y);
-            auto *d = reinterpret_cast<QRgb *>(keyed.scanLine(y));
-            for (int x = 0; x < source.width(); ++x, s += 3) {
-                const QRgb c = (QRgb(s[0]) << 16) | (QRgb(s[1]) << 8) | s[2];
-                d[x] = c == k ? 0 : (0xFF000000u | c);
-            }
-        }
-        p.image = keyed.size() == size
-                      ? keyed
-                      : keyed.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        p.image = keyedOut(source, key, size);
     }
     p.rowStart.reserve(static_cast<size_t>(p.image.height()) + 1);
     p.rowStart.push_back(0);

@@ -80,8 +80,8 @@ QRgb premultipliedOpaque(const QColor &c)
     return qRgb(c.red(), c.green(), c.blue());
 }
 
-// The picture with its key colour made transparent, at ratio, for drawing at device
-// resolution; premultiplied, so smooth scaling mixes no key colour into the edges.
+} // namespace
+
 QImage keyedOut(const QImage &rgb, QRgb key, QSize deviceSize)
 {
     QImage out(rgb.size(), QImage::Format_ARGB32_Premultiplied);
@@ -98,8 +98,6 @@ QImage keyedOut(const QImage &rgb, QRgb key, QSize deviceSize)
         out = out.scaled(deviceSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     return out;
 }
-
-} // namespace
 
 Bitmap::Bitmap(int width, int height)
 {

@@ -197,6 +197,9 @@ class QFont;
 QFont qtFont(const Bitmap::Font &font);
 // Maps the faces the game asks for onto installed ones.
 void installFontSubstitutions();
+// A 24-bit picture as premultiplied ARGB with the key colour transparent, smoothed to
+// deviceSize. The key goes before scaling, so the edges blend with nothing, not with the key.
+QImage keyedOut(const QImage &rgb, QRgb key, QSize deviceSize);
 // Device pixels of a length or place of v bitmap pixels at ratio r.
 inline int toDevicePixels(int v, qreal r)
 {
