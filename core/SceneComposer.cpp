@@ -176,9 +176,9 @@ void SceneComposer::compose(QImage &target, const Bitmap &background,
         if (m_ratio > 1.0) readLargeDrawings(background, layers);
     }
 
-    std::vector<Placed> placed;
-    placed.reserve(layers.size());
-    std::unordered_map<const SceneLayer *, Shown> shown;
+    // Kept between ticks, so a tick allocates nothing for them.
+    m_placed.clear();
+    m_nextShown.clear();
     for (const SceneLayer *l : layers) {
         if (!l->Picture || l->Alpha == 0 || l->Picture->isEmpty()) continue;
         const bool opaque = l->Alpha == -1 || l->Alpha == 100;
@@ -191,28 +191,30 @@ void SceneComposer::compose(QImage &target, const Bitmap &background,
         const QRect rect(toDevicePixels(l->X + l->DX, m_ratio),
                          toDevicePixels(l->Y + l->DY, m_ratio), p.image.width(), p.image.height());
         const int alpha = opaque ? 100 : l->Alpha;
-        placed.push_back({&p, rect, alpha, key});
-        const Shown now{rect, alpha, l->Depth, {l->Picture->contentId(), key, false}};
-        auto before = m_shown.find(l);
+        m_placed.push_back({&p, rect, alpha, key});
+        const Shown now{l, rect, alpha, l->Depth, {l->Picture->contentId(), key, false}};
+        const auto before = std::find_if(m_shown.begin(), m_shown.end(),
+                                         [l](const Shown &s) { return s.layer == l; });
         if (before == m_shown.end()) {
             dirty += rect;
         } else {
-            if (!(before->second == now)) {
-                dirty += before->second.rect;
+            if (!(*before == now)) {
+                dirty += before->rect;
                 dirty += rect;
             }
-            m_shown.erase(before);
+            *before = m_shown.back();
+            m_shown.pop_back();
         }
-        shown.emplace(l, now);
+        m_nextShown.push_back(now);
     }
     // Layers no longer drawn leave what was under them.
-    for (const auto &gone : m_shown)
-        dirty += gone.second.rect;
-    m_shown = std::move(shown);
+    for (const Shown &gone : m_shown)
+        dirty += gone.rect;
+    m_shown.swap(m_nextShown);
 
     dirty &= QRegion(target.rect());
     for (const QRect &r : dirty)
-        redraw(target, back, placed, r);
+        redraw(target, back, m_placed, r);
     m_changed += dirty;
     // Nobody took the changes for a while (no window): keep the record small.
     if (m_changed.rectCount() > 64) m_changed = m_changed.boundingRect();

@@ -54,6 +54,7 @@ private:
     // What a layer showed at the last compose.
     struct Shown
     {
+        const SceneLayer *layer = nullptr;
         QRect rect;
         int alpha = 0;
         int depth = 0;
@@ -80,6 +81,9 @@ private:
     quint64 m_tick = 0;
     Bitmap::ContentId m_background;
     std::unordered_map<CacheKey, Prepared, CacheHash> m_cache;
-    std::unordered_map<const SceneLayer *, Shown> m_shown;
+    // A scene has a dozen layers: a list is looked through faster than a map is filled.
+    std::vector<Shown> m_shown;
+    std::vector<Shown> m_nextShown;
+    std::vector<Placed> m_placed;
     QRegion m_changed;
 };
