@@ -3,7 +3,6 @@
 #include "platform/TextFiles.h"
 
 #include <QBuffer>
-#include <QFileInfo>
 #include <QImageReader>
 #include <algorithm>
 #include <atomic>
@@ -23,12 +22,10 @@ const QImage &LargeDrawing::image()
     const QImage picture = std::move(m_picture);
     m_picture = QImage();
     if (picture.isNull()) return m_image;
-    // Anything but a plain file (a folder, a FIFO that would block) is no drawing.
-    const QString path = resolvePath(m_file);
-    if (!QFileInfo(path).isFile()) return m_image;
+    // A missing file, or anything but a plain file (a folder, a FIFO), is no drawing.
     QByteArray bytes;
     try {
-        bytes = readFileBytes(path);
+        bytes = readFileBytes(m_file);
     } catch (...) {
         return m_image;
     }
