@@ -78,12 +78,13 @@ class OpenAlPlayer : public SoundPlayer
 {
 public:
     OpenAlPlayer(std::shared_ptr<OpenAlOutput> output, const WaveData &wave)
-        : m_output(std::move(output)), m_rate(wave.rate), m_frames(wave.frames()),
-          m_length(wave.lengthMs()), m_position(m_length)
+        : m_output(std::move(output)), m_rate(wave.rate), m_length(wave.lengthMs()),
+          m_position(m_length)
     {
         // Mono is doubled into both channels and played unpanned, at the file's own level.
-        m_stereo.reserve(size_t(m_frames) * 2);
-        for (int64_t f = 0; f < m_frames; ++f) {
+        const int64_t frames = wave.frames();
+        m_stereo.reserve(size_t(frames) * 2);
+        for (int64_t f = 0; f < frames; ++f) {
             const size_t at = size_t(f) * size_t(wave.channels);
             m_stereo.push_back(wave.samples[at]);
             m_stereo.push_back(wave.samples[at + (wave.channels > 1 ? 1 : 0)]);
@@ -202,7 +203,6 @@ private:
     std::shared_ptr<OpenAlOutput> m_output;
     std::vector<int16_t> m_stereo;
     int m_rate;
-    int64_t m_frames;
     int64_t m_length;
     mutable int64_t m_position;
     mutable bool m_playing = false;
