@@ -30,19 +30,6 @@ QString decodeName(const QByteArray &bytes)
     return gbkDecode(bytes);
 }
 
-// The first max bytes, never splitting a double-byte GBK character.
-QByteArray cutBytes(const QByteArray &bytes, int max)
-{
-    int i = 0;
-    while (i < max && i < bytes.size()) {
-        const auto b = static_cast<unsigned char>(bytes.at(i));
-        const int len = (b >= 0x81 && b <= 0xFE && i + 1 < bytes.size()) ? 2 : 1;
-        if (i + len > max) break;
-        i += len;
-    }
-    return bytes.left(i);
-}
-
 // Takes the bytes up to and including the first sep off rest and returns those before it;
 // without a sep nothing is taken and the result is empty.
 QByteArray takeBefore(QByteArray &rest, char sep)
@@ -301,7 +288,7 @@ void TMainClass::LoadMoneyBytes(const QByteArray &bytes)
     for (qsizetype i = 0; i < lines.size(); ++i) {
         QByteArray rest = lines.at(i);
         PlayerAccount &p = players[static_cast<size_t>(i)];
-        p.NameBytes = cutBytes(takeBefore(rest, '='), 10);
+        p.NameBytes = cutGbkBytes(takeBefore(rest, '='), 10);
         p.Name = decodeName(p.NameBytes);
         const QString counts = gbkDecode(rest);
         p.Gold = LenientInt(textBefore(counts, QLatin1Char(',')));

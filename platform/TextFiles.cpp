@@ -416,18 +416,23 @@ void writeTextLines(const QString &path, const QStringList &lines)
     writeFileSafely(path, encodeLines(lines));
 }
 
-QString cutGbk(const QString &text, int maxBytes)
+QByteArray cutGbkBytes(const QByteArray &bytes, int maxBytes)
 {
-    const QByteArray bytes = gbkEncode(text);
-    if (bytes.size() <= maxBytes) return text;
     int i = 0;
-    while (i < maxBytes) {
+    while (i < maxBytes && i < bytes.size()) {
         auto b = static_cast<unsigned char>(bytes.at(i));
         int len = (b >= 0x81 && b <= 0xFE && i + 1 < bytes.size()) ? 2 : 1;
         if (i + len > maxBytes) break;
         i += len;
     }
-    return gbkDecode(bytes.left(i));
+    return bytes.left(i);
+}
+
+QString cutGbk(const QString &text, int maxBytes)
+{
+    const QByteArray bytes = gbkEncode(text);
+    if (bytes.size() <= maxBytes) return text;
+    return gbkDecode(cutGbkBytes(bytes, maxBytes));
 }
 
 int removeStaleTemporaries(const QString &folder, const QStringList &names)

@@ -55,3 +55,5 @@ int removeStaleTemporaries(const QString &folder, const QStringList &names);
 
 // The first maxBytes bytes of text in GBK, never splitting a double-byte character.
 QString cutGbk(const QString &text, int maxBytes);
+// The same on bytes, for text that must stay as it was written.
+QByteArray cutGbkBytes(const QByteArray &bytes, int maxBytes);
