@@ -315,9 +315,8 @@ QByteArray writeTemporary(const QString &name, const QByteArray &target, const Q
     return tmpl;
 }
 
-void syncFolder(const QByteArray &file)
+void syncFolder(const QByteArray &folder)
 {
-    const QByteArray folder = QFile::encodeName(QFileInfo(QFile::decodeName(file)).path());
     int dirFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd >= 0) {
         ::fsync(dirFd);
@@ -392,7 +391,7 @@ void writeFilesTogether(const std::vector<FileWrite> &files)
         const QByteArray folder = QFile::encodeName(QFileInfo(QFile::decodeName(w.target)).path());
         if (synced.contains(folder)) continue;
         synced << folder;
-        syncFolder(w.target);
+        syncFolder(folder);
     }
 }
 
