@@ -80,11 +80,6 @@ QStringList BasicLines(bool girl, const QList<int> &ops, bool hint, bool stepMod
             review ? QStringLiteral("Review=1") : QStringLiteral("Review=0")};
 }
 
-void WriteBasic(bool girl, const QList<int> &ops, bool hint, bool stepMode, bool review)
-{
-    WriteLines(Basic, BasicLines(girl, ops, hint, stepMode, review));
-}
-
 bool ReviewOn(const QStringList &basicLines)
 {
     return basicLines.size() < 5 || !HasZero(basicLines.at(4));

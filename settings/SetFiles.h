@@ -33,7 +33,6 @@ void WriteTogether(const QList<std::pair<QString, QStringList>> &files);
 // The five lines of Basic.dat as the dialog writes them: "Alg=0," when no operation is
 // chosen, codes in ascending order otherwise.
 QStringList BasicLines(bool girl, const QList<int> &ops, bool hint, bool stepMode, bool review);
-void WriteBasic(bool girl, const QList<int> &ops, bool hint, bool stepMode, bool review);
 
 // Whether missed problems come back: the fifth line of Basic.dat, on unless it contains a
 // "0". Files of four lines, as older games wrote them, have it on.
