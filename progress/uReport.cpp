@@ -398,7 +398,6 @@ TReportForm::TReportForm(const Journal *journal, QWidget *parent)
 
 void TReportForm::setPlayers(const std::vector<ReportPlayer> &players, int32_t current)
 {
-    m_players = players;
     const QSignalBlocker block(PlayerBox);
     PlayerBox->clear();
     int selected = 0;
@@ -479,9 +478,6 @@ void TReportForm::RenameButtonClick()
     const QString saved = Rename(player(), ask.textValue());
     if (saved.isEmpty()) return;
     PlayerBox->setItemText(PlayerBox->currentIndex(), saved);
-    for (ReportPlayer &p : m_players) {
-        if (p.Player == player()) p.Name = saved;
-    }
     Title->setText(QStringLiteral("%1的成绩（%2）").arg(playerName(), periodName()));
 }
 

@@ -65,6 +65,5 @@ private:
     QString periodName() const;
     QDateTime now() const;
     const Journal *m_journal;
-    std::vector<ReportPlayer> m_players;
     ReportFigures m_figures;
 };
