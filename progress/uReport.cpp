@@ -434,6 +434,11 @@ QString TReportForm::periodName() const
     return PeriodBox->currentText();
 }
 
+QString TReportForm::titleText() const
+{
+    return QStringLiteral("%1的成绩（%2）").arg(playerName(), periodName());
+}
+
 QDateTime TReportForm::now() const
 {
     return QDateTime::fromMSecsSinceEpoch(gameClock().utcMilliseconds(), Qt::UTC);
@@ -443,7 +448,7 @@ void TReportForm::refresh()
 {
     const bool readable = m_journal && m_journal->canRead();
     m_figures = readable ? LoadFigures(*m_journal, player(), period(), now()) : ReportFigures();
-    Title->setText(QStringLiteral("%1的成绩（%2）").arg(playerName(), periodName()));
+    Title->setText(titleText());
     if (m_figures.Empty()) {
         if (!m_journal)
             EmptyLabel->setText(QStringLiteral("没有做题记录。"));
@@ -478,7 +483,7 @@ void TReportForm::RenameButtonClick()
     const QString saved = Rename(player(), ask.textValue());
     if (saved.isEmpty()) return;
     PlayerBox->setItemText(PlayerBox->currentIndex(), saved);
-    Title->setText(QStringLiteral("%1的成绩（%2）").arg(playerName(), periodName()));
+    Title->setText(titleText());
 }
 
 QString TReportForm::csvPathFor(const QString &pdfPath)

@@ -63,6 +63,7 @@ public slots:
 private:
     QString playerName() const;
     QString periodName() const;
+    QString titleText() const;
     QDateTime now() const;
     const Journal *m_journal;
     ReportFigures m_figures;
