@@ -16,18 +16,6 @@
 
 namespace {
 
-SceneGeometry geometry1024(qreal ratio = 1)
-{
-    SceneGeometry g;
-    g.PixelRatio = ratio;
-    g.ScreenWidth = 1024;
-    g.ScreenHeight = 768;
-    g.Who = QRect(10, 53, 129, 195);
-    g.AnswerPanelHeight = 105;
-    g.MoneyImage = QRect(0, 605, 219, 163);
-    return g;
-}
-
 // Pictures of our own, so the frames do not move when the shipped art is redrawn: soft
 // gradients, hard shapes, the key colour in the bottom-left corner, and colours that share
 // one channel with the key (blending leaves such a channel alone).
@@ -84,7 +72,7 @@ struct SyntheticScene
         QImage(sheet(60, 50, 4, 2, QColor(0, 255, 255))).save(data.path("Pictures/a.bmp"), "BMP");
         QImage(sheet(40, 40, 3, 2, QColor(255, 0, 255))).save(data.path("Pictures/b.bmp"), "BMP");
         data.writeBytes(QStringLiteral("Pictures/Animation.txt"), script);
-        game = std::make_unique<TMainClass>(geometry1024(ratio), nullptr);
+        game = std::make_unique<TMainClass>(sceneGeometry(1024, 768, ratio), nullptr);
         QImage back = picture(800, 600, QColor(10, 10, 10), 1);
         game->Background.assign(back);
         struct
@@ -579,7 +567,7 @@ void tst_SceneComposer::shippedLargeDrawings()
         }
         FakeClock clock;
         randomSeed(7);
-        TMainClass game(geometry1024(ratio), nullptr);
+        TMainClass game(sceneGeometry(1024, 768, ratio), nullptr);
         for (int i = 0; i < 3; ++i) {
             clock.advance(100);
             game.Present();

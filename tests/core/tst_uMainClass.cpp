@@ -15,17 +15,6 @@
 
 namespace {
 
-SceneGeometry geometry(int w, int h)
-{
-    SceneGeometry g;
-    g.ScreenWidth = w;
-    g.ScreenHeight = h;
-    g.Who = QRect(10, 53, 129, 195);
-    g.AnswerPanelHeight = 105;
-    g.MoneyImage = QRect(0, h - 163, 219, 163);
-    return g;
-}
-
 QStringList basic(const QString &children, const QString &alg, const QString &hint)
 {
     return {children, alg, hint, QStringLiteral("AddDecMultiStep=1")};
@@ -118,7 +107,7 @@ void tst_uMainClass::loadOptions()
     QFETCH(bool, hint);
     TempDataDir data;
     data.writeLines(QStringLiteral("Set/Basic.dat"), lines);
-    TMainClass game(geometry(1024, 768), nullptr);
+    TMainClass game(sceneGeometry(), nullptr);
     QCOMPARE(game.ChildPicture, child);
     QCOMPARE(game.ChosenOps, ops);
     QCOMPARE(game.HintOn, hint);
@@ -133,7 +122,7 @@ void tst_uMainClass::shortBasicIsAListError()
     data.writeLines(QStringLiteral("Set/Basic.dat"),
                     {QStringLiteral("Children=0"), QStringLiteral("Alg=0,")});
     try {
-        TMainClass game(geometry(1024, 768), nullptr);
+        TMainClass game(sceneGeometry(), nullptr);
         QFAIL("no error raised");
     } catch (const RuntimeError &e) {
         QCOMPARE(e.message(), QStringLiteral("List index out of bounds (2)"));
@@ -145,7 +134,7 @@ void tst_uMainClass::missingPictureFailsConstruction()
     TempDataDir data;
     data.remove(QStringLiteral("Pictures/TreeLeft.bmp"));
     try {
-        TMainClass game(geometry(1024, 768), nullptr);
+        TMainClass game(sceneGeometry(), nullptr);
         QFAIL("no error raised");
     } catch (const RuntimeError &e) {
         QVERIFY(e.message().contains(QLatin1String("TreeLeft.bmp")));
@@ -169,7 +158,7 @@ void tst_uMainClass::scenePlacement()
     QFETCH(int, h);
     QFETCH(QPoint, topLeft);
     TempDataDir data;
-    TMainClass game(geometry(w, h), nullptr);
+    TMainClass game(sceneGeometry(w, h), nullptr);
     QCOMPARE(QPoint(game.SceneLeft, game.SceneTop), topLeft);
     QCOMPARE(QSize(game.SceneWidth, game.SceneHeight), QSize(800, 600));
     QCOMPARE(game.BackBuffer.width(), 800);
@@ -180,7 +169,7 @@ void tst_uMainClass::pickOperationWeighsRepeatedCodes()
     TempDataDir data;
     data.writeLines(QStringLiteral("Set/Basic.dat"), basic("Children=0", "Alg=0,0,1,", "Hint=1"));
     FakeClock clock;
-    TMainClass game(geometry(1024, 768), nullptr);
+    TMainClass game(sceneGeometry(), nullptr);
     int additions = 0;
     const int draws = 3000;
     for (int i = 0; i < draws; ++i) {
@@ -220,7 +209,7 @@ void tst_uMainClass::noProblemSaysSo()
     data.writeLines(QStringLiteral("Set/MulSet.Dat"), mulSet);
     data.writeLines(QStringLiteral("Set/Basic.dat"), basic("Children=0", alg, "Hint=1"));
     FakeClock clock;
-    TMainClass game(geometry(1024, 768), nullptr);
+    TMainClass game(sceneGeometry(), nullptr);
     QCOMPARE(game.CanPose(), canPose);
     game.PickOperation();
     game.Engine->NewProblem();
@@ -269,7 +258,7 @@ void tst_uMainClass::coins()
     data.writeLines(QStringLiteral("Set/Money.dat"),
                     {QStringLiteral("小明=%1,%2").arg(gold).arg(silver), QStringLiteral("b=0,0"),
                      QStringLiteral("c=0,0"), QStringLiteral("d=0,0")});
-    TMainClass game(geometry(1024, 768), nullptr);
+    TMainClass game(sceneGeometry(), nullptr);
     game.SetPlayer(0);
     if (reward)
         game.AddCoins(reward);
@@ -289,7 +278,7 @@ void tst_uMainClass::playersShareAccounts()
     data.writeLines(QStringLiteral("Set/Money.dat"),
                     {QStringLiteral("a=1,0"), QStringLiteral("b=2,0"), QStringLiteral("c=3,0"),
                      QStringLiteral("d=4,0")});
-    TMainClass game(geometry(1024, 768), nullptr);
+    TMainClass game(sceneGeometry(), nullptr);
     const QStringList names = {"a", "a", "b", "c", "d"};
     for (int player = 0; player < 5; ++player) {
         game.SetPlayer(player);
@@ -304,7 +293,7 @@ void tst_uMainClass::moneyFileReading()
     data.writeLines(QStringLiteral("Set/Money.dat"),
                     {QStringLiteral("abcdefghijkl=1,2"), QStringLiteral("没有等号12x,3"),
                      QStringLiteral("一二三四五六=x,7y"), QStringLiteral("d=4,0")});
-    TMainClass game(geometry(1024, 768), nullptr);
+    TMainClass game(sceneGeometry(), nullptr);
     game.SetPlayer(0);
     QCOMPARE(game.PlayerName(), QStringLiteral("abcdefghij"));
     game.SetPlayer(2);
@@ -324,7 +313,7 @@ void tst_uMainClass::shortMoneyFileKeepsPaidCoins()
 {
     TempDataDir data;
     data.writeLines(QStringLiteral("Set/Money.dat"), {QStringLiteral("小明=0,1")});
-    TMainClass game(geometry(1024, 768), nullptr);
+    TMainClass game(sceneGeometry(), nullptr);
     game.SetPlayer(3);
     QCOMPARE(game.PlayerName(), QString());
     QCOMPARE(game.PlayerGold(), 0);
@@ -362,7 +351,7 @@ void tst_uMainClass::nameBytesSurviveSaves()
     TempDataDir data;
     data.writeBytes(QStringLiteral("Set/Money.dat"),
                     "\xB0\xD6=1,0\r\n" + name + "=5,10\r\nc=0,0\r\nd=0,0\r\n");
-    TMainClass game(geometry(1024, 768), nullptr);
+    TMainClass game(sceneGeometry(), nullptr);
     game.SetPlayer(2);
     if (!shown.isEmpty()) QCOMPARE(game.PlayerName(), shown);
     // Coins move on the account; its name does not.
@@ -385,7 +374,7 @@ void tst_uMainClass::hintFade()
 {
     TempDataDir data;
     FakeClock clock;
-    TMainClass game(geometry(1024, 768), nullptr);
+    TMainClass game(sceneGeometry(), nullptr);
     auto *add = static_cast<TAdd *>(game.Engines[0].get());
     game.Engine = add;
     add->SetProblem(8, 5);
@@ -442,7 +431,7 @@ void tst_uMainClass::hintBesideEveryBoard()
     QVERIFY(marks.size() > 10);
     TempDataDir data;
     FakeClock clock;
-    TMainClass game(geometry(1024, 768), nullptr);
+    TMainClass game(sceneGeometry(), nullptr);
     const QPoint board(game.BoardLayer.X, game.BoardLayer.Y);
     for (const SceneLayer *hint : {&game.HintPanelLayer, &game.HintTextLayer}) {
         const QRect covered(hint->X, hint->Y, hint->Picture->width(), hint->Picture->height());
@@ -459,7 +448,7 @@ void tst_uMainClass::hintsOffNeverShow()
     TempDataDir data;
     data.writeLines(QStringLiteral("Set/Basic.dat"), basic("Children=0", "Alg=0,", "Hint=0"));
     FakeClock clock;
-    TMainClass game(geometry(1024, 768), nullptr);
+    TMainClass game(sceneGeometry(), nullptr);
     game.Engine = game.Engines[0].get();
     static_cast<TAdd *>(game.Engine)->SetProblem(8, 5);
     clock.advance(6000);
@@ -472,7 +461,7 @@ void tst_uMainClass::hintsOffNeverShow()
 void tst_uMainClass::layersOutsideSceneAreClipped()
 {
     TempDataDir data;
-    TMainClass game(geometry(1024, 768), nullptr);
+    TMainClass game(sceneGeometry(), nullptr);
     QVERIFY(game.Animation->Sprites.size() >= 3);
     const QPoint places[] = {{-60, 550}, {750, -40}, {5000, 5000}, {-30, -30}};
     size_t i = 0;
@@ -526,7 +515,7 @@ void tst_uMainClass::journalRecordsEachEngine()
                      QStringLiteral("Hint=1"),
                      QStringLiteral("AddDecMultiStep=%1").arg(stepMode ? 1 : 0)});
     FakeClock clock;
-    TMainClass game(geometry(1024, 768), nullptr);
+    TMainClass game(sceneGeometry(), nullptr);
     // The window's timers while an engine waits for its animation.
     clock.onIdle = [&](int ms) {
         CountDownSlots(ms);
@@ -576,7 +565,7 @@ void tst_uMainClass::journalRecordsTimesHintsAndPlayer()
                      QStringLiteral("爸爸=0,0"), QStringLiteral("妈妈=0,0")});
     FakeClock clock;
     CapturingReporter reporter;
-    TMainClass game(geometry(1024, 768), nullptr);
+    TMainClass game(sceneGeometry(), nullptr);
     auto *dec = static_cast<TDec *>(game.Engines[1].get());
     game.Engine = dec;
     // A problem posed directly: its type's line and coins, then SetProblem.
@@ -624,7 +613,7 @@ void tst_uMainClass::abandonedProblemStaysUnfinished()
     TempDataDir data;
     data.writeLines(QStringLiteral("Set/Basic.dat"), basic("Children=0", "Alg=2,", "Hint=1"));
     FakeClock clock;
-    TMainClass game(geometry(1024, 768), nullptr);
+    TMainClass game(sceneGeometry(), nullptr);
     game.NewProblem();
     QVERIFY(!game.CheckAnswer(100000));
     // New settings start a new problem at once.
@@ -678,7 +667,7 @@ void tst_uMainClass::renamePlayer()
     const QStringList before = {QStringLiteral("小明=1,2"), QStringLiteral("b=3,4"),
                                 QStringLiteral("c=5,6"), QStringLiteral("d=7,8")};
     data.writeLines(QStringLiteral("Set/Money.dat"), before);
-    TMainClass game(geometry(1024, 768), nullptr);
+    TMainClass game(sceneGeometry(), nullptr);
     QCOMPARE(game.RenamePlayer(player, typed), !saved.isEmpty());
     QStringList after = before;
     const int account = TMainClass::AccountIndex(player);

@@ -175,13 +175,7 @@ void tst_DataFolders::gamePlaysFromSplitFolders()
     setSoundService(&sound);
     CapturingReporter errors;
     {
-        SceneGeometry g;
-        g.ScreenWidth = 1024;
-        g.ScreenHeight = 768;
-        g.Who = QRect(10, 53, 129, 195);
-        g.AnswerPanelHeight = 105;
-        g.MoneyImage = QRect(0, 768 - 163, 219, 163);
-        TMainClass game(g, nullptr);
+        TMainClass game(sceneGeometry(), nullptr);
         QVERIFY(!game.Animation->Sprites.empty());
         game.SetPlayer(0);
         game.AddCoins(250);

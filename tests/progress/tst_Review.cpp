@@ -18,17 +18,6 @@
 
 namespace {
 
-SceneGeometry geometry()
-{
-    SceneGeometry g;
-    g.ScreenWidth = 1024;
-    g.ScreenHeight = 768;
-    g.Who = QRect(10, 53, 129, 195);
-    g.AnswerPanelHeight = 105;
-    g.MoneyImage = QRect(0, 768 - 163, 219, 163);
-    return g;
-}
-
 QStringList basic(const QString &alg, bool steps = true, const QString &review = "Review=1")
 {
     return {QStringLiteral("Children=0"), alg, QStringLiteral("Hint=1"),
@@ -86,7 +75,7 @@ public:
 
     void start()
     {
-        game = std::make_unique<TMainClass>(geometry(), nullptr);
+        game = std::make_unique<TMainClass>(sceneGeometry(), nullptr);
         clock.onIdle = [this](int ms) {
             CountDownSlots(ms);
             game->Present();

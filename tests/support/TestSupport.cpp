@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include "core/Def.h"
+#include "core/uMainClass.h"
 #include "platform/TextFiles.h"
 
 #include <QCoreApplication>
@@ -13,6 +14,18 @@
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+SceneGeometry sceneGeometry(int w, int h, qreal ratio)
+{
+    SceneGeometry g;
+    g.ScreenWidth = w;
+    g.ScreenHeight = h;
+    g.Who = QRect(10, 53, 129, 195);
+    g.AnswerPanelHeight = 105;
+    g.MoneyImage = QRect(0, h - 163, 219, 163);
+    g.PixelRatio = ratio;
+    return g;
+}
 
 FakeClock::FakeClock()
 {

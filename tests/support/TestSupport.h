@@ -9,6 +9,11 @@
 #include <functional>
 #include <memory>
 
+struct SceneGeometry;
+
+// What the window tells the scene of its layout on a w x h screen at ratio device pixels.
+SceneGeometry sceneGeometry(int w = 1024, int h = 768, qreal ratio = 1);
+
 // A clock the test steps by hand; idle() moves it on and runs onIdle, which stands for the
 // timers that would have fired meanwhile.
 class FakeClock : public Clock
