@@ -314,7 +314,8 @@ bool Bitmap::endBatch()
     }
     for (const Cmd &c : b.pending)
         rasterise(c);
-    b.last = std::move(b.pending);
+    // Swapped, not moved: both lists keep their room for the next tick.
+    b.last.swap(b.pending);
     b.pending.clear();
     b.lastKey = m_image.cacheKey();
     return true;
