@@ -39,6 +39,8 @@ struct ProblemType
     int32_t Threshold = 0;
     int32_t Compare = 101;
     int32_t Coins = 0;
+    // The chosen-list line the type was read from, which names it in the journal.
+    QString Line;
 };
 
 // Parses "1位数+1位数>10(1硬币)". op is the operator sign; comparisons are read for addition

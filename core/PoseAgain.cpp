@@ -20,17 +20,17 @@ template <class F> bool withEngine(TAlgo &engine, F &&f)
     return false;
 }
 
-// The index of typeLine among the engine's chosen types; -1 when it is not among them, or
-// when a and b are no problem of that type: the journal is a file anyone can edit, and the
-// board has room for the problems the types draw, no more.
-template <class E> int chosenIndex(const E &e, const QString &typeLine, int32_t a, int32_t b)
+// The engine's chosen type of typeLine; null when it is not among them, or when a and b are
+// no problem of that type: the journal is a file anyone can edit, and the board has room for
+// the problems the types draw, no more.
+template <class E>
+const ProblemType *chosenType(const E &e, const QString &typeLine, int32_t a, int32_t b)
 {
-    if (typeLine.isEmpty() || a < 0 || b < 0) return -1;
-    const auto line = std::find(e.TypeLines.begin(), e.TypeLines.end(), typeLine);
-    const auto i = line - e.TypeLines.begin();
-    if (line == e.TypeLines.end() || static_cast<size_t>(i) >= e.Types.size()) return -1;
-    const ProblemType &t = e.Types[static_cast<size_t>(i)];
-    return DigitCount(a) == t.Digits1 && DigitCount(b) == t.Digits2 ? static_cast<int>(i) : -1;
+    if (typeLine.isEmpty() || a < 0 || b < 0) return nullptr;
+    const auto t = std::find_if(e.Types.begin(), e.Types.end(),
+                                [&](const ProblemType &type) { return type.Line == typeLine; });
+    if (t == e.Types.end()) return nullptr;
+    return DigitCount(a) == t->Digits1 && DigitCount(b) == t->Digits2 ? &*t : nullptr;
 }
 
 template <class E> void setProblem(E &e, int32_t a, int32_t b, bool)
@@ -52,16 +52,16 @@ void setProblem(TDec &e, int32_t a, int32_t b, bool stepMode)
 
 bool CanPoseAgain(TAlgo &engine, int32_t a, int32_t b, const QString &typeLine)
 {
-    return withEngine(engine, [&](auto &e) { return chosenIndex(e, typeLine, a, b) >= 0; });
+    return withEngine(engine, [&](auto &e) { return chosenType(e, typeLine, a, b) != nullptr; });
 }
 
 bool PoseAgain(TAlgo &engine, int32_t a, int32_t b, const QString &typeLine, bool stepMode)
 {
     return withEngine(engine, [&](auto &e) {
-        const int i = chosenIndex(e, typeLine, a, b);
-        if (i < 0) return false;
+        const ProblemType *t = chosenType(e, typeLine, a, b);
+        if (!t) return false;
         e.TypeLine = typeLine;
-        e.RewardCoins = e.Types[static_cast<size_t>(i)].Coins;
+        e.RewardCoins = t->Coins;
         setProblem(e, a, b, stepMode);
         return true;
     });

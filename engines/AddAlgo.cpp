@@ -36,8 +36,7 @@ bool TAdd::CanDraw(const ProblemType &t)
 
 void TAdd::LoadSettings()
 {
-    Types = ReadProblemTypes(QStringLiteral("Set/AddSet.dat"), QLatin1Char('+'), true, nullptr,
-                             &TypeLines);
+    Types = ReadProblemTypes(QStringLiteral("Set/AddSet.dat"), QLatin1Char('+'), true);
     Usable = UsableTypes(Types, &TAdd::CanDraw);
     const QStringList basic = ReadDataLines(QStringLiteral("Set/Basic.dat"));
     StepSetting = !HasZero(LineAt(basic, 3));
@@ -59,10 +58,9 @@ void TAdd::NewProblem()
         RewardCoins = 0;
         return;
     }
-    int picked = 0;
-    const ProblemType &t = PickType(Types, Usable, &picked);
+    const ProblemType &t = PickType(Types, Usable);
     RewardCoins = t.Coins;
-    TypeLine = TypeLineAt(TypeLines, picked);
+    TypeLine = t.Line;
     int32_t a, b;
     for (;;) {
         a = DrawWithDigits(t.Digits1);

@@ -24,8 +24,7 @@ bool TDec::CanDraw(const ProblemType &t)
 
 void TDec::LoadSettings()
 {
-    Types = ReadProblemTypes(QStringLiteral("Set/DecSet.dat"), QLatin1Char('-'), false, nullptr,
-                             &TypeLines);
+    Types = ReadProblemTypes(QStringLiteral("Set/DecSet.dat"), QLatin1Char('-'), false);
     Usable = UsableTypes(Types, &TDec::CanDraw);
     const QStringList basic = ReadDataLines(QStringLiteral("Set/Basic.dat"));
     StepSetting = !HasZero(LineAt(basic, 3));
@@ -45,10 +44,9 @@ void TDec::NewProblem()
         RewardCoins = 0;
         return;
     }
-    int picked = 0;
-    const ProblemType &t = PickType(Types, Usable, &picked);
+    const ProblemType &t = PickType(Types, Usable);
     RewardCoins = t.Coins;
-    TypeLine = TypeLineAt(TypeLines, picked);
+    TypeLine = t.Line;
     int32_t a, b;
     do {
         a = DrawWithDigits(t.Digits1);

@@ -56,9 +56,8 @@ public:
     bool CanHintFlag = true;
     uint32_t StepStart = 0;
     std::vector<ProblemType> Types;
-    // The lines Types were read from, and the one of the current problem. TypeLine, like
-    // RewardCoins, belongs to the drawn type: SetProblem leaves both as they are.
-    std::vector<QString> TypeLines;
+    // The line of the current problem's type. TypeLine, like RewardCoins, belongs to the drawn
+    // type: SetProblem leaves both as they are.
     QString TypeLine;
     int32_t RewardCoins = 0;
     // The current problem's answer mode, and the one Basic.dat sets for drawn problems.

@@ -65,8 +65,8 @@ bool TDiv::CanDraw(const ProblemType &t)
 void TDiv::LoadSettings()
 {
     std::vector<QString> rests;
-    std::vector<ProblemType> types = ReadProblemTypes(QStringLiteral("Set/DivSet.dat"),
-                                                      QChar(0x00F7), false, &rests, &TypeLines);
+    std::vector<ProblemType> types =
+        ReadProblemTypes(QStringLiteral("Set/DivSet.dat"), QChar(0x00F7), false, &rests);
     for (size_t i = 0; i < types.size(); ++i) {
         // Only exactly "除不尽" after the coins' ")" asks for a remainder.
         const qsizetype close = rests[i].indexOf(QLatin1Char(')'));
@@ -92,10 +92,9 @@ void TDiv::NewProblem()
         RewardCoins = 0;
         return;
     }
-    int picked = 0;
-    const ProblemType &t = PickType(Types, Usable, &picked);
+    const ProblemType &t = PickType(Types, Usable);
     RewardCoins = t.Coins;
-    TypeLine = TypeLineAt(TypeLines, picked);
+    TypeLine = t.Line;
     int32_t a, b;
     do {
         a = DrawWithDigits(t.Digits1);

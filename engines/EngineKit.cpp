@@ -46,21 +46,18 @@ void ReseedForProblem()
 }
 
 std::vector<ProblemType> ReadProblemTypes(const QString &relative, QChar op, bool comparisons,
-                                          std::vector<QString> *rests, std::vector<QString> *lines)
+                                          std::vector<QString> *rests)
 {
-    const QStringList read = ReadDataLines(relative);
+    const QStringList lines = ReadDataLines(relative);
     std::vector<ProblemType> types;
-    types.reserve(read.size());
-    std::vector<QString> kept;
+    types.reserve(lines.size());
     if (rests) rests->clear();
-    for (const QString &line : read) {
+    for (const QString &line : lines) {
         QString rest;
         types.push_back(ParseProblemType(line, op, comparisons, &rest));
+        types.back().Line = line;
         if (rests) rests->push_back(rest);
-        kept.push_back(line);
     }
-    // Only a load that got through every line replaces the lines, as it replaces the types.
-    if (lines) *lines = std::move(kept);
     return types;
 }
 
@@ -74,17 +71,9 @@ std::vector<int> UsableTypes(const std::vector<ProblemType> &types,
     return usable;
 }
 
-const ProblemType &PickType(const std::vector<ProblemType> &types, const std::vector<int> &usable,
-                            int *index)
+const ProblemType &PickType(const std::vector<ProblemType> &types, const std::vector<int> &usable)
 {
-    const int i = usable[randomBelow(static_cast<int64_t>(usable.size()))];
-    if (index) *index = i;
-    return types[i];
-}
-
-QString TypeLineAt(const std::vector<QString> &lines, int index)
-{
-    return index >= 0 && static_cast<size_t>(index) < lines.size() ? lines[index] : QString();
+    return types[usable[randomBelow(static_cast<int64_t>(usable.size()))]];
 }
 
 bool SomePairPasses(const ProblemType &t, bool (*accept)(const ProblemType &, int32_t, int32_t))

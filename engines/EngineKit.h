@@ -21,20 +21,15 @@ int32_t DrawWithDigits(int digits);
 // Reseeds the shared generator before a new problem is drawn.
 void ReseedForProblem();
 
-// The problem types of one chosen-list file, in file order; rests, when given, receive what
-// each line leaves after its coins' "(", and lines the lines themselves.
+// The problem types of one chosen-list file, in file order, each with its line; rests, when
+// given, receive what each line leaves after its coins' "(".
 std::vector<ProblemType> ReadProblemTypes(const QString &relative, QChar op, bool comparisons,
-                                          std::vector<QString> *rests = nullptr,
-                                          std::vector<QString> *lines = nullptr);
+                                          std::vector<QString> *rests = nullptr);
 // Indices of the types canDraw accepts.
 std::vector<int> UsableTypes(const std::vector<ProblemType> &types,
                              bool (*canDraw)(const ProblemType &));
-// One of the usable types, uniformly; usable must not be empty. index, when given, receives
-// its index in types.
-const ProblemType &PickType(const std::vector<ProblemType> &types, const std::vector<int> &usable,
-                            int *index = nullptr);
-// lines[index], or an empty text.
-QString TypeLineAt(const std::vector<QString> &lines, int index);
+// One of the usable types, uniformly; usable must not be empty.
+const ProblemType &PickType(const std::vector<ProblemType> &types, const std::vector<int> &usable);
 // Whether some pair with exactly t's digit counts passes accept (the first operand over
 // its digit range, the second over 0 to its range). For the types whose feasibility is not
 // obvious from the digit counts alone.

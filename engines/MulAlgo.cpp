@@ -79,8 +79,7 @@ bool TMul::CanDraw(const ProblemType &t)
 
 void TMul::LoadSettings()
 {
-    Types = ReadProblemTypes(QStringLiteral("Set/MulSet.dat"), QChar(0x00D7), false, nullptr,
-                             &TypeLines);
+    Types = ReadProblemTypes(QStringLiteral("Set/MulSet.dat"), QChar(0x00D7), false);
     Usable = UsableTypes(Types, &TMul::CanDraw);
     // No option is taken from it, but a short file is still an error.
     LineAt(ReadDataLines(QStringLiteral("Set/Basic.dat")), 2);
@@ -98,10 +97,9 @@ void TMul::NewProblem()
         RewardCoins = 0;
         return;
     }
-    int picked = 0;
-    const ProblemType &t = PickType(Types, Usable, &picked);
+    const ProblemType &t = PickType(Types, Usable);
     RewardCoins = t.Coins;
-    TypeLine = TypeLineAt(TypeLines, picked);
+    TypeLine = t.Line;
     int32_t a, b;
     for (;;) {
         a = DrawWithDigits(t.Digits1);
