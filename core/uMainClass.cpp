@@ -337,8 +337,7 @@ const PlayerAccount *TMainClass::Account() const
 
 QString TMainClass::PlayerName() const
 {
-    const PlayerAccount *a = Account();
-    return a ? a->Name : QString();
+    return NameOf(CurrentPlayer);
 }
 
 int32_t TMainClass::PlayerGold() const
