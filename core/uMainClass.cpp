@@ -3,6 +3,7 @@
 #include "characters/uAnimation.h"
 #include "characters/uSound.h"
 #include "core/PoseAgain.h"
+#include "core/ProblemView.h"
 #include "engines/AddAlgo.h"
 #include "engines/DecAlgo.h"
 #include "engines/DivAlgo.h"
@@ -41,6 +42,12 @@ QByteArray takeBefore(QByteArray &rest, char sep)
     return before;
 }
 
+// The engine's read-only view; every engine of Engines has one.
+const ProblemView *viewOf(const TAlgo *engine)
+{
+    return dynamic_cast<const ProblemView *>(engine);
+}
+
 int32_t saturated(int64_t v)
 {
     return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
@@ -60,12 +67,10 @@ TMainClass::TMainClass(const SceneGeometry &form, QObject *soundOwner) : Form(fo
     SetUpScene();
     LoadOptions();
     LoadMoney();
-    auto add = std::make_unique<TAdd>(BoardPicture, HintTextPicture);
-    auto dec = std::make_unique<TDec>(BoardPicture, HintTextPicture);
-    auto mul = std::make_unique<TMul>(BoardPicture, HintTextPicture);
-    auto div = std::make_unique<TDiv>(BoardPicture, HintTextPicture);
-    m_views = {add.get(), dec.get(), mul.get(), div.get()};
-    Engines = {std::move(add), std::move(dec), std::move(mul), std::move(div)};
+    Engines[0] = std::make_unique<TAdd>(BoardPicture, HintTextPicture);
+    Engines[1] = std::make_unique<TDec>(BoardPicture, HintTextPicture);
+    Engines[2] = std::make_unique<TMul>(BoardPicture, HintTextPicture);
+    Engines[3] = std::make_unique<TDiv>(BoardPicture, HintTextPicture);
     PickOperation();
     Animation = std::make_unique<TAnimation>();
     Sound = std::make_unique<TSound>(soundOwner);
@@ -83,7 +88,6 @@ TMainClass::~TMainClass()
     Sound.reset();
     Layers.clear();
     Engine = nullptr;
-    m_views = {};
     for (int i = 3; i >= 0; --i)
         Engines[i].reset();
 }
@@ -436,8 +440,9 @@ void TMainClass::ProblemPosed()
 {
     m_open = {};
     const int32_t op = Operation();
-    if (op < 0 || !m_views[op] || !m_journal) return;
-    const ProblemSnapshot s = m_views[op]->Snapshot();
+    const ProblemView *view = viewOf(Engine);
+    if (op < 0 || !view || !m_journal) return;
+    const ProblemSnapshot s = view->Snapshot();
     if (!s.Posed) return;
     PosedRecord r;
     r.Player = CurrentPlayer;
@@ -457,10 +462,11 @@ void TMainClass::ProblemPosed()
 bool TMainClass::CheckAnswer(int32_t value)
 {
     TAlgo *engine = Engine;
-    const int32_t op = Operation();
-    const bool recording = m_open.Row != 0 && m_open.Engine == engine && op >= 0 && m_journal;
+    const ProblemView *view = viewOf(engine);
+    const bool recording =
+        m_open.Row != 0 && m_open.Engine == engine && Operation() >= 0 && view && m_journal;
     // The step is read before the check: a right answer may move the engine on.
-    const int32_t step = recording ? m_views[op]->Snapshot().Step : -1;
+    const int32_t step = recording ? view->Snapshot().Step : -1;
     const bool right = engine->CheckAnswer(value);
     if (!recording) return right;
     AnswerRecord a;

@@ -15,7 +15,6 @@
 #include <vector>
 
 class Journal;
-class ProblemView;
 class QObject;
 class Review;
 class TAnimation;
@@ -139,9 +138,6 @@ private:
     const PlayerAccount *Account() const;
     // Poses a missed problem that is due instead of a drawn one; false when there is none.
     bool PoseReview();
-
-    // The engines' read-only views, by operation code.
-    std::array<ProblemView *, 4> m_views{};
     std::unique_ptr<Journal> m_journal;
     std::unique_ptr<Review> m_review;
     // The problem the journal has open: its row, and when and with what hint the step
