@@ -26,7 +26,7 @@ qreal StartScaleFactor(QSizeF screen, const QByteArray &userFactor)
     return ZoomForScreen(screen) * (ok && user > 0 ? user : 1.0);
 }
 
-qreal ApplyStartZoom(int argc, char **argv)
+void ApplyStartZoom(int argc, char **argv)
 {
     userFactorSet = qEnvironmentVariableIsSet(ScaleFactorVariable);
     userFactorText = qgetenv(ScaleFactorVariable);
@@ -47,7 +47,6 @@ qreal ApplyStartZoom(int argc, char **argv)
     const qreal factor = StartScaleFactor(screen, userFactorText);
     if (factor != 1.0 || userFactorSet)
         qputenv(ScaleFactorVariable, QByteArray::number(factor, 'g', 17));
-    return ZoomForScreen(screen);
 }
 
 void RestoreUserScaleFactor()

@@ -13,9 +13,8 @@ qreal StartScaleFactor(QSizeF screen, const QByteArray &userFactor);
 
 // Decides the zoom before the application object exists. Qt takes its scale factor when the
 // application starts, and the screen is known only after that, so a short-lived application
-// looks at the primary screen first; then QT_SCALE_FACTOR is set for the real one. Returns
-// the zoom.
-qreal ApplyStartZoom(int argc, char **argv);
+// looks at the primary screen first; then QT_SCALE_FACTOR is set for the real one.
+void ApplyStartZoom(int argc, char **argv);
 // Once the application exists: the user's own QT_SCALE_FACTOR again, so that programs the
 // game starts (the web browser) are not zoomed with it.
 void RestoreUserScaleFactor();
