@@ -215,6 +215,18 @@ void writeLargeSheet(const QString &dir, const QImage &small, LargeFile kind)
     }
 }
 
+// back with picture drawn on it at (x, y), composed at ratio.
+QImage composeOne(const Bitmap &back, Bitmap &picture, int x, int y, qreal ratio)
+{
+    SceneLayer layer{x, y, 1, &picture, 0, 0, -1};
+    std::vector<SceneLayer *> layers{&layer};
+    SceneComposer composer;
+    composer.setPixelRatio(ratio);
+    QImage out;
+    composer.compose(out, back, layers);
+    return out;
+}
+
 // The scene at ratio with one layer: the sheet (cell -1) or a frame copied from a cell.
 QImage composeSheet(const Bitmap &sheet, int cell, qreal ratio)
 {
@@ -225,13 +237,7 @@ QImage composeSheet(const Bitmap &sheet, int cell, qreal ratio)
     if (cell >= 0) frame.copyRect(0, 0, sheet, QRect(30 * cell, 0, 30, 20));
     Bitmap picture = cell >= 0 ? frame : sheet;
     picture.transparent = true;
-    SceneLayer layer{5, 5, 1, &picture, 0, 0, -1};
-    std::vector<SceneLayer *> layers{&layer};
-    SceneComposer composer;
-    composer.setPixelRatio(ratio);
-    QImage out;
-    composer.compose(out, back, layers);
-    return out;
+    return composeOne(back, picture, 5, 5, ratio);
 }
 
 } // namespace
@@ -426,12 +432,7 @@ void tst_SceneComposer::scaledPicturesKeepNoKeyColour()
         pic.assign(sheet);
     }
     pic.transparent = true;
-    SceneLayer layer{15, 10, 1, &pic, 0, 0, -1};
-    std::vector<SceneLayer *> layers{&layer};
-    SceneComposer composer;
-    composer.setPixelRatio(ratio);
-    QImage out;
-    composer.compose(out, back, layers);
+    const QImage out = composeOne(back, pic, 15, 10, ratio);
     int mixed = 0;
     for (int y = 0; y < out.height(); ++y) {
         for (int x = 0; x < out.width(); ++x) {
@@ -460,12 +461,7 @@ void tst_SceneComposer::textIsDrawnAtDeviceResolution()
         pic.textOut(4, 4, QStringLiteral("38"));
         Bitmap back(90, 60);
         back.fill(Qt::black);
-        SceneLayer layer{0, 0, 1, &pic, 0, 0, -1};
-        std::vector<SceneLayer *> layers{&layer};
-        SceneComposer composer;
-        composer.setPixelRatio(ratio);
-        QImage out;
-        composer.compose(out, back, layers);
+        const QImage out = composeOne(back, pic, 0, 0, ratio);
         Ink i;
         for (int y = 0; y < out.height(); ++y)
             for (int x = 0; x < out.width(); ++x) {
