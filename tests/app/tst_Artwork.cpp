@@ -143,11 +143,7 @@ void tst_Artwork::hintContrast()
     TempDataDir data;
     CapturingReporter reporter;
     FakeClock clock;
-    SceneGeometry g;
-    g.ScreenWidth = 1024;
-    g.ScreenHeight = 768;
-    g.MoneyImage = QRect(0, 605, 219, 163);
-    TMainClass game(g, nullptr);
+    TMainClass game(sceneGeometry(), nullptr);
     Bitmap scene = game.Background;
     for (const SceneLayer *l : {&game.BlackboardLayer, &game.TreeRightLayer, &game.TreeLeftLayer,
                                 &game.GrassLeftLayer, &game.GrassRightLayer}) {

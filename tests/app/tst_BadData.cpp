@@ -147,11 +147,7 @@ void tst_BadData::hugeCountsSaturate()
     data.writeLines(QStringLiteral("Set/Money.dat"),
                     {QStringLiteral("a=99999999999,2147483647"), QStringLiteral("b=0,0"),
                      QStringLiteral("c=0,0"), QStringLiteral("d=0,0")});
-    SceneGeometry g;
-    g.ScreenWidth = 1024;
-    g.ScreenHeight = 768;
-    g.MoneyImage = QRect(0, 605, 219, 163);
-    TMainClass game(g, nullptr);
+    TMainClass game(sceneGeometry(), nullptr);
     QCOMPARE(game.PlayerGold(), 2147483647);
     game.AddCoins(50);
     QCOMPARE(game.PlayerGold(), 2147483647);
