@@ -2,7 +2,6 @@
 #include "app/Main.h"
 #include "app/Translations.h"
 #include "app/Zoom.h"
-#include "core/Def.h"
 #include "platform/Bitmap.h"
 #include "platform/DataFolders.h"
 #include "platform/Errors.h"
