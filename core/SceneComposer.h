@@ -17,13 +17,10 @@ class SceneComposer
 public:
     // Device pixels per scene pixel.
     void setPixelRatio(qreal ratio);
-    qreal pixelRatio() const { return m_ratio; }
     // Brings target up to date with the background and the layers, given back to front.
     void compose(QImage &target, const Bitmap &background, const std::vector<SceneLayer *> &layers);
     // Device rectangles of the target that changed since the last call.
     QRegion takeChanged();
-    // The next compose draws the whole scene.
-    void invalidate() { m_valid = false; }
 
 private:
     struct Run
