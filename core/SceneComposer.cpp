@@ -107,7 +107,6 @@ const SceneComposer::Prepared &SceneComposer::prepare(const Bitmap &picture, QRg
     }
     Prepared p;
     p.lastUsed = m_tick;
-    p.cell = !ck.id.cell.isNull();
     const QSize size = deviceSize(picture, m_ratio);
     const QImage &source = picture.image();
     // Above ratio 1 a drawing made large is smoothed to size; the small picture is the
@@ -280,7 +279,7 @@ void SceneComposer::redraw(QImage &target, const Prepared &background,
 void SceneComposer::evict()
 {
     for (auto it = m_cache.begin(); it != m_cache.end();) {
-        const quint64 keep = it->second.cell ? CellLifetime : 0;
+        const quint64 keep = it->first.id.cell.isNull() ? 0 : CellLifetime;
         if (it->second.lastUsed + keep < m_tick)
             it = m_cache.erase(it);
         else

@@ -35,7 +35,6 @@ private:
         std::vector<int> rowStart;
         std::vector<Run> runs;
         quint64 lastUsed = 0;
-        bool cell = false;
     };
     struct CacheKey
     {
