@@ -96,10 +96,10 @@ void SceneComposer::setPixelRatio(qreal ratio)
     m_valid = false;
 }
 
-const SceneComposer::Prepared &SceneComposer::prepare(const Bitmap &picture, QRgb key,
-                                                      bool background)
+const SceneComposer::Prepared &SceneComposer::prepare(const Bitmap &picture, const CacheKey &ck)
 {
-    const CacheKey ck{picture.contentId(), key & 0xFFFFFF, background};
+    const QRgb key = ck.key;
+    const bool background = ck.background;
     auto it = m_cache.find(ck);
     if (it != m_cache.end()) {
         it->second.lastUsed = m_tick;
@@ -161,9 +161,10 @@ void SceneComposer::compose(QImage &target, const Bitmap &background,
                             const std::vector<SceneLayer *> &layers)
 {
     ++m_tick;
-    const Prepared &back = prepare(background, 0, true);
+    const CacheKey backKey{background.contentId(), 0, true};
+    const Prepared &back = prepare(background, backKey);
     QRegion dirty;
-    const Bitmap::ContentId backId = background.contentId();
+    const Bitmap::ContentId &backId = backKey.id;
     if (!m_valid || target.size() != back.image.size() || target.format() != QImage::Format_RGB32 ||
         !(backId == m_background)) {
         if (target.size() != back.image.size() || target.format() != QImage::Format_RGB32)
@@ -186,12 +187,13 @@ void SceneComposer::compose(QImage &target, const Bitmap &background,
         const QRgb key = (opaque || l->Picture->transparent)
                              ? l->Picture->transparentColor().rgb() & 0xFFFFFF
                              : 0;
-        const Prepared &p = prepare(*l->Picture, key, false);
+        const CacheKey picture{l->Picture->contentId(), key, false};
+        const Prepared &p = prepare(*l->Picture, picture);
         const QRect rect(toDevicePixels(l->X + l->DX, m_ratio),
                          toDevicePixels(l->Y + l->DY, m_ratio), p.image.width(), p.image.height());
         const int alpha = opaque ? 100 : l->Alpha;
         m_placed.push_back({&p, rect, alpha, key});
-        const Shown now{l, rect, alpha, l->Depth, {l->Picture->contentId(), key, false}};
+        const Shown now{l, rect, alpha, l->Depth, picture};
         const auto before = std::find_if(m_shown.begin(), m_shown.end(),
                                          [l](const Shown &s) { return s.layer == l; });
         if (before == m_shown.end()) {

@@ -65,7 +65,8 @@ private:
         QRgb key;
     };
 
-    const Prepared &prepare(const Bitmap &picture, QRgb key, bool background);
+    // What the cache holds for picture under ck, which the caller took from it.
+    const Prepared &prepare(const Bitmap &picture, const CacheKey &ck);
     void redraw(QImage &target, const Prepared &background, const std::vector<Placed> &placed,
                 const QRect &area) const;
     void evict();
