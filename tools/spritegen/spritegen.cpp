@@ -251,7 +251,7 @@ QImage drawLargeSheet(const Character &who)
 // Nobody may stand over the board, the hint panel, or outside the scene.
 void checkPlacement(const Character &who, const QImage &sheet)
 {
-    const QRect board(290, 73, 256, 357), hint(430, 260, 200, 160), scene(0, 0, 800, 600);
+    const QRect board(290, 73, 256, 357), hint(518, 92, 200, 150), scene(0, 0, 800, 600);
     const QRgb key = art::kKeyMagenta.rgb();
     for (size_t row = 0; row < who.actions.size(); ++row) {
         const Action &a = who.actions[row];
