@@ -24,6 +24,18 @@ struct Bitmap::Cmd
     Font font;
     std::shared_ptr<const Bitmap> picture;
 
+    // A frame, line or ellipse between two corners; only an ellipse has an inside.
+    static Cmd shape(Kind kind, QPoint p1, QPoint p2, const Pen &pen, QColor brush = QColor())
+    {
+        Cmd c;
+        c.kind = kind;
+        c.p1 = p1;
+        c.p2 = p2;
+        c.pen = pen;
+        c.brush = brush;
+        return c;
+    }
+
     bool operator==(const Cmd &o) const
     {
         if (kind != o.kind || rect != o.rect || p1 != o.p1 || p2 != o.p2 || text != o.text ||
@@ -406,35 +418,19 @@ void Bitmap::fill(QColor c)
 void Bitmap::frameRect(int x1, int y1, int x2, int y2)
 {
     record({DrawOp::Frame, {x1, y1}, {x2, y2}, {}, pen.color, pen.width});
-    Cmd c;
-    c.kind = Cmd::Frame;
-    c.p1 = {x1, y1};
-    c.p2 = {x2, y2};
-    c.pen = pen;
-    submit(std::move(c));
+    submit(Cmd::shape(Cmd::Frame, {x1, y1}, {x2, y2}, pen));
 }
 
 void Bitmap::line(int x1, int y1, int x2, int y2)
 {
     record({DrawOp::Line, {x1, y1}, {x2, y2}, {}, pen.color, pen.width});
-    Cmd c;
-    c.kind = Cmd::Line;
-    c.p1 = {x1, y1};
-    c.p2 = {x2, y2};
-    c.pen = pen;
-    submit(std::move(c));
+    submit(Cmd::shape(Cmd::Line, {x1, y1}, {x2, y2}, pen));
 }
 
 void Bitmap::ellipse(int x1, int y1, int x2, int y2)
 {
     record({DrawOp::Ellipse, {x1, y1}, {x2, y2}, {}, pen.color, pen.width});
-    Cmd c;
-    c.kind = Cmd::Ellipse;
-    c.p1 = {x1, y1};
-    c.p2 = {x2, y2};
-    c.pen = pen;
-    c.brush = brush;
-    submit(std::move(c));
+    submit(Cmd::shape(Cmd::Ellipse, {x1, y1}, {x2, y2}, pen, brush));
 }
 
 int pointsToPixels(int points)

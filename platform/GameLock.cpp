@@ -35,9 +35,10 @@ GameLock::Result GameLock::take()
     }
     m_server = new QLocalServer(this);
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
+    const QString name = serverName();
     // A socket left by a game that was killed would refuse the name; holding the lock, it is
     // certainly not in use.
-    QLocalServer::removeServer(serverName());
+    QLocalServer::removeServer(name);
     connect(m_server, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket *socket = m_server->nextPendingConnection()) {
             socket->disconnectFromServer();
@@ -46,7 +47,7 @@ GameLock::Result GameLock::take()
         }
     });
     // Without the server a later start just ends; the lock alone keeps the data safe.
-    m_server->listen(serverName());
+    m_server->listen(name);
     return Result::Taken;
 }
 

@@ -19,8 +19,8 @@ const QImage &LargeDrawing::image()
 {
     if (m_read) return m_image;
     m_read = true;
+    // Moved out: the small picture is not kept beside the drawing.
     const QImage picture = std::move(m_picture);
-    m_picture = QImage();
     if (picture.isNull()) return m_image;
     // A missing file, or anything but a plain file (a folder, a FIFO), is no drawing.
     QByteArray bytes;
@@ -38,8 +38,9 @@ const QImage &LargeDrawing::image()
     if (reader.size() != size) return m_image;
     const QString key = QString::fromLatin1(SourceKey);
     const QByteArray source = fingerprint(picture);
-    const bool sourceInHeader = reader.text(key).toLatin1() == source;
-    if (!reader.text(key).isEmpty() && !sourceInHeader) return m_image;
+    const QByteArray inHeader = reader.text(key).toLatin1();
+    const bool sourceInHeader = inHeader == source;
+    if (!inHeader.isEmpty() && !sourceInHeader) return m_image;
     QImage image = reader.read();
     if (image.size() != size || (!sourceInHeader && image.text(key).toLatin1() != source))
         return m_image;

@@ -197,18 +197,19 @@ QString resolvePath(const QString &path)
     return dir.filePath(found.isEmpty() ? name : found);
 }
 
-QByteArray readFileBytes(const QString &path)
+namespace {
+
+// The bytes of the regular file at native; name is the file as the error text names it.
+QByteArray readRegularFile(const QString &name, const QByteArray &native)
 {
-    const QString real = resolvePath(path);
-    QByteArray native = QFile::encodeName(real);
     // Without O_NONBLOCK, opening a FIFO waits for a writer that never comes.
     int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) raiseFileOpen(path, systemReason(errno));
+    if (fd < 0) raiseFileOpen(name, systemReason(errno));
     struct stat st;
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         const bool folder = S_ISDIR(st.st_mode);
         ::close(fd);
-        raiseFileOpen(path, notRegularReason(folder));
+        raiseFileOpen(name, notRegularReason(folder));
     }
     QByteArray data;
     data.reserve(static_cast<qsizetype>(st.st_size));
@@ -219,13 +220,20 @@ QByteArray readFileBytes(const QString &path)
             if (errno == EINTR) continue;
             int err = errno;
             ::close(fd);
-            raiseFileOpen(path, systemReason(err));
+            raiseFileOpen(name, systemReason(err));
         }
         if (got == 0) break;
         data.append(buffer, got);
     }
     ::close(fd);
     return data;
+}
+
+} // namespace
+
+QByteArray readFileBytes(const QString &path)
+{
+    return readRegularFile(path, QFile::encodeName(resolvePath(path)));
 }
 
 QStringList readTextLines(const QString &path)
@@ -239,28 +247,6 @@ bool isGbk(const QByteArray &bytes)
     return tryConvert(gbkToUtf8(), bytes, out);
 }
 
-QString saveTarget(const QString &path)
-{
-    QString current = resolvePath(path);
-    // As many hops as the kernel follows before it gives up with ELOOP.
-    for (int hop = 0; hop < 40; ++hop) {
-        const QByteArray native = QFile::encodeName(current);
-        struct stat st;
-        if (::lstat(native.constData(), &st) != 0 || !S_ISLNK(st.st_mode)) return current;
-        QByteArray link(PATH_MAX, '\0');
-        const ssize_t n =
-            ::readlink(native.constData(), link.data(), static_cast<size_t>(link.size()));
-        if (n < 0) return current;
-        link.truncate(n);
-        const QString to = QFile::decodeName(link);
-        // Not cleaned: ".." after a link must stay relative to where the link points.
-        current = to.startsWith(QLatin1Char('/'))
-                      ? to
-                      : QFileInfo(current).path() + QLatin1Char('/') + to;
-    }
-    raiseFileOpen(path, systemReason(ELOOP));
-}
-
 namespace {
 
 struct PendingWrite
@@ -272,6 +258,33 @@ struct PendingWrite
     struct stat old = {};
     QByteArray oldBytes;
 };
+
+// Where a save of path lands: path itself (letter case resolved), or the end of its chain
+// of symbolic links, so a link stays a link. old gets the file there now, when there is one.
+QByteArray saveTarget(const QString &path, struct stat &old, bool &existed)
+{
+    QString current = resolvePath(path);
+    // As many hops as the kernel follows before it gives up with ELOOP.
+    for (int hop = 0; hop < 40; ++hop) {
+        const QByteArray native = QFile::encodeName(current);
+        existed = ::lstat(native.constData(), &old) == 0;
+        if (!existed || !S_ISLNK(old.st_mode)) return native;
+        QByteArray link(PATH_MAX, '\0');
+        const ssize_t n =
+            ::readlink(native.constData(), link.data(), static_cast<size_t>(link.size()));
+        if (n < 0) {
+            existed = ::stat(native.constData(), &old) == 0;
+            return native;
+        }
+        link.truncate(n);
+        const QString to = QFile::decodeName(link);
+        // Not cleaned: ".." after a link must stay relative to where the link points.
+        current = to.startsWith(QLatin1Char('/'))
+                      ? to
+                      : QFileInfo(current).path() + QLatin1Char('/') + to;
+    }
+    raiseFileOpen(path, systemReason(ELOOP));
+}
 
 // A temporary file beside target holding bytes, with the old file's mode and owner.
 QByteArray writeTemporary(const QString &name, const QByteArray &target, const QByteArray &bytes,
@@ -361,13 +374,12 @@ void writeFilesTogether(const std::vector<FileWrite> &files)
         for (const FileWrite &f : files) {
             PendingWrite w;
             w.name = f.path;
-            w.target = QFile::encodeName(saveTarget(f.path));
-            w.existed = ::stat(w.target.constData(), &w.old) == 0;
+            w.target = saveTarget(f.path, w.old, w.existed);
             if (w.existed && !S_ISREG(w.old.st_mode))
                 raiseFileOpen(f.path, notRegularReason(S_ISDIR(w.old.st_mode)));
             // A single file needs no undo: when its rename fails, nothing has changed.
             if (w.existed && files.size() > 1)
-                w.oldBytes = readFileBytes(QFile::decodeName(w.target));
+                w.oldBytes = readRegularFile(QFile::decodeName(w.target), w.target);
             w.temp = writeTemporary(f.path, w.target, f.bytes, w.existed ? &w.old : nullptr);
             writes.push_back(std::move(w));
         }

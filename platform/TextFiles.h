@@ -29,10 +29,6 @@ QStringList readTextLines(const QString &path);
 // Whether the bytes are GBK text throughout.
 bool isGbk(const QByteArray &bytes);
 
-// Where a save of path lands: path itself (letter case resolved), or the end of its chain
-// of symbolic links, so a link stays a link.
-QString saveTarget(const QString &path);
-
 struct FileWrite
 {
     QString path;

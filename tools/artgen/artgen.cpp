@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 
 using namespace art;
 
@@ -222,35 +223,38 @@ struct WindowPicture
 {
     QString file;
     QSize size;
-    QImage image;
+    std::function<QImage()> draw;
+    // Drawn again at three times the size, which the game smooths down to large screens.
+    bool large = true;
 };
 
 void writeWindowArt(const QString &root, const QString &preview)
 {
     QList<WindowPicture> pics;
     for (int i = 0; i < 5; ++i)
-        pics.append({QStringLiteral("player%1.png").arg(i), {135, 160}, drawPlayer(i)});
-    pics.append({"coin.jpg", {219, 163}, drawCoins()});
-    pics.append({"exit.png", {18, 18}, drawExitGlyph()});
-    pics.append({"settings.png", {18, 18}, drawSettingsGlyph()});
-    pics.append({"about.png", {18, 18}, drawAboutGlyph()});
-    pics.append({"results.png", {18, 18}, drawResultsGlyph()});
-    pics.append({"submit.png", {68, 68}, drawSubmit()});
-    pics.append({"erase.png", {68, 68}, drawErase()});
-    pics.append({"icon.png", {256, 256}, drawIcon()});
-    pics.append({"arrow_right.png", {24, 24}, drawArrow(true)});
-    pics.append({"arrow_left.png", {24, 24}, drawArrow(false)});
+        pics.append(
+            {QStringLiteral("player%1.png").arg(i), {135, 160}, [i] { return drawPlayer(i); }});
+    pics.append({"coin.jpg", {219, 163}, drawCoins});
+    pics.append({"exit.png", {18, 18}, drawExitGlyph});
+    pics.append({"settings.png", {18, 18}, drawSettingsGlyph});
+    pics.append({"about.png", {18, 18}, drawAboutGlyph});
+    pics.append({"results.png", {18, 18}, drawResultsGlyph});
+    pics.append({"submit.png", {68, 68}, drawSubmit});
+    pics.append({"erase.png", {68, 68}, drawErase});
+    pics.append({"icon.png", {256, 256}, [] { return drawIcon(); }, false});
+    pics.append({"arrow_right.png", {24, 24}, [] { return drawArrow(true); }});
+    pics.append({"arrow_left.png", {24, 24}, [] { return drawArrow(false); }});
 
     QImage sheet(820, 620, QImage::Format_RGB32);
     sheet.fill(Qt::black);
     QPainter p(&sheet);
     int x = 10, y = 10, rowHeight = 0;
     for (const WindowPicture &pic : pics) {
-        if (pic.image.size() != pic.size) fail(pic.file + ": wrong size");
+        const QImage image = pic.draw();
+        if (image.size() != pic.size) fail(pic.file + ": wrong size");
         const bool jpeg = pic.file.endsWith(".jpg");
-        const QImage img = pic.image.hasAlphaChannel()
-                               ? pic.image.convertToFormat(QImage::Format_ARGB32)
-                               : pic.image;
+        const QImage img =
+            image.hasAlphaChannel() ? image.convertToFormat(QImage::Format_ARGB32) : image;
         save(img, root + "/app/art/" + pic.file, jpeg ? "JPG" : "PNG", jpeg ? 90 : -1);
         // Small glyphs are shown doubled in the preview so they can be judged.
         const int scale = pic.size.width() < 40 ? 3 : 1;
@@ -267,31 +271,16 @@ void writeWindowArt(const QString &root, const QString &preview)
     p.end();
     if (!preview.isEmpty()) save(sheet, preview + "/preview-window.png", "PNG");
 
-    // The same art at three times the size, which the game smooths down to large screens.
     setCanvasScale(3);
-    const QList<std::pair<QString, QImage (*)()>> large = {
-        {"player0.png", [] { return drawPlayer(0); }},
-        {"player1.png", [] { return drawPlayer(1); }},
-        {"player2.png", [] { return drawPlayer(2); }},
-        {"player3.png", [] { return drawPlayer(3); }},
-        {"player4.png", [] { return drawPlayer(4); }},
-        {"coin.jpg", drawCoins},
-        {"exit.png", drawExitGlyph},
-        {"settings.png", drawSettingsGlyph},
-        {"about.png", drawAboutGlyph},
-        {"results.png", drawResultsGlyph},
-        {"submit.png", drawSubmit},
-        {"erase.png", drawErase},
-        {"arrow_right.png", [] { return drawArrow(true); }},
-        {"arrow_left.png", [] { return drawArrow(false); }}};
-    for (const auto &[file, draw] : large) {
-        QImage img = draw();
+    for (const WindowPicture &pic : pics) {
+        if (!pic.large) continue;
+        QImage img = pic.draw();
         img.setDevicePixelRatio(1);
-        const QSize base = QImage(root + "/app/art/" + file).size();
-        if (img.size() != base * 3) fail(file + ": wrong size at three times");
-        const bool jpeg = file.endsWith(".jpg");
+        const QSize base = QImage(root + "/app/art/" + pic.file).size();
+        if (img.size() != base * 3) fail(pic.file + ": wrong size at three times");
+        const bool jpeg = pic.file.endsWith(".jpg");
         if (img.hasAlphaChannel()) img = img.convertToFormat(QImage::Format_ARGB32);
-        QString name = file;
+        QString name = pic.file;
         name.insert(name.lastIndexOf('.'), "@3x");
         save(img, root + "/app/art/" + name, jpeg ? "JPG" : "PNG", jpeg ? 90 : -1);
     }

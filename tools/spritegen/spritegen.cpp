@@ -183,52 +183,18 @@ std::vector<Character> cast()
     return c;
 }
 
-QImage drawSheet(const Character &who)
+size_t sheetColumns(const Character &who)
 {
     size_t columns = 0;
     for (const Action &a : who.actions)
         columns = std::max(columns, a.poses.size());
-    QImage sheet(int(columns) * who.cellW, int(who.actions.size()) * who.cellH,
-                 QImage::Format_RGB888);
-    sheet.fill(art::kKeyMagenta);
-    QPainter out(&sheet);
-    for (size_t row = 0; row < who.actions.size(); ++row) {
-        const Action &a = who.actions[row];
-        for (size_t f = 0; f < a.poses.size(); ++f) {
-            QImage cell = art::canvas(who.cellW, who.cellH);
-            QPainter p;
-            art::beginPainter(p, cell);
-            const bool mirrored = QByteArray(a.id) == "akLeft";
-            if (mirrored) {
-                p.translate(who.cellW, 0);
-                p.scale(-1, 1);
-            }
-            who.draw(p, who.cellW, who.cellH, a.poses[f]);
-            p.end();
-            QImage flat = flatten(cell);
-            // The bottom-left pixel of every cell is the key the game leaves out.
-            flat.setPixel(0, who.cellH - 1, art::kKeyMagenta.rgb());
-            out.drawImage(int(f) * who.cellW, int(row) * who.cellH, flat);
-        }
-    }
-    return sheet;
+    return columns;
 }
 
-// The same sheet at three times the size, for zoomed screens: each cell drawn on its own, so
-// smoothing never reaches across a cell's edge, with its bottom-left block left out as the
-// small cell's key pixel is.
-QImage drawLargeSheet(const Character &who)
+// Every pose on a canvas of its own, mirrored for the walk to the left, handed to put with its
+// column and row on the sheet.
+template <class Put> void drawCells(const Character &who, Put put)
 {
-    const int s = LargeDrawing::Scale;
-    size_t columns = 0;
-    for (const Action &a : who.actions)
-        columns = std::max(columns, a.poses.size());
-    QImage sheet(int(columns) * who.cellW * s, int(who.actions.size()) * who.cellH * s,
-                 QImage::Format_ARGB32);
-    sheet.fill(Qt::transparent);
-    QPainter out(&sheet);
-    out.setCompositionMode(QPainter::CompositionMode_Source);
-    art::setCanvasScale(s);
     for (size_t row = 0; row < who.actions.size(); ++row) {
         const Action &a = who.actions[row];
         for (size_t f = 0; f < a.poses.size(); ++f) {
@@ -241,11 +207,43 @@ QImage drawLargeSheet(const Character &who)
             }
             who.draw(p, who.cellW, who.cellH, a.poses[f]);
             p.end();
-            QImage large = art::largeKeyed(cell);
-            art::clearLargePixel(large, QPoint(0, who.cellH - 1));
-            out.drawImage(int(f) * who.cellW * s, int(row) * who.cellH * s, large);
+            put(int(f), int(row), cell);
         }
     }
+}
+
+QImage drawSheet(const Character &who)
+{
+    QImage sheet(int(sheetColumns(who)) * who.cellW, int(who.actions.size()) * who.cellH,
+                 QImage::Format_RGB888);
+    sheet.fill(art::kKeyMagenta);
+    QPainter out(&sheet);
+    drawCells(who, [&](int column, int row, const QImage &cell) {
+        QImage flat = flatten(cell);
+        // The bottom-left pixel of every cell is the key the game leaves out.
+        flat.setPixel(0, who.cellH - 1, art::kKeyMagenta.rgb());
+        out.drawImage(column * who.cellW, row * who.cellH, flat);
+    });
+    return sheet;
+}
+
+// The same sheet at three times the size, for zoomed screens: each cell drawn on its own, so
+// smoothing never reaches across a cell's edge, with its bottom-left block left out as the
+// small cell's key pixel is.
+QImage drawLargeSheet(const Character &who)
+{
+    const int s = LargeDrawing::Scale;
+    QImage sheet(int(sheetColumns(who)) * who.cellW * s, int(who.actions.size()) * who.cellH * s,
+                 QImage::Format_ARGB32);
+    sheet.fill(Qt::transparent);
+    QPainter out(&sheet);
+    out.setCompositionMode(QPainter::CompositionMode_Source);
+    art::setCanvasScale(s);
+    drawCells(who, [&](int column, int row, const QImage &cell) {
+        QImage large = art::largeKeyed(cell);
+        art::clearLargePixel(large, QPoint(0, who.cellH - 1));
+        out.drawImage(column * who.cellW * s, row * who.cellH * s, large);
+    });
     art::setCanvasScale(1);
     return sheet;
 }
@@ -253,7 +251,7 @@ QImage drawLargeSheet(const Character &who)
 // Nobody may stand over the board, the hint panel, or outside the scene.
 void checkPlacement(const Character &who, const QImage &sheet)
 {
-    const QRect board(290, 73, 256, 357), hint(430, 260, 200, 160), scene(0, 0, 800, 600);
+    const QRect board(290, 73, 256, 357), hint(518, 92, 200, 150), scene(0, 0, 800, 600);
     const QRgb key = art::kKeyMagenta.rgb();
     for (size_t row = 0; row < who.actions.size(); ++row) {
         const Action &a = who.actions[row];
