@@ -5,7 +5,7 @@
 #include "platform/Clock.h"
 #include "progress/Journal.h"
 #include "progress/Review.h"
-#include "BenchData.h"
+#include "BenchSupport.h"
 
 #include <QApplication>
 #include <QSqlDatabase>
@@ -16,16 +16,6 @@
 #include <memory>
 
 namespace {
-
-class StillClock : public Clock
-{
-public:
-    uint32_t tickCount() override { return now; }
-    void idle(int ms) override { now += static_cast<uint32_t>(ms); }
-    uint32_t now = 100000;
-};
-
-StillClock stillClock;
 
 // A journal already holding problems problems with three answers each, as after months of
 // play (the game does a few hundred problems a week).
@@ -116,24 +106,13 @@ void BM_RecordPosed(benchmark::State &state)
 }
 BENCHMARK(BM_RecordPosed)->Arg(0)->Arg(100000)->Unit(benchmark::kMicrosecond);
 
-SceneGeometry screen1024()
-{
-    SceneGeometry g;
-    g.ScreenWidth = 1024;
-    g.ScreenHeight = 768;
-    g.Who = QRect(10, 53, 129, 195);
-    g.AnswerPanelHeight = 105;
-    g.MoneyImage = QRect(0, 605, 219, 163);
-    return g;
-}
-
 // The check of an answer as the answer flow makes it: a wrong one straight to the engine as
 // before the journal (0); through the controller, which records it and puts the problem up
 // for review (1); the same with review switched off (2); a right one to the units of a drawn
 // problem, recorded (3).
 void BM_CheckAnswer(benchmark::State &state)
 {
-    TMainClass game(screen1024(), nullptr);
+    TMainClass game(screen(1024, 768, 1), nullptr);
     auto *add = static_cast<TAdd *>(game.Engines[0].get());
     game.Engine = add;
     add->SetProblem(38, 45);

@@ -7,7 +7,7 @@
 #include "engines/AddAlgo.h"
 #include "platform/Bitmap.h"
 #include "platform/Clock.h"
-#include "BenchData.h"
+#include "BenchSupport.h"
 
 #include <QApplication>
 #include <QPainter>
@@ -15,30 +15,6 @@
 #include <memory>
 
 namespace {
-
-class StillClock : public Clock
-{
-public:
-    uint32_t tickCount() override { return now; }
-    void idle(int ms) override { now += static_cast<uint32_t>(ms); }
-    uint32_t now = 100000;
-};
-
-StillClock stillClock;
-
-// The window's layout on a screen of w x h device pixels shown at zoom.
-SceneGeometry screen(int w, int h, qreal zoom)
-{
-    const MainLayout l = ComputeLayout(qRound(w / zoom), qRound(h / zoom));
-    SceneGeometry g;
-    g.ScreenWidth = qRound(w / zoom);
-    g.ScreenHeight = qRound(h / zoom);
-    g.Who = l.Who;
-    g.AnswerPanelHeight = l.AnswerPanel.height();
-    g.MoneyImage = l.MoneyImage;
-    g.PixelRatio = zoom;
-    return g;
-}
 
 // A game with a problem on the board, its hint fully faded in, and the shipped characters.
 struct Scene

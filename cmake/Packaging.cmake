@@ -66,14 +66,11 @@ fade in, and solved problems earn coins kept for each player. Animated
 characters react to every answer. The game speaks Chinese.")
 # Libraries come from dpkg-shlibdeps; what is only loaded at run time is named here: the
 # offscreen and other platform plugins, Qt's Chinese translations, the faces the game
-# draws with, and the PulseAudio client OpenAL plays through.
+# draws with, the PulseAudio client OpenAL plays through, and the SQLite driver of the
+# practice journal (dpkg-shlibdeps only sees libQt6Sql).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "qt6-qpa-plugins, qt6-translations-l10n, fonts-comic-neue, fonts-liberation, fonts-wqy-microhei, libpulse0")
-# The SQLite driver is a plugin too: dpkg-shlibdeps only sees libQt6Sql.
-if(TARGET Qt6::Sql)
-  string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", libqt6sql6-sqlite")
-endif()
+    "qt6-qpa-plugins, qt6-translations-l10n, fonts-comic-neue, fonts-liberation, fonts-wqy-microhei, libpulse0, libqt6sql6-sqlite")
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 include(CPack)
 

@@ -50,11 +50,6 @@ QStringList ReadLines(const QString &name)
     return readTextLines(Path(name));
 }
 
-void WriteLines(const QString &name, const QStringList &lines)
-{
-    writeTextLines(Path(name), lines);
-}
-
 void WriteTogether(const QList<std::pair<QString, QStringList>> &files)
 {
     std::vector<FileWrite> writes;

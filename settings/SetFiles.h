@@ -26,7 +26,6 @@ QString Folder();
 QStringList WrittenFiles();
 
 QStringList ReadLines(const QString &name);
-void WriteLines(const QString &name, const QStringList &lines);
 // Writes the files of Set/ all or none (see writeFilesTogether).
 void WriteTogether(const QList<std::pair<QString, QStringList>> &files);
 

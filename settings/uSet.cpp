@@ -241,11 +241,6 @@ QStringList TSetForm::ShownBasic() const
                                 AddDecMultiStepCheck->isChecked(), ReviewCheck->isChecked());
 }
 
-void TSetForm::SaveBasic()
-{
-    SetFiles::WriteLines(SetFiles::Basic, ShownBasic());
-}
-
 void TSetForm::MoveToChosen(int op)
 {
     if (!ListsRead(op)) return;

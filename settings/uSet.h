@@ -43,7 +43,6 @@ public:
 public slots:
     void FormShow();
     void LoadBasic();
-    void SaveBasic();
     void SpeedButton1Click() { MoveToChosen(0); }
     void SpeedButton2Click() { MoveToOffered(0); }
     void SpeedButton3Click() { MoveToChosen(1); }
