@@ -9,9 +9,6 @@
 
 #include <unistd.h>
 
-QString AppDir;
-QString ShareDir;
-
 namespace {
 
 QString withSlash(const QString &path)
@@ -47,14 +44,22 @@ void copyMissing(const QString &from, const QString &to)
 
 } // namespace
 
-QString setFolder()
+QString DataFolders::setFolder() const
 {
-    return AppDir + QStringLiteral("Set/");
+    return appDir + QStringLiteral("Set/");
 }
 
-QString sharedPath(const QString &relative)
+QString DataFolders::sharedPath(const QString &relative) const
 {
-    return (ShareDir.isEmpty() ? AppDir : ShareDir) + relative;
+    return (shareDir.isEmpty() ? appDir : shareDir) + relative;
+}
+
+DataFolders portableFolders(const QString &dir)
+{
+    DataFolders folders;
+    folders.appDir = withSlash(dir);
+    folders.shareDir = folders.appDir;
+    return folders;
 }
 
 DataFolders findDataFolders(const QString &exeDir, const QString &userDir)
@@ -86,10 +91,4 @@ DataFolders findDataFolders(const QString &exeDir, const QString &userDir)
         folders.error = e.message();
     }
     return folders;
-}
-
-void useDataFolders(const DataFolders &folders)
-{
-    AppDir = folders.appDir;
-    ShareDir = folders.shareDir;
 }

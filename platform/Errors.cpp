@@ -18,34 +18,13 @@ void raiseListIndex(int index)
     throw RuntimeError(QStringLiteral("List index out of bounds (%1)").arg(index));
 }
 
-namespace {
-
-class MessageBoxReporter : public Reporter
+void MessageBoxReporter::showError(const QString &message)
 {
-public:
-    void showError(const QString &message) override
-    {
-        QMessageBox::critical(QApplication::activeWindow(), QApplication::applicationName(),
-                              message);
-    }
-    bool askYesNo(const QString &text, const QString &caption) override
-    {
-        return QMessageBox::question(QApplication::activeWindow(), caption, text,
-                                     QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
-    }
-};
-
-MessageBoxReporter defaultReporter;
-Reporter *current = &defaultReporter;
-
-} // namespace
-
-Reporter &reporter()
-{
-    return *current;
+    QMessageBox::critical(QApplication::activeWindow(), QApplication::applicationName(), message);
 }
 
-void setReporter(Reporter *r)
+bool MessageBoxReporter::askYesNo(const QString &text, const QString &caption)
 {
-    current = r ? r : &defaultReporter;
+    return QMessageBox::question(QApplication::activeWindow(), caption, text,
+                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }

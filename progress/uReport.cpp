@@ -338,8 +338,8 @@ QLabel *emptyText(const QString &text)
 
 } // namespace
 
-TReportForm::TReportForm(const Journal *journal, QWidget *parent)
-    : QDialog(parent), m_journal(journal)
+TReportForm::TReportForm(const Journal *journal, Clock &clock, QWidget *parent)
+    : QDialog(parent), m_journal(journal), m_clock(clock)
 {
     setWindowTitle(QStringLiteral("成绩"));
     setModal(true);
@@ -441,7 +441,7 @@ QString TReportForm::titleText() const
 
 QDateTime TReportForm::now() const
 {
-    return QDateTime::fromMSecsSinceEpoch(gameClock().utcMilliseconds(), Qt::UTC);
+    return QDateTime::fromMSecsSinceEpoch(m_clock.utcMilliseconds(), Qt::UTC);
 }
 
 void TReportForm::refresh()

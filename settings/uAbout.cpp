@@ -1,7 +1,6 @@
 #include "settings/uAbout.h"
 
 #include "core/Def.h"
-#include "platform/DataFolders.h"
 #include "platform/TextFiles.h"
 #include "settings/DialogPlacement.h"
 
@@ -27,8 +26,9 @@ const int AddressRight = 417 - 12;
 
 } // namespace
 
-TAboutForm::TAboutForm(QWidget *parent)
-    : QDialog(parent), OpenUrl([](const QUrl &url) { return QDesktopServices::openUrl(url); })
+TAboutForm::TAboutForm(const QString &helpPage, QWidget *parent)
+    : QDialog(parent), OpenUrl([](const QUrl &url) { return QDesktopServices::openUrl(url); }),
+      m_helpPage(helpPage)
 {
     setWindowTitle(QStringLiteral("关于"));
     // A fixed dialog border: a title and a close button, nothing to resize or maximise.
@@ -67,9 +67,9 @@ TAboutForm::TAboutForm(QWidget *parent)
     connect(escape, &QShortcut::activated, this, [this] { FormKeyDown(Qt::Key_Escape); });
 }
 
-QUrl TAboutForm::HelpUrl()
+QUrl TAboutForm::HelpUrl() const
 {
-    return QUrl::fromLocalFile(resolvePath(sharedPath(QStringLiteral("Help/index.html"))));
+    return QUrl::fromLocalFile(resolvePath(m_helpPage));
 }
 
 void TAboutForm::ShowAddress()

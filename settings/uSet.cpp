@@ -86,7 +86,8 @@ int sortedRow(const QListWidget *list, const QString &text)
 
 } // namespace
 
-TSetForm::TSetForm(QWidget *parent) : QDialog(parent)
+TSetForm::TSetForm(const QString &setFolder, Reporter &reporter, QWidget *parent)
+    : QDialog(parent), m_setFolder(setFolder), m_reporter(reporter)
 {
     setWindowTitle(QStringLiteral("设置"));
     // A fixed dialog border: a title and a close button, nothing to resize or maximise.
@@ -189,7 +190,7 @@ void TSetForm::showEvent(QShowEvent *event)
     // the place.
     if (event->spontaneous()) return;
     CentreOnScreen(*this);
-    guarded([this] { FormShow(); });
+    guarded(m_reporter, [this] { FormShow(); });
     for (int op = 0; op < 4; ++op)
         m_groups[op]->setEnabled(ListsRead(op));
 }
@@ -202,7 +203,7 @@ void TSetForm::FormShow()
         box->setChecked(false);
     LoadBasic();
     for (int i = 0; i < 8; ++i) {
-        const QStringList lines = SetFiles::ReadLines(ListFile(i));
+        const QStringList lines = SetFiles::ReadLines(m_setFolder, ListFile(i));
         m_lists[i]->clear();
         m_lists[i]->addItems(SetFiles::Sorted(lines));
         m_read[i] = true;
@@ -211,7 +212,7 @@ void TSetForm::FormShow()
 
 void TSetForm::LoadBasic()
 {
-    const QStringList lines = SetFiles::ReadLines(SetFiles::Basic);
+    const QStringList lines = SetFiles::ReadLines(m_setFolder, SetFiles::Basic);
     if (HasZero(LineAt(lines, 0)))
         RadioButton1->setChecked(true);
     else
@@ -272,7 +273,7 @@ void TSetForm::WriteAll()
     }
     files.append({SetFiles::Basic, ShownBasic()});
     // A line moved between two lists must land in one of them: the files change together.
-    SetFiles::WriteTogether(files);
+    SetFiles::WriteTogether(m_setFolder, files);
 }
 
 void TSetForm::Button1Click()
@@ -283,7 +284,7 @@ void TSetForm::Button1Click()
     try {
         WriteAll();
     } catch (const RuntimeError &e) {
-        reporter().showError(QStringLiteral("设置没有保存，所有设置文件都保持原样。\n") +
+        m_reporter.showError(QStringLiteral("设置没有保存，所有设置文件都保持原样。\n") +
                              e.message());
     }
     done(QDialog::Accepted);
