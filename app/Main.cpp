@@ -124,9 +124,8 @@ void PaintScene(QPainter &p, const QImage &scene, QPoint at, const QRegion &area
 
 QString ClockLine(int hours, int minutes, int seconds, int solved)
 {
-    return QStringLiteral("做题耗时") + twoDigits(hours) + QLatin1Char(':') + twoDigits(minutes) +
-           QLatin1Char(':') + twoDigits(seconds) + QStringLiteral("      做题总数") +
-           QString::number(solved) + QStringLiteral("道");
+    return TMainForm::tr("做题耗时%1:%2:%3      做题总数%4道")
+        .arg(twoDigits(hours), twoDigits(minutes), twoDigits(seconds), QString::number(solved));
 }
 
 QString StartFailureText(const QString &error)
@@ -134,7 +133,7 @@ QString StartFailureText(const QString &error)
     // Paths break after their slashes, so a long one still wraps.
     QString shown = error.toHtmlEscaped();
     shown.replace(QLatin1Char('/'), QStringLiteral("/&#8203;"));
-    return QStringLiteral(
+    return TMainForm::tr(
                "<p style='font-size:32px; color:#ffe066;'><b>游戏没能开始</b></p>"
                "<p>游戏要用的文件出了问题：</p>"
                "<p style='color:#ffb0a0;'>%1</p>"
@@ -162,25 +161,25 @@ TMainForm::TMainForm(const GameServices &services, QWidget *parent)
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
 
-    SpeedButton0 = makeFlatButton(this, QStringLiteral("退出"), QStringLiteral(":/art/exit.png"));
+    SpeedButton0 = makeFlatButton(this, tr("退出"), QStringLiteral(":/art/exit.png"));
     SpeedButton1 =
-        makeFlatButton(this, QStringLiteral("设置"), QStringLiteral(":/art/settings.png"));
-    SpeedButton2 = makeFlatButton(this, QStringLiteral("关于"), QStringLiteral(":/art/about.png"));
+        makeFlatButton(this, tr("设置"), QStringLiteral(":/art/settings.png"));
+    SpeedButton2 = makeFlatButton(this, tr("关于"), QStringLiteral(":/art/about.png"));
     SpeedButton3 =
-        makeFlatButton(this, QStringLiteral("成绩"), QStringLiteral(":/art/results.png"));
+        makeFlatButton(this, tr("成绩"), QStringLiteral(":/art/results.png"));
 
     MoneyImage = new QLabel(this);
     MoneyImage->resize(MoneyImageSize);
-    MoneyLabel1 = makeLabel(this, QStringLiteral("0个"), pixelFont("Arial", 37), "#ffff00");
-    MoneyLabel2 = makeLabel(this, QStringLiteral("0个"), pixelFont("Arial", 24), "#ffff00");
+    MoneyLabel1 = makeLabel(this, tr("%1个").arg(0), pixelFont("Arial", 37), "#ffff00");
+    MoneyLabel2 = makeLabel(this, tr("%1个").arg(0), pixelFont("Arial", 24), "#ffff00");
     MoneyLabel1->resize(MoneyLabel1Size);
     MoneyLabel2->resize(MoneyLabel2Size);
 
     for (int i = 0; i < 5; ++i)
         ImageList1 << artPixmap(QStringLiteral(":/art/player%1.png").arg(i), devicePixelRatioF());
     Who = new QToolButton(this);
-    Who->setText(QStringLiteral("我做题"));
-    Who->setToolTip(QStringLiteral("换另一个人"));
+    Who->setText(tr("我做题"));
+    Who->setToolTip(tr("换另一个人"));
     Who->setAutoRaise(true);
     Who->setFocusPolicy(Qt::NoFocus);
     Who->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
@@ -226,22 +225,22 @@ TMainForm::TMainForm(const GameServices &services, QWidget *parent)
         return b;
     };
     SpeedButton12 =
-        glyphButton(QStringLiteral(":/art/submit.png"), QStringLiteral("我知道了！"), 320);
-    BackNumberButton = glyphButton(QStringLiteral(":/art/erase.png"), QStringLiteral("擦掉"), 584);
+        glyphButton(QStringLiteral(":/art/submit.png"), tr("我知道了！"), 320);
+    BackNumberButton = glyphButton(QStringLiteral(":/art/erase.png"), tr("擦掉"), 584);
     Label1 = makeLabel(AnswerPanel, QStringLiteral("="), pixelFont("Arial", 48), "#ff0000");
     Label1->setGeometry(400, 24, 28, 55);
     AnswerLabel =
         makeLabel(AnswerPanel, QString(), pixelFont("Comic Sans MS", 53, true, true), "#ff0000");
     AnswerLabel->setGeometry(432, 12, 145, 73);
-    const char *result[3] = {"结", "果", "是"};
+    const QString result[3] = {tr("结"), tr("果"), tr("是")};
     QLabel **resultLabels[3] = {&Label2, &Label3, &Label4};
     for (int i = 0; i < 3; ++i) {
         *resultLabels[i] =
-            makeLabel(AnswerPanel, QString::fromUtf8(result[i]), pixelFont("Arial", 32), "white");
+            makeLabel(AnswerPanel, result[i], pixelFont("Arial", 32), "white");
         (*resultLabels[i])->setGeometry(24, 34 * i, 32, 36);
     }
 
-    HintPanel = makeLabel(this, QStringLiteral("做题耗时00:00:00      做题总数0道"),
+    HintPanel = makeLabel(this, ClockLine(0, 0, 0, 0),
                           pixelFont("Arial", 16), "#ffff00");
     HintPanel->setAlignment(Qt::AlignCenter);
     HintPanel->setStyleSheet(QStringLiteral("color: #ffff00; background: black;"));
@@ -399,8 +398,8 @@ void TMainForm::FormKeyDown(int key)
     if (key == Qt::Key_Escape) {
         if (!AnswerLabel->text().isEmpty()) {
             AnswerLabel->clear();
-        } else if (m_services.Messages.askYesNo(QStringLiteral("结束游戏吗？"),
-                                                QStringLiteral("询问"))) {
+        } else if (m_services.Messages.askYesNo(tr("结束游戏吗？"),
+                                                tr("询问"))) {
             close();
         }
         return;
@@ -506,15 +505,15 @@ void TMainForm::ShowPlayer()
 {
     const int picture = m_game->PlayerPicture();
     if (picture >= 0 && picture < ImageList1.size()) Who->setIcon(QIcon(ImageList1.at(picture)));
-    Who->setText(m_game->PlayerName() + QStringLiteral("做题"));
+    Who->setText(tr("%1做题").arg(m_game->PlayerName()));
     Who->repaint();
     ShowMoney();
 }
 
 void TMainForm::ShowMoney()
 {
-    MoneyLabel1->setText(QString::number(m_game->PlayerGold()) + QStringLiteral("个"));
-    MoneyLabel2->setText(QString::number(m_game->PlayerSilver()) + QStringLiteral("个"));
+    MoneyLabel1->setText(tr("%1个").arg(m_game->PlayerGold()));
+    MoneyLabel2->setText(tr("%1个").arg(m_game->PlayerSilver()));
     MoneyLabel1->adjustSize();
     MoneyLabel2->adjustSize();
 }

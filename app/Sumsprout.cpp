@@ -47,7 +47,7 @@ int main(int argc, char *argv[])
 
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/art/icon.png")));
     installFontSubstitutions();
-    InstallQtTranslations(app);
+    InstallTranslations(app, folders.sharedPath(QStringLiteral("translations")));
 
     SystemClock clock;
     OpenAlSoundService sound;

@@ -6,6 +6,7 @@
 #include "platform/Random.h"
 #include "platform/TextFiles.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QStringList>
 #include <algorithm>
@@ -207,7 +208,7 @@ void TAnimation::LoadScript(const QStringList &lines)
             const QString sheet = m_folders.sharedPath(QStringLiteral("Pictures/") + block->Pic);
             if (!guarded(m_reporter, [&] {
                     if (block->CellWidth > MaxCellSide || block->CellHeight > MaxCellSide)
-                        throw RuntimeError(QStringLiteral("Cell size %1x%2 is not valid: \"%3\"")
+                        throw RuntimeError(QCoreApplication::translate("RuntimeError", "Cell size %1x%2 is not valid: \"%3\"")
                                                .arg(block->CellWidth)
                                                .arg(block->CellHeight)
                                                .arg(sheet));

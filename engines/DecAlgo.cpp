@@ -4,6 +4,7 @@
 #include "engines/EngineKit.h"
 #include "platform/Bitmap.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <utility>
 
@@ -162,7 +163,7 @@ void TDec::PaintBoard()
             if (Step < Columns - 1 && BorrowMarks[Step + 1] > 0) {
                 Board.font.size = 15;
                 Board.textOut(x0 - ColWidth, labelY,
-                              QStringLiteral("借") + QString::number(BorrowMarks[Step + 1]));
+                              QCoreApplication::translate("TDec", "借%1").arg(BorrowMarks[Step + 1]));
                 Board.font.size = 28;
             }
             Board.textOut(x0, AnswerY(), QStringLiteral("?"));

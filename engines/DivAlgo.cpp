@@ -5,6 +5,7 @@
 #include "engines/MulAlgo.h"
 #include "platform/Bitmap.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <utility>
 
@@ -422,8 +423,8 @@ void TDiv::PaintHint()
     const bool exact = q * d == s.N;
     auto line = [this](int y, const QString &text) { HintBitmap.textOut(0, y, text); };
     if (q == 0) {
-        line(30, QStringLiteral("零乘任何数"));
-        line(50, QStringLiteral("得零"));
+        line(30, QCoreApplication::translate("TDiv", "零乘任何数"));
+        line(50, QCoreApplication::translate("TDiv", "得零"));
     } else if (d < 10) {
         if (exact || q == 9) {
             line(40, rhymeOf(q, d));
@@ -433,8 +434,8 @@ void TDiv::PaintHint()
         }
     } else if (exact) {
         if (q == 1) {
-            line(30, QStringLiteral("一乘任何数"));
-            line(50, QStringLiteral("等于任何数"));
+            line(30, QCoreApplication::translate("TDiv", "一乘任何数"));
+            line(50, QCoreApplication::translate("TDiv", "等于任何数"));
         } else if (q == 9) {
             line(20, equation(d, 8, false));
             line(40, equation(d, 9, true));

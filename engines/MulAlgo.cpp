@@ -4,12 +4,30 @@
 #include "engines/EngineKit.h"
 #include "platform/Bitmap.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 
+// The rhyme's words, kept as their source text and translated where they are said.
 const std::array<QString, 10> Numerals = {
-    QStringLiteral("零"), QStringLiteral("一"), QStringLiteral("二"), QStringLiteral("三"),
-    QStringLiteral("四"), QStringLiteral("五"), QStringLiteral("六"), QStringLiteral("七"),
-    QStringLiteral("八"), QStringLiteral("九")};
+    QStringLiteral(QT_TRANSLATE_NOOP("RhymeText", "零")),
+    QStringLiteral(QT_TRANSLATE_NOOP("RhymeText", "一")),
+    QStringLiteral(QT_TRANSLATE_NOOP("RhymeText", "二")),
+    QStringLiteral(QT_TRANSLATE_NOOP("RhymeText", "三")),
+    QStringLiteral(QT_TRANSLATE_NOOP("RhymeText", "四")),
+    QStringLiteral(QT_TRANSLATE_NOOP("RhymeText", "五")),
+    QStringLiteral(QT_TRANSLATE_NOOP("RhymeText", "六")),
+    QStringLiteral(QT_TRANSLATE_NOOP("RhymeText", "七")),
+    QStringLiteral(QT_TRANSLATE_NOOP("RhymeText", "八")),
+    QStringLiteral(QT_TRANSLATE_NOOP("RhymeText", "九"))};
+
+namespace {
+
+QString said(const QString &word)
+{
+    return QCoreApplication::translate("RhymeText", word.toUtf8().constData());
+}
+
+} // namespace
 
 QString RhymeText(int32_t low, int32_t high)
 {
@@ -17,16 +35,16 @@ QString RhymeText(int32_t low, int32_t high)
     const int32_t p = low * high;
     QString product;
     if (p <= 9) {
-        product = QStringLiteral("得") + Numerals[p];
+        product = QCoreApplication::translate("RhymeText", "得%1").arg(said(Numerals[p]));
     } else if (p == 10) {
-        product = QStringLiteral("一十");
+        product = QCoreApplication::translate("RhymeText", "一十");
     } else if (p <= 19) {
-        product = QStringLiteral("十") + Numerals[p % 10];
+        product = QCoreApplication::translate("RhymeText", "十%1").arg(said(Numerals[p % 10]));
     } else {
-        product = Numerals[p / 10] + QStringLiteral("十");
-        if (p % 10 != 0) product += Numerals[p % 10];
+        product = QCoreApplication::translate("RhymeText", "%1十").arg(said(Numerals[p / 10]));
+        if (p % 10 != 0) product += said(Numerals[p % 10]);
     }
-    return Numerals[low] + Numerals[high] + product;
+    return said(Numerals[low]) + said(Numerals[high]) + product;
 }
 
 namespace {
@@ -475,8 +493,8 @@ void TMul::PaintHint()
     const int32_t low = std::min(da, db);
     const int32_t high = std::max(da, db);
     if (low == 0) {
-        HintBitmap.textOut(0, 30, QStringLiteral("零乘任何数"));
-        HintBitmap.textOut(0, 50, QStringLiteral("得零"));
+        HintBitmap.textOut(0, 30, QCoreApplication::translate("TMul", "零乘任何数"));
+        HintBitmap.textOut(0, 50, QCoreApplication::translate("TMul", "得零"));
         return;
     }
     HintBitmap.textOut(0, 40, RhymeText(std::min(RhymeCounter, low), high));

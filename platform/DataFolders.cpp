@@ -3,6 +3,7 @@
 #include "platform/Errors.h"
 #include "platform/TextFiles.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -33,7 +34,7 @@ bool holdsSet(const QString &root)
 void copyMissing(const QString &from, const QString &to)
 {
     if (!QDir().mkpath(to) || !QFileInfo(to).isDir())
-        raiseFileOpen(to, QStringLiteral("The folder cannot be created."));
+        raiseFileOpen(to, QCoreApplication::translate("RuntimeError", "The folder cannot be created."));
     const QFileInfoList files = QDir(from).entryInfoList(QDir::Files | QDir::Readable);
     for (const QFileInfo &file : files) {
         const QString target = withSlash(to) + file.fileName();
@@ -80,7 +81,7 @@ DataFolders findDataFolders(const QString &exeDir, const QString &userDir)
     folders.appDir = folders.shareDir;
     try {
         if (userDir.isEmpty())
-            raiseFileOpen(QStringLiteral("Set"), QStringLiteral("There is no home folder."));
+            raiseFileOpen(QStringLiteral("Set"), QCoreApplication::translate("RuntimeError", "There is no home folder."));
         const QString user = withSlash(QDir::cleanPath(userDir));
         copyMissing(resolvePath(folders.shareDir + QStringLiteral("Set")),
                     resolvePath(user + QStringLiteral("Set")));

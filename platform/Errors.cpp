@@ -1,21 +1,22 @@
 #include "platform/Errors.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QMessageBox>
 
 void raiseFileOpen(const QString &path, const QString &reason)
 {
-    throw RuntimeError(QStringLiteral("Cannot open file \"%1\". %2").arg(path, reason));
+    throw RuntimeError(QCoreApplication::translate("RuntimeError", "Cannot open file \"%1\". %2").arg(path, reason));
 }
 
 void raiseConversion(const QString &text)
 {
-    throw RuntimeError(QStringLiteral("'%1' is not a valid integer value").arg(text));
+    throw RuntimeError(QCoreApplication::translate("RuntimeError", "'%1' is not a valid integer value").arg(text));
 }
 
 void raiseListIndex(int index)
 {
-    throw RuntimeError(QStringLiteral("List index out of bounds (%1)").arg(index));
+    throw RuntimeError(QCoreApplication::translate("RuntimeError", "List index out of bounds (%1)").arg(index));
 }
 
 void MessageBoxReporter::showError(const QString &message)

@@ -2,12 +2,12 @@
 
 #include "platform/Errors.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
-#include <atomic>
 #include <initializer_list>
 
 namespace {
@@ -112,8 +112,8 @@ struct Journal::Statements
 
 Journal::Journal(const QString &path, Reporter &reporter) : m_path(path), m_reporter(reporter)
 {
-    static std::atomic<int> serial{0};
-    m_connection = QStringLiteral("journal-%1").arg(++serial);
+    // Unique among the journals open at a time: each closes its connection when it goes.
+    m_connection = QStringLiteral("journal-%1").arg(quintptr(this), 0, 16);
     if (!open()) {
         m_statements.reset();
         QSqlDatabase::database(m_connection, false).close();
@@ -158,7 +158,7 @@ void Journal::fail(const QString &reason) const
     // Off first: the error box runs an event loop, and the game goes on inside it.
     m_on = false;
     m_failure = reason;
-    m_reporter.showError(QStringLiteral("做题记录写不进去，这次游戏不再记录。\n文件：%1\n原因：%2")
+    m_reporter.showError(QCoreApplication::translate("Journal", "做题记录写不进去，这次游戏不再记录。\n文件：%1\n原因：%2")
                              .arg(QDir::toNativeSeparators(m_path), reason));
 }
 
@@ -181,7 +181,7 @@ bool Journal::exec(QSqlQuery &query) const
 bool Journal::open()
 {
     if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QSQLITE"))) {
-        fail(QStringLiteral("Qt 的 SQLite 驱动（QSQLITE）没有安装"));
+        fail(QCoreApplication::translate("Journal", "Qt 的 SQLite 驱动（QSQLITE）没有安装"));
         return false;
     }
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
@@ -226,7 +226,7 @@ bool Journal::migrate()
     const int version = q.value(0).toInt();
     q.finish();
     if (version > SchemaVersion) {
-        fail(QStringLiteral("这个文件是更新版本的游戏写的（版本 %1），这里只认识到版本 %2")
+        fail(QCoreApplication::translate("Journal", "这个文件是更新版本的游戏写的（版本 %1），这里只认识到版本 %2")
                  .arg(version)
                  .arg(SchemaVersion));
         return false;
@@ -271,7 +271,7 @@ bool Journal::transaction(const std::function<bool(QSqlDatabase &, QString &why)
         why = db.lastError().text();
     }
     db.rollback();
-    fail(why.trimmed().isEmpty() ? QStringLiteral("写入没有完成") : why);
+    fail(why.trimmed().isEmpty() ? QCoreApplication::translate("Journal", "写入没有完成") : why);
     return false;
 }
 
