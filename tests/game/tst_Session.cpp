@@ -1,5 +1,6 @@
 // The game's rules without a window, on a stepped clock: the road of one answer, the
-// characters' reactions and their timing, the next problem, the player cycle.
+// characters' reactions and their timing, the next problem, the player cycle, and two games
+// in one process.
 #include "game/Session.h"
 
 #include "characters/uAnimation.h"
@@ -7,6 +8,7 @@
 #include "engines/AddAlgo.h"
 #include "engines/DivAlgo.h"
 #include "engines/MulAlgo.h"
+#include "JournalProbe.h"
 #include "RightAnswer.h"
 #include "TestGame.h"
 
@@ -73,12 +75,49 @@ struct Play
             if (s->Character == character) return s.get();
         return nullptr;
     }
+    QByteArray money() const { return t.data.readBytes(QStringLiteral("Set/Money.dat")); }
 
     TestGame t;
     std::unique_ptr<Session> session;
     std::unique_ptr<GameDriver> driver;
     QList<uint32_t> cueTimes;
 };
+
+// One player's practice, one action at a time: an answer when one is taken, every fifth of
+// them wrong, otherwise 50 ms of game time; after the third problem another player goes on.
+void act(Play &p, int &answers)
+{
+    Session &s = *p.session;
+    if (s.CanAnswer()) {
+        const int32_t right = RightAnswer(&p.engine());
+        p.submit(answers++ % 5 == 2 ? right + 1 : right);
+    } else {
+        p.driver->pass(50);
+    }
+    if (s.SolvedCount() == 3 && s.Player() == 0) s.NextPlayer();
+}
+
+// What a game leaves behind and shows: its coins, its journal, its scene and its cues.
+struct Trace
+{
+    QByteArray money;
+    QList<QVariantList> problems, answers, review;
+    QImage scene;
+    QStringList cues;
+};
+
+Trace traceOf(const Play &p)
+{
+    Trace t;
+    t.money = p.money();
+    const JournalProbe journal(p.t.data.path(QStringLiteral("Set/Progress.db")));
+    t.problems = journal.rows(QStringLiteral("SELECT * FROM problems ORDER BY id"));
+    t.answers = journal.rows(QStringLiteral("SELECT * FROM answers ORDER BY id"));
+    t.review = journal.rows(QStringLiteral("SELECT * FROM review ORDER BY id"));
+    t.scene = p.session->scene().BackBuffer();
+    t.cues = p.t.sound.plays;
+    return t;
+}
 
 } // namespace
 
@@ -101,6 +140,7 @@ private slots:
     void withoutScriptTheGameGoesOn();
     void playerCycle_data();
     void playerCycle();
+    void twoGamesInOneProcess();
 };
 
 void tst_Session::coinsOfAnAnswer_data()
@@ -451,6 +491,61 @@ void tst_Session::playerCycle()
     p.session->NextPlayer();
     p.session->NextPlayer();
     QCOMPARE(p.session->PlayerGold(), 7);
+}
+
+// Two games in one process, each on its own Set/ and stepped clock, take turns action by
+// action; each ends exactly as it ends when it plays alone.
+void tst_Session::twoGamesInOneProcess()
+{
+    const Files first = {
+        {QStringLiteral("Basic.dat"), basic(QStringLiteral("Alg=0,1,2,3,"), true)},
+        {QStringLiteral("Money.dat"), {"小明=6,50", "爸爸=5,0", "妈妈=0,0", "老师=0,0"}}};
+    const Files second = {
+        {QStringLiteral("Basic.dat"), basic(QStringLiteral("Alg=2,3,0,"), false, "Children=1")},
+        {QStringLiteral("Money.dat"), {"小红=5,0", "哥哥=9,99", "妈妈=0,0", "老师=0,0"}}};
+    const int actions = 700;
+    Play a(first), b(second, 123457);
+    const QByteArray moneyBefore[2] = {a.money(), b.money()};
+    int answersA = 0, answersB = 0;
+    for (int i = 0; i < actions; ++i) {
+        act(a, answersA);
+        act(b, answersB);
+    }
+    const Trace together[2] = {traceOf(a), traceOf(b)};
+
+    Trace alone[2];
+    int answers = 0;
+    {
+        Play solo(first);
+        for (int i = 0; i < actions; ++i)
+            act(solo, answers);
+        alone[0] = traceOf(solo);
+    }
+    answers = 0;
+    {
+        Play solo(second, 123457);
+        for (int i = 0; i < actions; ++i)
+            act(solo, answers);
+        alone[1] = traceOf(solo);
+    }
+    for (int g = 0; g < 2; ++g) {
+        // Both played: several problems, wrong answers that cost a coin, two players.
+        QVERIFY(together[g].problems.size() >= 5);
+        QVERIFY(together[g].money != moneyBefore[g]);
+        QCOMPARE(together[g].money, alone[g].money);
+        QCOMPARE(together[g].problems, alone[g].problems);
+        QCOMPARE(together[g].answers, alone[g].answers);
+        QCOMPARE(together[g].review, alone[g].review);
+        QCOMPARE(together[g].cues, alone[g].cues);
+        QVERIFY(together[g].scene == alone[g].scene);
+    }
+    QVERIFY(together[0].problems != together[1].problems);
+    for (Play *p : {&a, &b}) {
+        const JournalProbe journal(p->t.data.path(QStringLiteral("Set/Progress.db")));
+        QCOMPARE(journal.value("SELECT count(DISTINCT player) FROM problems").toInt(), 2);
+        QVERIFY(journal.value("SELECT count(*) FROM answers WHERE correct = 0").toInt() > 0);
+        QVERIFY(p->t.reporter.errors.isEmpty());
+    }
 }
 
 QTEST_MAIN(tst_Session)
