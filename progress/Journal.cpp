@@ -424,6 +424,9 @@ std::vector<ReviewRecord> Journal::reviews(int32_t player, int cap) const
                            {cap, player});
     if (!exec(q)) return items;
     while (q.next()) {
+        // An operation no engine answers to (the file edited by hand) is never posed.
+        Op op;
+        if (!OpFromCode(q.value(1).toInt(), op)) continue;
         items.push_back(reviewRecord(q));
         items.back().PosedSince = q.value(10).toInt();
     }
