@@ -406,8 +406,10 @@ void TMainForm::FormKeyDown(int key)
     }
     if (key >= Qt::Key_0 && key <= Qt::Key_9) {
         // Without a game the answer field is hidden: a digit would only hold up Esc.
-        if (m_game && AnswerLabel->text().size() < KeyboardDigits)
+        if (m_game && AnswerLabel->text().size() < KeyboardDigits) {
             AnswerLabel->setText(AnswerLabel->text() + QChar('0' + (key - Qt::Key_0)));
+            m_game->Typed();
+        }
         return;
     }
     if (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter) {
@@ -421,6 +423,7 @@ void TMainForm::NumberButtonClick(QToolButton *button)
 {
     if (!m_game || m_game->ProblemFinished()) return;
     AnswerLabel->setText(AnswerLabel->text() + button->text());
+    m_game->Typed();
 }
 
 void TMainForm::BackNumberButtonClick()

@@ -173,12 +173,13 @@ void BlendBitmap(Bitmap &destination, Bitmap &source, int32_t x, int32_t y, uint
 }
 
 void DrawGlyphText(Bitmap &destination, int32_t x, int32_t y, const QString &text, int32_t size,
-                   const QColor &colour)
+                   const QColor &colour, const QColor &edge)
 {
     Bitmap::Font f;
     f.face = QStringLiteral("Comic Sans MS");
     f.size = size;
     f.color = colour;
+    f.edge = edge;
     // Edge pixels blended with the key would show as a fringe; at device resolution the
     // bitmap keeps coverage instead and smooths them.
     f.antialias = false;

@@ -21,6 +21,61 @@ inline constexpr int32_t OpCode(Op op)
 // The operation of a code read from a file; false for a code no engine answers to.
 bool OpFromCode(int32_t code, Op &op);
 
+// What the step under way asks of the child, as those who teach it need to know it: the
+// mistake recognisers and the worked step. Terms are the numbers the step works on, in the
+// order the child takes them:
+//   AddColumn      the addends' digits in the column (one when only one addend reaches it);
+//                  CarryIn the carry from the column to the right
+//   AddWhole       the two addends
+//   DecColumn      the minuend's digit, then the subtrahend's when it has one there; CarryIn 1
+//                  when this column has lent ten to its right, Borrows when it borrows from
+//                  its left
+//   DecWhole       minuend and subtrahend
+//   MulProduct     the multiplicand's digit and the multiplier's digit; CarryIn the carry of
+//                  the digit before
+//   MulColumn      the partial rows' digits in the column; CarryIn from the column before
+//   DivQuotient    the number divided at this stage and the divisor
+//   DivProduct     the quotient digit and the divisor
+//   DivDifference  the number divided and the product
+// Column counts the columns from the units (the stage from 1 in division). WritesWhole is
+// false where the board writes only the units of the value and carries its tens on.
+enum class StepKind : int32_t {
+    None,
+    AddColumn,
+    AddWhole,
+    DecColumn,
+    DecWhole,
+    MulProduct,
+    MulColumn,
+    DivQuotient,
+    DivProduct,
+    DivDifference
+};
+struct StepFacts
+{
+    StepKind Kind = StepKind::None;
+    int32_t Expected = 0;
+    int32_t Column = 0;
+    std::vector<int32_t> Terms;
+    int32_t CarryIn = 0;
+    bool Borrows = false;
+    bool WritesWhole = true;
+};
+
+// How the board shows a step being mended; the session decides, the engine draws.
+struct Mending
+{
+    // A wrong value stands struck through in chalk where it was asked, instead of the "?".
+    bool Struck = false;
+    int32_t StruckValue = 0;
+    // The step is worked: its right digits beside the "?" in the hint colour, and one short
+    // line of reasoning on the board.
+    bool Worked = false;
+    // "改对了！": the step just answered was mended.
+    bool Praised = false;
+    bool operator==(const Mending &) const = default;
+};
+
 // The exercise engine: the ten operations the session drives it by, and what it needs beyond
 // them to be driven without waiting and to pose a given problem.
 class TAlgo
@@ -49,6 +104,15 @@ public:
     // answer mode given where the engine has two. False, with nothing posed, when
     // CanPoseAgain is not true.
     virtual bool PoseAgain(int32_t a, int32_t b, const QString &typeLine, bool stepMode) = 0;
+
+    // The step under way (Kind None when none is asked, or the problem is finished).
+    virtual StepFacts CurrentFacts() const = 0;
+    // What the board shows of the step being mended, from the next paint on. A new problem
+    // clears it; so does the next step, but for the praise of the step just mended.
+    virtual void SetMending(const Mending &mending) = 0;
+    // The hint of the step under way is due at once, and stays until the step is answered,
+    // when the step has a hint at all.
+    virtual void HintNow() = 0;
 };
 
 // One allowed kind of problem, from one line of a chosen-list file.
@@ -116,7 +180,7 @@ struct SceneLayer
 void BlendBitmap(Bitmap &destination, Bitmap &source, int32_t x, int32_t y, uint16_t percent);
 // Writes a short text in "Comic Sans MS" with no background.
 void DrawGlyphText(Bitmap &destination, int32_t x, int32_t y, const QString &text, int32_t size,
-                   const QColor &colour);
+                   const QColor &colour, const QColor &edge = QColor());
 int CompareLayers(const SceneLayer &a, const SceneLayer &b);
 
 // Colours the engines and the scene share.
@@ -125,3 +189,7 @@ inline const QColor Magenta(255, 0, 255);
 inline const QColor Yellow(255, 255, 0);
 inline const QColor Red(255, 0, 0);
 inline const QColor Blue(0, 0, 255);
+// Chalk: the light edge of the red marks, the struck value and the praise on the board.
+inline const QColor Chalk(246, 244, 232);
+// The light slip the worked step is written on in the hint colour, as the hint is.
+inline const QColor NotePaper(255, 250, 214);

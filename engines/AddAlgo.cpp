@@ -2,6 +2,7 @@
 
 #include "core/EngineHost.h"
 #include "engines/EngineKit.h"
+#include "engines/Mistakes.h"
 
 #include "platform/Bitmap.h"
 
@@ -98,6 +99,7 @@ void TAdd::SetProblem(int32_t a, int32_t b)
     CarryState = -1;
     Finished = false;
     Answered = false;
+    Mend = {};
     NextStep();
 }
 
@@ -138,6 +140,12 @@ void TAdd::PaintBoard()
     RowHeight = 50;
     Board.fill(KeyGrey);
     if (Columns == 0) return;
+    PaintWork();
+    PaintMending();
+}
+
+void TAdd::PaintWork()
+{
     Board.pen.color = Yellow;
     Board.font.color = Yellow;
     Board.font.size = 28;
@@ -155,12 +163,13 @@ void TAdd::PaintBoard()
 
     const bool carrying = CarryState >= 0 && CarryState <= 2;
     if (!Finished && !carrying && Step >= 0) {
-        Board.font.color = Red;
-        Board.pen.color = Red;
+        UseRed(Board);
         if (!StepMode) {
             const int n = DigitCount(Operand1 + Operand2);
-            for (int k = 0; k < n; ++k)
-                Board.textOut(RightX - k * ColWidth, AnswerY(), QStringLiteral("?"));
+            if (!Mend.Struck) {
+                for (int k = 0; k < n; ++k)
+                    Board.textOut(RightX - k * ColWidth, AnswerY(), QStringLiteral("?"));
+            }
         } else {
             const int32_t x0 = RightX - Step * ColWidth;
             Board.frameRect(x0 - 7, TopY + 5, x0 - 7 + ColWidth, TopY + 2 * RowHeight);
@@ -170,11 +179,13 @@ void TAdd::PaintBoard()
                               QStringLiteral("+") + QString::number(ColumnSums[Step - 1][0]));
                 Board.font.size = 28;
             }
-            for (size_t k = 0; k < ColumnSums[Step].size(); ++k)
-                Board.textOut(x0 - static_cast<int>(k) * ColWidth, AnswerY(), QStringLiteral("?"));
+            if (!Mend.Struck) {
+                for (size_t k = 0; k < ColumnSums[Step].size(); ++k)
+                    Board.textOut(x0 - static_cast<int>(k) * ColWidth, AnswerY(),
+                                  QStringLiteral("?"));
+            }
         }
-        Board.font.color = Yellow;
-        Board.pen.color = Yellow;
+        UseYellow(Board);
     }
 
     if (Step < 0) return;
@@ -192,11 +203,61 @@ void TAdd::PaintBoard()
     x -= ColWidth;
     Board.font.color = Red;
     Board.pen.color = Red;
+    Board.font.edge = Chalk;
     CarryTick(x);
-    Board.font.color = Yellow;
-    Board.pen.color = Yellow;
+    UseYellow(Board);
     // No hint may fall due while an answered step waits for the next one.
     StepStart = Host.GetTickCount();
+}
+
+void TAdd::PaintMending()
+{
+    // Below the answer row, where nothing else is ever written: the worked digits, and
+    // under them the note. The praise comes when the worked digits have gone, and takes their
+    // room too.
+    const int32_t below = BelowDigits(Board, AnswerY(), 28);
+    const int32_t workedSize = 15;
+    const int32_t noteTop = below + NoteHeight(Board, workedSize) + 1;
+    const QRect notes(0, noteTop, Board.width(), Board.height() - noteTop);
+    if (Mend.Praised)
+        DrawNote(Board, QRect(0, below, Board.width(), Board.height() - below), PraiseWords(),
+                 NoteKind::Praise, 16);
+    if (Finished || Step < 0 || Answered) return;
+    const int32_t unitsX = StepMode ? RightX - Step * ColWidth : RightX;
+    const int32_t expected = StepMode ? ColumnValue(Step) : Operand1 + Operand2;
+    if (Mend.Struck) DrawStruck(Board, unitsX, AnswerY(), ColWidth, 28, Mend.StruckValue);
+    if (!Mend.Worked) return;
+    DrawWorkedValue(Board, unitsX, below, ColWidth, workedSize, expected);
+    DrawNote(Board, notes, WorkedReasoning(CurrentFacts()), NoteKind::Reasoning);
+}
+
+int32_t TAdd::ColumnValue(int32_t step) const
+{
+    int32_t v = 0;
+    for (int32_t d : ColumnSums[step])
+        v = v * 10 + d;
+    return v;
+}
+
+StepFacts TAdd::CurrentFacts() const
+{
+    StepFacts f;
+    if (Columns == 0 || Step < 0 || Finished) return f;
+    if (!StepMode) {
+        f.Kind = StepKind::AddWhole;
+        f.Expected = Operand1 + Operand2;
+        f.Terms = {Operand1, Operand2};
+        f.Column = Columns - 1;
+        return f;
+    }
+    f.Kind = StepKind::AddColumn;
+    f.Column = Step;
+    f.Expected = ColumnValue(Step);
+    if (Step < DigitCount(Operand1)) f.Terms.push_back(DigitAt(Operand1, Step));
+    if (Step < DigitCount(Operand2)) f.Terms.push_back(DigitAt(Operand2, Step));
+    f.CarryIn = Step > 0 && ColumnSums[Step - 1].size() == 2 ? ColumnSums[Step - 1][0] : 0;
+    f.WritesWhole = Step + 1 >= Columns;
+    return f;
 }
 
 void TAdd::CarryTick(int32_t x)
@@ -233,10 +294,7 @@ bool TAdd::CheckAnswer(int32_t value)
     if (Finished) return false;
     if (StepMode) {
         const rNumber &sum = ColumnSums[Step];
-        int32_t expected = 0;
-        for (int32_t d : sum)
-            expected = expected * 10 + d;
-        if (value != expected) return false;
+        if (value != ColumnValue(Step)) return false;
         if (Step + 1 >= Columns) Finished = true;
         if (sum.size() == 2) CarryState = 0;
         Answered = true;
@@ -261,12 +319,14 @@ void TAdd::NextStep()
     ++Step;
     Answered = false;
     StepStart = Host.GetTickCount();
+    HintForced = false;
+    Mend = Mending{.Praised = Mend.Praised};
 }
 
 bool TAdd::HintDue()
 {
     if (Step == -1 || !StepMode) return false;
-    if (Host.GetTickCount() - StepStart < 5000u) return false;
+    if (!(HintForced && !Answered) && Host.GetTickCount() - StepStart < 5000u) return false;
     if (Step >= DigitCount(Operand1) || Step >= DigitCount(Operand2)) return false;
     return DigitAt(Operand1, Step) + DigitAt(Operand2, Step) > 10;
 }

@@ -34,6 +34,9 @@ public:
     bool CanPoseAgain(int32_t a, int32_t b, const QString &typeLine) const override;
     bool PoseAgain(int32_t a, int32_t b, const QString &typeLine, bool stepMode) override;
     ProblemSnapshot Snapshot() const override;
+    StepFacts CurrentFacts() const override;
+    void SetMending(const Mending &mending) override { Mend = mending; }
+    void HintNow() override { HintForced = true; }
 
     // Poses a + b as the current problem, first column current.
     void SetProblem(int32_t a, int32_t b);
@@ -70,10 +73,17 @@ public:
     bool StepMode = true;
     bool StepSetting = true;
     int32_t FlyY = 0;
+    // How the board shows the step being mended, and whether its hint came at once.
+    Mending Mend;
+    bool HintForced = false;
 
 private:
+    void PaintWork();
+    void PaintMending();
     void CarryTick(int32_t x);
     int32_t AnswerY() const;
+    // The column sum the current step asks for, as a number.
+    int32_t ColumnValue(int32_t step) const;
     // Indices of Types that can produce a problem.
     std::vector<int> Usable;
 };

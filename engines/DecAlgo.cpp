@@ -2,6 +2,7 @@
 
 #include "core/EngineHost.h"
 #include "engines/EngineKit.h"
+#include "engines/Mistakes.h"
 #include "platform/Bitmap.h"
 
 #include <QCoreApplication>
@@ -85,6 +86,7 @@ void TDec::SetProblem(int32_t a, int32_t b)
     Finished = false;
     StepStart = Host.GetTickCount();
     Answered = false;
+    Mend = {};
     NextStep();
 }
 
@@ -130,6 +132,12 @@ void TDec::PaintBoard()
     RowHeight = 50;
     Board.fill(KeyGrey);
     if (Columns == 0) return;
+    PaintWork();
+    PaintMending();
+}
+
+void TDec::PaintWork()
+{
     Board.pen.color = Yellow;
     Board.font.color = Yellow;
     Board.font.size = 28;
@@ -145,11 +153,10 @@ void TDec::PaintBoard()
     Board.line(left, ruleY, RightX + ColWidth, ruleY);
 
     if (!Finished && Step >= 0) {
-        Board.font.color = Red;
-        Board.pen.color = Red;
+        UseRed(Board);
         if (!StepMode) {
             const int n = DigitCount(Operand1 - Operand2);
-            for (int k = 0; k < n; ++k)
+            for (int k = 0; k < n && !Mend.Struck; ++k)
                 Board.textOut(RightX - k * ColWidth, AnswerY(), QStringLiteral("?"));
         } else {
             const int32_t x0 = RightX - Step * ColWidth;
@@ -166,10 +173,9 @@ void TDec::PaintBoard()
                               QCoreApplication::translate("TDec", "借%1").arg(BorrowMarks[Step + 1]));
                 Board.font.size = 28;
             }
-            Board.textOut(x0, AnswerY(), QStringLiteral("?"));
+            if (!Mend.Struck) Board.textOut(x0, AnswerY(), QStringLiteral("?"));
         }
-        Board.font.color = Yellow;
-        Board.pen.color = Yellow;
+        UseYellow(Board);
     }
 
     if (Step < 0) return;
@@ -188,6 +194,49 @@ void TDec::PaintBoard()
                           QString::number(DifferenceDigits[Step]));
     }
     if (Answered) StepStart = Host.GetTickCount();
+}
+
+void TDec::PaintMending()
+{
+    // Below the answer row, where nothing else is ever written: the worked digits, and
+    // under them the note. The praise comes when the worked digits have gone, and takes their
+    // room too.
+    const int32_t below = BelowDigits(Board, AnswerY(), 28);
+    const int32_t workedSize = 15;
+    const int32_t noteTop = below + NoteHeight(Board, workedSize) + 1;
+    const QRect notes(0, noteTop, Board.width(), Board.height() - noteTop);
+    if (Mend.Praised)
+        DrawNote(Board, QRect(0, below, Board.width(), Board.height() - below), PraiseWords(),
+                 NoteKind::Praise, 16);
+    if (Finished || Step < 0 || Answered) return;
+    const StepFacts f = CurrentFacts();
+    const int32_t unitsX = StepMode ? RightX - Step * ColWidth : RightX;
+    if (Mend.Struck) DrawStruck(Board, unitsX, AnswerY(), ColWidth, 28, Mend.StruckValue);
+    if (!Mend.Worked) return;
+    DrawWorkedValue(Board, unitsX, below, ColWidth, workedSize, f.Expected);
+    DrawNote(Board, notes, WorkedReasoning(f), NoteKind::Reasoning);
+}
+
+StepFacts TDec::CurrentFacts() const
+{
+    StepFacts f;
+    if (Columns == 0 || Step < 0 || Finished) return f;
+    if (!StepMode) {
+        f.Kind = StepKind::DecWhole;
+        f.Expected = Operand1 - Operand2;
+        f.Terms = {Operand1, Operand2};
+        f.Column = Columns - 1;
+        return f;
+    }
+    f.Kind = StepKind::DecColumn;
+    f.Column = Step;
+    f.Expected = DifferenceDigits[Step];
+    f.Terms.push_back(MinuendDigits[Step]);
+    // The subtrahend's digit as written: none where it is shorter.
+    if (Step < DigitCount(Operand2)) f.Terms.push_back(SubtrahendDigits[Step]);
+    f.CarryIn = Step > 0 ? BorrowMarks[Step] : 0;
+    f.Borrows = Step + 1 < Columns && BorrowMarks[Step + 1] > 0;
+    return f;
 }
 
 bool TDec::CheckAnswer(int32_t value)
@@ -212,13 +261,15 @@ void TDec::NextStep()
     ++Step;
     Answered = false;
     StepStart = Host.GetTickCount();
+    HintForced = false;
+    Mend = Mending{.Praised = Mend.Praised};
 }
 
 bool TDec::HintDue()
 {
     if (Step < 0 || Finished || !StepMode) return false;
     if (MinuendDigits[Step] >= SubtrahendDigits[Step]) return false;
-    return Host.GetTickCount() - StepStart >= 5000u;
+    return (HintForced && !Answered) || Host.GetTickCount() - StepStart >= 5000u;
 }
 
 void TDec::PaintHint()

@@ -31,6 +31,9 @@ public:
     bool CanPoseAgain(int32_t a, int32_t b, const QString &typeLine) const override;
     bool PoseAgain(int32_t a, int32_t b, const QString &typeLine, bool stepMode) override;
     ProblemSnapshot Snapshot() const override;
+    StepFacts CurrentFacts() const override;
+    void SetMending(const Mending &mending) override { Mend = mending; }
+    void HintNow() override { HintForced = true; }
 
     // Poses a - b as the current problem, units column current. The larger operand is
     // taken as the minuend.
@@ -68,8 +71,13 @@ public:
     // The current problem's answer mode, and the one Basic.dat sets for drawn problems.
     bool StepMode = true;
     bool StepSetting = true;
+    // How the board shows the step being mended, and whether its hint came at once.
+    Mending Mend;
+    bool HintForced = false;
 
 private:
+    void PaintWork();
+    void PaintMending();
     int32_t AnswerY() const;
     std::vector<int> Usable;
 };

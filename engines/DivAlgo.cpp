@@ -2,6 +2,7 @@
 
 #include "core/EngineHost.h"
 #include "engines/EngineKit.h"
+#include "engines/Mistakes.h"
 #include "engines/MulAlgo.h"
 #include "platform/Bitmap.h"
 
@@ -116,6 +117,9 @@ void TDiv::SetProblem(int32_t dividend, int32_t divisor)
     DropState = -1;
     RuleGrowing = false;
     RuleLength = 3;
+    Mend = {};
+    HintForced = false;
+    Reciting = false;
     // The first step is current at once; a pause left by the problem before holds nothing.
     Host.tickSlots().ArmSlot(0, 0);
     StepsLeft = StepsTotal - 1;
@@ -210,6 +214,9 @@ void TDiv::NextStep()
     StepsLeft -= 1;
     Answered = false;
     StepStart = Host.GetTickCount();
+    HintForced = false;
+    Reciting = false;
+    Mend = Mending{.Praised = Mend.Praised};
 }
 
 void TDiv::ChooseLayout()
@@ -311,10 +318,10 @@ void TDiv::PaintBoard()
         const int32_t qStep = 3 * j - 2;
         if (shown(qStep)) {
             Board.textOut(x, QuotientRowY(), QString::number(s.Q));
-        } else {
-            Board.font.color = Red;
+        } else if (!(n == qStep && Mend.Struck)) {
+            UseRed(Board);
             Board.textOut(x, QuotientRowY(), QStringLiteral("?"));
-            Board.font.color = Yellow;
+            UseYellow(Board);
         }
         if (n == qStep) break;
 
@@ -339,10 +346,10 @@ void TDiv::PaintBoard()
             Board.pen.width = 2;
             Board.line(xm, my + RowHeight + 2, end, my + RowHeight + 2);
             Board.pen.width = 1;
-        } else {
-            Board.font.color = Red;
+        } else if (!(n == mStep && Mend.Struck)) {
+            UseRed(Board);
             WriteRight(x, my, QString(DigitCount(s.M), QLatin1Char('?')));
-            Board.font.color = Yellow;
+            UseYellow(Board);
         }
         if (n == mStep) break;
 
@@ -354,10 +361,10 @@ void TDiv::PaintBoard()
             WriteRight(x + ColWidth, py, QString::number(s.P) + dividend.at(Offset() + j));
         } else if (shown(pStep)) {
             WriteRight(x, py, QString::number(s.P));
-        } else {
-            Board.font.color = Red;
+        } else if (!(n == pStep && Mend.Struck)) {
+            UseRed(Board);
             WriteRight(x, py, QString(DigitCount(s.P), QLatin1Char('?')));
-            Board.font.color = Yellow;
+            UseYellow(Board);
         }
         if (n == pStep) {
             if (Answered) {
@@ -369,8 +376,85 @@ void TDiv::PaintBoard()
             break;
         }
     }
-    Board.font.color = Yellow;
-    Board.pen.color = Yellow;
+    UseYellow(Board);
+    PaintMending();
+}
+
+void TDiv::PaintMending()
+{
+    const int32_t n = CurrentStep();
+    if (n < 1) return;
+    const int32_t j = (n + 2) / 3;
+    const int32_t part = n - 3 * (j - 1);
+    const Stage s = StageAt(j);
+    const int32_t x = ColumnX(j);
+    const int32_t rowY = part == 1   ? QuotientRowY()
+                         : part == 2 ? ProductRowY(j)
+                                     : DifferenceRowY(j);
+    const int32_t value = part == 1 ? s.Q : part == 2 ? s.M : s.P;
+    const int32_t inkBottom = BelowDigits(Board, rowY, FontSize) - 3;
+    const bool marks = !Finished && !Answered;
+    const int workedSize = std::max(12, FontSize - 4);
+    // Beside the "?", in the columns to its right that are still empty; where the value is too
+    // long for them, under it, in the row that is still empty.
+    const int32_t besideX = x + ColWidth;
+    Bitmap::Font workedFont = Board.font;
+    workedFont.size = workedSize;
+    const int32_t workedWidth = (DigitCount(value) - 1) * ColWidth +
+                                Bitmap::textExtent(workedFont, QStringLiteral("0")).width();
+    const bool beside = besideX + workedWidth + 3 <= Board.width() - 2;
+    const int32_t workedY =
+        beside ? inkBottom - pointsToPixels(workedSize) * 9 / 10 : inkBottom + 3;
+    // The rows below the step are empty: the note goes there, or, at the foot of the board,
+    // left of the step's "?".
+    int32_t freeTop = part == 1 ? ProductRowY(j) : inkBottom + 3;
+    if (marks && Mend.Worked && !beside) freeTop = workedY + NoteHeight(Board, workedSize) + 1;
+    QRect notes(0, freeTop, Board.width(), Board.height() - freeTop);
+    if (notes.height() < NoteHeight(Board, 13)) {
+        const int32_t leftmost = x - (DigitCount(value) - 1) * ColWidth;
+        notes = QRect(0, rowY, std::max(0, leftmost - 6), Board.height() - rowY);
+    }
+    if (Mend.Praised) DrawNote(Board, notes, PraiseWords(), NoteKind::Praise, 16);
+    if (!marks) return;
+    if (Mend.Struck) {
+        // The quotient's earlier digits stand left of its "?": a long value runs to the right.
+        const int32_t units = part == 1 ? x + (DigitCount(Mend.StruckValue) - 1) * ColWidth : x;
+        DrawStruck(Board, units, rowY, ColWidth, FontSize, Mend.StruckValue);
+    }
+    if (!Mend.Worked) return;
+    if (beside)
+        DrawWorkedValueFrom(Board, besideX, workedY, ColWidth, workedSize, value);
+    else
+        DrawWorkedValue(Board, x, workedY, ColWidth, workedSize, value);
+    DrawNote(Board, notes, WorkedReasoning(CurrentFacts()), NoteKind::Reasoning);
+}
+
+StepFacts TDiv::CurrentFacts() const
+{
+    StepFacts f;
+    if (Finished || StepsTotal == 0) return f;
+    const int32_t n = CurrentStep();
+    const int32_t j = (n + 2) / 3;
+    const Stage s = StageAt(j);
+    f.Column = j;
+    switch (n - 3 * (j - 1)) {
+    case 1:
+        f.Kind = StepKind::DivQuotient;
+        f.Terms = {s.N, Divisor};
+        f.Expected = s.Q;
+        break;
+    case 2:
+        f.Kind = StepKind::DivProduct;
+        f.Terms = {s.Q, Divisor};
+        f.Expected = s.M;
+        break;
+    default:
+        f.Kind = StepKind::DivDifference;
+        f.Terms = {s.N, s.M};
+        f.Expected = s.P;
+        break;
+    }
+    return f;
 }
 
 void TDiv::DropTick(int32_t x, int32_t targetY, int32_t digit)
@@ -379,20 +463,20 @@ void TDiv::DropTick(int32_t x, int32_t targetY, int32_t digit)
     switch (DropState) {
     case 0:
         DropY = TopY;
-        DrawGlyphText(Board, x, DropY, text, FontSize, Red);
+        DrawGlyphText(Board, x, DropY, text, FontSize, Red, Chalk);
         DropHold = 2;
         DropState = 1;
         break;
     case 1:
         if (DropHold > 0) {
-            DrawGlyphText(Board, x, DropY, text, FontSize, Red);
+            DrawGlyphText(Board, x, DropY, text, FontSize, Red, Chalk);
             --DropHold;
         } else {
             DropState = 2;
         }
         break;
     case 2:
-        DrawGlyphText(Board, x, DropY, text, FontSize, Red);
+        DrawGlyphText(Board, x, DropY, text, FontSize, Red, Chalk);
         DropY += RowHeight / 2;
         if (DropY >= targetY) DropState = 3;
         break;
@@ -404,8 +488,13 @@ void TDiv::DropTick(int32_t x, int32_t targetY, int32_t digit)
 bool TDiv::HintDue()
 {
     if (Finished || StepsTotal == 0) return false;
-    if (Host.GetTickCount() - StepStart < 5000u) return false;
-    return CurrentStep() % 3 == 1;
+    if (!(HintForced && !Answered) && Host.GetTickCount() - StepStart < 5000u) return false;
+    if (CurrentStep() % 3 != 1) return false;
+    if (!Reciting) {
+        Reciting = true;
+        RecitalStart = Host.GetTickCount();
+    }
+    return true;
 }
 
 void TDiv::PaintHint()
@@ -425,30 +514,24 @@ void TDiv::PaintHint()
     if (q == 0) {
         line(30, QCoreApplication::translate("TDiv", "零乘任何数"));
         line(50, QCoreApplication::translate("TDiv", "得零"));
-    } else if (d < 10) {
-        if (exact || q == 9) {
-            line(40, rhymeOf(q, d));
-        } else {
-            line(25, rhymeOf(q, d));
-            line(55, rhymeOf(q + 1, d));
-        }
-    } else if (exact) {
-        if (q == 1) {
-            line(30, QCoreApplication::translate("TDiv", "一乘任何数"));
-            line(50, QCoreApplication::translate("TDiv", "等于任何数"));
-        } else if (q == 9) {
-            line(20, equation(d, 8, false));
-            line(40, equation(d, 9, true));
-        } else {
-            line(15, equation(d, q - 1, false));
-            line(35, equation(d, q, true));
-            line(55, equation(d, q + 1, false));
-        }
-    } else if (q == 9) {
-        line(25, equation(d, 8, false));
-        line(55, equation(d, 9, true));
-    } else {
-        line(25, equation(d, q, false));
-        line(55, equation(d, q + 1, false));
+        return;
     }
+    if (d >= 10 && exact && q == 1) {
+        line(30, QCoreApplication::translate("TDiv", "一乘任何数"));
+        line(50, QCoreApplication::translate("TDiv", "等于任何数"));
+        return;
+    }
+    // The facts around the quotient digit, recited from two before the needed one; the needed
+    // one comes larger and stays, with the one above it when the stage does not come out.
+    auto fact = [&](int32_t k, bool hidden) {
+        return d < 10 ? rhymeOf(k, d) : equation(d, k, hidden);
+    };
+    Recital r;
+    for (int32_t k = std::max(1, q - 2); k < q; ++k)
+        r.Lines << fact(k, false);
+    r.Needed = static_cast<int>(r.Lines.size());
+    // A two-digit divisor hides the product behind "=??" when it is all there is, as before.
+    r.Lines << fact(q, d >= 10 && (exact || q == 9));
+    if (q <= 8 && !(d < 10 && exact)) r.Lines << fact(q + 1, false);
+    DrawRecital(HintBitmap, r, Host.GetTickCount() - RecitalStart);
 }

@@ -31,6 +31,9 @@ public:
     bool CanPoseAgain(int32_t a, int32_t b, const QString &typeLine) const override;
     bool PoseAgain(int32_t a, int32_t b, const QString &typeLine, bool stepMode) override;
     ProblemSnapshot Snapshot() const override;
+    StepFacts CurrentFacts() const override;
+    void SetMending(const Mending &mending) override { Mend = mending; }
+    void HintNow() override { HintForced = true; }
 
     // Poses dividend / divisor as the current problem, first quotient digit current.
     void SetProblem(int32_t dividend, int32_t divisor);
@@ -83,8 +86,15 @@ public:
     QString TypeLine;
     int32_t RewardCoins = 0;
     int32_t DropY = 0;
+    // When the hint of the current step began its recital; none yet while Reciting is false.
+    bool Reciting = false;
+    uint32_t RecitalStart = 0;
+    // How the board shows the step being mended, and whether its hint came at once.
+    Mending Mend;
+    bool HintForced = false;
 
 private:
+    void PaintMending();
     void ChooseLayout();
     int32_t DividendX() const;
     int32_t ColumnX(int32_t j) const;

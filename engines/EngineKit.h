@@ -2,7 +2,9 @@
 
 #include "core/Def.h"
 
+#include <QRect>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <vector>
 
@@ -53,3 +55,52 @@ int32_t ColumnsRightX(int columns);
 
 // The split-ten picture on the hint bitmap: top, with arrows down to left and right.
 void DrawSplitHint(Bitmap &hint, int32_t top, int32_t left, int32_t right);
+
+// Red for what the child must look at or enter, with its light chalk edge; and back to the
+// yellow of the problem. Both set the font's and the pen's colour.
+void UseRed(Bitmap &board);
+void UseYellow(Bitmap &board);
+
+// The wrong value struck through in chalk, in size points: its units digit at unitsX and each
+// further digit colWidth to the left, as the "?" it stands for. A value too long for that
+// is written closer, and smaller, so that it stays on the board.
+void DrawStruck(Bitmap &board, int32_t unitsX, int32_t y, int32_t colWidth, int32_t size,
+                int32_t value);
+// The right value of a worked step in the hint colour on a light slip, its units digit at
+// unitsX and each further digit colWidth to the left, in size points.
+void DrawWorkedValue(Bitmap &board, int32_t unitsX, int32_t y, int32_t colWidth, int32_t size,
+                     int32_t value);
+// The right value of a worked step written left to right from x, as DrawWorkedValue writes it.
+void DrawWorkedValueFrom(Bitmap &board, int32_t x, int32_t y, int32_t colWidth, int32_t size,
+                         int32_t value);
+// Where the slip of DrawWorkedValue stands.
+QRect WorkedValueRect(const Bitmap &board, int32_t unitsX, int32_t y, int32_t colWidth,
+                      int32_t size, int32_t value);
+
+// What a note on the board says: the worked step's reasoning (in the hint colour, on a light
+// slip) or the praise of a mended step (in chalk).
+enum class NoteKind { Reasoning, Praise };
+// Writes text in area, centred, in the largest size from largest points down that fits it
+// (never below 9 points). Returns the rectangle it took.
+QRect DrawNote(Bitmap &board, const QRect &area, const QString &text, NoteKind kind,
+               int largest = 13);
+// How high a note of that size stands.
+int32_t NoteHeight(const Bitmap &board, int size);
+// Where the ink of a row of digits written at y in size points ends, their edge included
+// when they are red marks: the first y below that is free.
+int32_t BelowDigits(const Bitmap &board, int32_t y, int size);
+
+// Facts recited on the hint bitmap: the lines before Needed appear one after another,
+// RecitalStepMs apart, from the moment the hint appeared; then the needed line, larger, with
+// the lines after it, and all of them stay.
+struct Recital
+{
+    QStringList Lines;
+    int Needed = 0;
+};
+inline constexpr uint32_t RecitalStepMs = 600;
+// The recital as it stands elapsedMs after it began, centred on the hint.
+void DrawRecital(Bitmap &hint, const Recital &recital, uint32_t elapsedMs);
+// The size in points of the needed line of a recital: as large as fits the hint's width, from
+// 18 points down to 12.
+int RecitalNeededSize(const Bitmap &hint, const QString &line);

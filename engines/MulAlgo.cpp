@@ -2,6 +2,7 @@
 
 #include "core/EngineHost.h"
 #include "engines/EngineKit.h"
+#include "engines/Mistakes.h"
 #include "platform/Bitmap.h"
 
 #include <QCoreApplication>
@@ -138,6 +139,9 @@ void TMul::SetProblem(int32_t a, int32_t b)
     CarryState = -1;
     SumLineGrowing = false;
     SumLineLength = 3;
+    Mend = {};
+    HintForced = false;
+    Reciting = false;
     // The first step is current at once: nothing of this problem is animating yet, and a
     // pause left over from the problem before has nothing to hold back.
     Host.tickSlots().ArmSlot(0, 0);
@@ -249,6 +253,9 @@ void TMul::NextStep()
         --SumLeft;
     Answered = false;
     StepStart = Host.GetTickCount();
+    HintForced = false;
+    Reciting = false;
+    Mend = Mending{.Praised = Mend.Praised};
 }
 
 void TMul::ChooseLayout()
@@ -309,14 +316,79 @@ void TMul::PaintBoard()
         PaintSumLine();
         if (!SumLineGrowing) PaintSumRow();
     }
-    Board.font.color = Yellow;
-    Board.pen.color = Yellow;
+    UseYellow(Board);
+    PaintMending();
+}
+
+QPoint TMul::StepPlace() const
+{
+    if (PartialLeft > 0) {
+        const Product p = ProductAt(CurrentProduct());
+        return QPoint(RightX - (p.Row + p.Digit) * ColWidth, PartialRowY(p.Row));
+    }
+    const int32_t c = std::min(CurrentColumn(), SumColumns - 1);
+    return QPoint(RightX - c * ColWidth, SumLineY() + RowHeight / 10);
+}
+
+void TMul::PaintMending()
+{
+    const QPoint at = StepPlace();
+    const int32_t below = BelowDigits(Board, at.y(), FontSize);
+    const int32_t workedSize = 15;
+    // In the partial rows the rows below are still empty; under the sum row there is room
+    // for the worked digits only, and the note goes above the problem.
+    const bool summing = PartialLeft == 0;
+    const QRect notes = summing ? QRect(0, 0, Board.width(), TopY)
+                                : QRect(0, below + NoteHeight(Board, workedSize) + 1, Board.width(),
+                                        Board.height());
+    const QRect area = notes.intersected(QRect(0, 0, Board.width(), Board.height()));
+    if (Mend.Praised) DrawNote(Board, area, PraiseWords(), NoteKind::Praise, 16);
+    if (Finished || Answered) return;
+    // During the pause after a row, the next row's marks stay hidden, and so does its mending.
+    if (!summing && CurrentProduct() > 0 && ProductAt(CurrentProduct() - 1).Leftmost &&
+        !Host.tickSlots().SlotElapsed(0))
+        return;
+    if (summing && SumLineGrowing) return;
+    const StepFacts f = CurrentFacts();
+    if (Mend.Struck) DrawStruck(Board, at.x(), at.y(), ColWidth, FontSize, Mend.StruckValue);
+    if (!Mend.Worked) return;
+    DrawWorkedValue(Board, at.x(), below, ColWidth, workedSize, f.Expected);
+    DrawNote(Board, area, WorkedReasoning(f), NoteKind::Reasoning);
+}
+
+StepFacts TMul::CurrentFacts() const
+{
+    StepFacts f;
+    if (Finished || PartialTotal == 0) return f;
+    if (PartialLeft > 0) {
+        const Product p = ProductAt(CurrentProduct());
+        f.Kind = StepKind::MulProduct;
+        f.Column = p.Row + p.Digit;
+        f.Terms = {DigitAt(Multiplicand, p.Digit), DigitAt(Multiplier, p.Row)};
+        f.CarryIn = p.CarryIn;
+        f.Expected = p.Value;
+        f.WritesWhole = p.Leftmost;
+        return f;
+    }
+    const int32_t c = CurrentColumn();
+    const ColumnSum s = SumAt(c);
+    f.Kind = StepKind::MulColumn;
+    f.Column = c;
+    // The digits the partial rows show in this column, top row first.
+    for (int32_t k = 0; k < MultiplierDigits() && k <= c; ++k) {
+        const int32_t partial = Multiplicand * DigitAt(Multiplier, k);
+        if (c - k < DigitCount(partial)) f.Terms.push_back(DigitAt(partial, c - k));
+    }
+    f.CarryIn = s.CarryIn;
+    f.Expected = s.Value;
+    f.WritesWhole = c + 1 == SumColumns;
+    return f;
 }
 
 void TMul::FrameFactors(const Product &p)
 {
     if (MultiplicandDigits() <= 1) return;
-    Board.pen.color = Red;
+    UseRed(Board);
     Board.pen.width = 2;
     const int32_t xa = RightX - p.Digit * ColWidth - 5;
     const int32_t xb = RightX - p.Row * ColWidth - 5;
@@ -327,7 +399,7 @@ void TMul::FrameFactors(const Product &p)
         Board.frameRect(xa, top, xa + ColWidth, top + RowHeight);
         Board.frameRect(xb, top + RowHeight, xb + ColWidth, top + 2 * RowHeight);
     }
-    Board.pen.color = Yellow;
+    UseYellow(Board);
 }
 
 void TMul::PaintPartialRows()
@@ -355,13 +427,14 @@ void TMul::PaintPartialRows()
         }
         if (!Finished) FrameFactors(p);
         if (!Answered) {
-            Board.font.color = Red;
+            UseRed(Board);
             if (p.CarryIn > 0)
                 DrawGlyphText(Board, RightX - p.Digit * ColWidth, TopY - SmallFontSize - 8,
-                              QStringLiteral("+") + QString::number(p.CarryIn), SmallFontSize, Red);
-            for (int k = 0; k < DigitCount(p.Value); ++k)
+                              QStringLiteral("+") + QString::number(p.CarryIn), SmallFontSize, Red,
+                              Chalk);
+            for (int k = 0; k < DigitCount(p.Value) && !Mend.Struck; ++k)
                 Board.textOut(x - k * ColWidth, y, QStringLiteral("?"));
-            Board.font.color = Yellow;
+            UseYellow(Board);
             return;
         }
         writeDone();
@@ -411,21 +484,22 @@ void TMul::PaintSumRow()
             continue;
         }
         if (SumLeft != 0 && !Finished) {
-            Board.pen.color = Red;
+            UseRed(Board);
             Board.pen.width = 2;
             const int32_t fx = RightX - 5 - c * ColWidth;
             Board.frameRect(fx, BandTop() + 10, fx + ColWidth,
                             BandTop() + 10 + MultiplierDigits() * RowHeight);
-            Board.pen.color = Yellow;
+            UseYellow(Board);
         }
         if (!Answered) {
-            Board.font.color = Red;
+            UseRed(Board);
             if (s.CarryIn > 0)
                 DrawGlyphText(Board, RightX - c * ColWidth, BandTop() - SmallFontSize + 4,
-                              QStringLiteral("+") + QString::number(s.CarryIn), SmallFontSize, Red);
-            for (int k = 0; k < DigitCount(s.Value); ++k)
+                              QStringLiteral("+") + QString::number(s.CarryIn), SmallFontSize, Red,
+                              Chalk);
+            for (int k = 0; k < DigitCount(s.Value) && !Mend.Struck; ++k)
                 Board.textOut(x - k * ColWidth, y, QStringLiteral("?"));
-            Board.font.color = Yellow;
+            UseYellow(Board);
             return;
         }
         writeDone();
@@ -439,7 +513,7 @@ void TMul::CarryTick(int32_t digit, int32_t x, int32_t y, int32_t targetX, int32
 {
     if (CarryState < 0 || CarryState > 2) return;
     const QString text = QString::number(digit);
-    Board.font.color = Red;
+    UseRed(Board);
     switch (CarryState) {
     case 0:
         Board.textOut(x, y, text);
@@ -457,7 +531,7 @@ void TMul::CarryTick(int32_t digit, int32_t x, int32_t y, int32_t targetX, int32
         }
         break;
     case 2:
-        DrawGlyphText(Board, FlyX, FlyY, text, FontSize, Red);
+        DrawGlyphText(Board, FlyX, FlyY, text, FontSize, Red, Chalk);
         if (FlyX < targetX)
             FlyX += drift;
         else
@@ -466,16 +540,16 @@ void TMul::CarryTick(int32_t digit, int32_t x, int32_t y, int32_t targetX, int32
         if (FlyY <= endY) CarryState = 3;
         break;
     }
-    Board.font.color = Yellow;
+    UseYellow(Board);
 }
 
 bool TMul::HintDue()
 {
     if (Finished || PartialLeft == 0) return false;
-    if (Host.GetTickCount() - StepStart < 5000u) return false;
-    if (RhymeCounter <= 0) {
-        RhymeCounter = 1;
-        Host.tickSlots().ArmSlot(2000, 1);
+    if (!(HintForced && !Answered) && Host.GetTickCount() - StepStart < 5000u) return false;
+    if (!Reciting) {
+        Reciting = true;
+        RecitalStart = Host.GetTickCount();
     }
     return true;
 }
@@ -497,11 +571,10 @@ void TMul::PaintHint()
         HintBitmap.textOut(0, 50, QCoreApplication::translate("TMul", "得零"));
         return;
     }
-    HintBitmap.textOut(0, 40, RhymeText(std::min(RhymeCounter, low), high));
-    if (Host.tickSlots().SlotElapsed(1)) {
-        RhymeCounter += 1;
-        Host.tickSlots().ArmSlot(low > RhymeCounter ? 1500 : 5000, 1);
-        // Past the needed line: the next hint starts the recital again at line one.
-        if (low < RhymeCounter) RhymeCounter = 0;
-    }
+    // The recital starts two lines before the needed one, which comes larger and stays.
+    Recital r;
+    for (int32_t k = std::max(1, low - 2); k <= low; ++k)
+        r.Lines << RhymeText(k, high);
+    r.Needed = static_cast<int>(r.Lines.size()) - 1;
+    DrawRecital(HintBitmap, r, Host.GetTickCount() - RecitalStart);
 }

@@ -3,6 +3,7 @@
 #include "core/Def.h"
 #include "core/ProblemView.h"
 
+#include <QPoint>
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -39,6 +40,9 @@ public:
     bool CanPoseAgain(int32_t a, int32_t b, const QString &typeLine) const override;
     bool PoseAgain(int32_t a, int32_t b, const QString &typeLine, bool stepMode) override;
     ProblemSnapshot Snapshot() const override;
+    StepFacts CurrentFacts() const override;
+    void SetMending(const Mending &mending) override { Mend = mending; }
+    void HintNow() override { HintForced = true; }
 
     // Poses a x b as the current problem, first digit product current.
     void SetProblem(int32_t a, int32_t b);
@@ -101,10 +105,18 @@ public:
     int32_t RewardCoins = 0;
     int32_t FlyX = 0;
     int32_t FlyY = 0;
-    // The rhyme line the hint is reciting, kept across steps and problems.
-    int32_t RhymeCounter = 0;
+    // When the rhyme hint of the current step began its recital; none yet while Reciting is
+    // false.
+    bool Reciting = false;
+    uint32_t RecitalStart = 0;
+    // How the board shows the step being mended, and whether its hint came at once.
+    Mending Mend;
+    bool HintForced = false;
 
 private:
+    void PaintMending();
+    // Where the "?" of the step under way stand: the units' x and the row's y.
+    QPoint StepPlace() const;
     void ChooseLayout();
     int32_t BandTop() const;
     int32_t PartialRowY(int32_t row) const;

@@ -64,11 +64,12 @@ Scene::Scene(const DataFolders &folders, const SceneGeometry &geometry) : m_geom
     layer(GrassRight, 537, 460, 11, -1);
 }
 
-bool Scene::Present(TAlgo &engine, bool canPose, bool hintOn, TAnimation &animation)
+bool Scene::Present(TAlgo &engine, bool canPose, bool hintOn, TAnimation &animation,
+                    const QString &words)
 {
     PaintBoard(engine, canPose);
     animation.Animate();
-    const bool hintPainted = FadeHint(engine, hintOn);
+    const bool hintPainted = FadeHint(engine, hintOn, words);
     BuildLayers(animation);
     // The background first, then the layers back to front; only what changed is redrawn.
     m_composer.compose(m_backBuffer, m_background, m_sorted);
@@ -110,6 +111,7 @@ void Scene::DrawNoProblem()
     for (const auto &line : lines) {
         const QString text = QCoreApplication::translate("Scene", line.text);
         board.font.color = line.red ? Red : Yellow;
+        board.font.edge = line.red ? Chalk : QColor();
         const int x = (board.width() - board.textExtent(text).width()) / 2;
         board.textOut(std::max(0, x), y, text);
         y += 36;
@@ -117,7 +119,7 @@ void Scene::DrawNoProblem()
     board.font = engineFont;
 }
 
-bool Scene::FadeHint(TAlgo &engine, bool hintOn)
+bool Scene::FadeHint(TAlgo &engine, bool hintOn, const QString &words)
 {
     SceneLayer *hints[2] = {&m_layers[HintPanel], &m_layers[HintText]};
     if (!hintOn) {
@@ -125,11 +127,15 @@ bool Scene::FadeHint(TAlgo &engine, bool hintOn)
             h->Alpha = 0;
         return false;
     }
-    if (engine.CanHint() && engine.HintDue() && !engine.IsFinished()) {
+    const bool saying = !words.isEmpty() && !engine.IsFinished();
+    if (saying || (engine.CanHint() && engine.HintDue() && !engine.IsFinished())) {
         Bitmap &hint = HintTextPicture();
         hint.beginBatch();
         hint.fill(Magenta);
-        engine.PaintHint();
+        if (saying)
+            PaintWords(words);
+        else
+            engine.PaintHint();
         hint.endBatch();
         for (SceneLayer *h : hints)
             h->Alpha = std::min(h->Alpha + 5, 60);
@@ -138,6 +144,75 @@ bool Scene::FadeHint(TAlgo &engine, bool hintOn)
     for (SceneLayer *h : hints)
         h->Alpha = std::max(h->Alpha - 20, 0);
     return false;
+}
+
+void Scene::PaintWords(const QString &words)
+{
+    Bitmap &hint = HintTextPicture();
+    // The engines share this bitmap and expect its font as they left it.
+    const Bitmap::Font engineFont = hint.font;
+    hint.fill(KeyGrey);
+    hint.font.face = QStringLiteral("Comic Sans MS");
+    hint.font.color = Blue;
+    hint.font.edge = QColor();
+    const QStringList lines = WordLines(words, hint.font, hint.width(), hint.height());
+    const int lineHeight = hint.textExtent(words).height();
+    int y = std::max(0, (hint.height() - int(lines.size()) * lineHeight) / 2);
+    for (const QString &line : lines) {
+        hint.textOut(std::max(0, (hint.width() - hint.textExtent(line).width()) / 2), y, line);
+        y += lineHeight;
+    }
+    hint.font = engineFont;
+}
+
+QStringList WordLines(const QString &words, Bitmap::Font &font, int width, int height)
+{
+    // Clauses end at a comma; a line break there reads best.
+    const QChar comma(0xFF0C);
+    QStringList clauses;
+    QString clause;
+    for (QChar c : words) {
+        clause += c;
+        if (c == comma) {
+            clauses << clause;
+            clause.clear();
+        }
+    }
+    if (!clause.isEmpty()) clauses << clause;
+    // Lines of the clauses in the current size; a clause too long breaks where a character no
+    // longer fits, never leaving a single character alone on a line.
+    auto layOut = [&](bool breakClauses, QStringList &lines) {
+        lines.clear();
+        for (const QString &c : clauses) {
+            if (Bitmap::textExtent(font, c).width() <= width) {
+                lines << c;
+                continue;
+            }
+            if (!breakClauses) return false;
+            QString line;
+            for (QChar ch : c) {
+                if (!line.isEmpty() && Bitmap::textExtent(font, line + ch).width() > width) {
+                    lines << line;
+                    line.clear();
+                }
+                line += ch;
+            }
+            if (line.size() < 2) return false;
+            lines << line;
+        }
+        return int(lines.size()) * Bitmap::textExtent(font, words).height() <= height;
+    };
+    QStringList lines;
+    // Whole clauses in a good size; else broken clauses in a good size; else whatever fits.
+    for (bool breakClauses : {false, true}) {
+        for (font.size = 14; font.size >= 12; --font.size) {
+            if (layOut(breakClauses, lines)) return lines;
+        }
+    }
+    for (font.size = 11; font.size > 8; --font.size) {
+        if (layOut(true, lines)) return lines;
+    }
+    return lines;
 }
 
 void Scene::BuildLayers(TAnimation &animation)

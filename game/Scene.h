@@ -7,12 +7,18 @@
 #include <QImage>
 #include <QRect>
 #include <QRegion>
+#include <QStringList>
 #include <array>
 #include <vector>
 
 class TAlgo;
 class TAnimation;
 struct DataFolders;
+
+// The lines words are said in on a bubble width x height pixels, and the size of font (left
+// in font): whole clauses (they end at "，") from 14 points down to 12, else clauses broken
+// between characters in those sizes, else smaller.
+QStringList WordLines(const QString &words, Bitmap::Font &font, int width, int height);
 
 // What the scene needs to know of the main window's layout when it is set up.
 struct SceneGeometry
@@ -52,9 +58,11 @@ public:
 
     // One scene tick: the engine paints the board (or the board says that nothing can be
     // posed), the hint fades in while it is due and out when not, the characters move on a
-    // frame, and everything is composed into BackBuffer where it changed. True when the hint
-    // was painted, so the child could see it.
-    bool Present(TAlgo &engine, bool canPose, bool hintOn, TAnimation &animation);
+    // frame, and everything is composed into BackBuffer where it changed. words, when given,
+    // take the hint's place in the bubble (a mistake said to the child). True when the hint
+    // (or the words) was painted, so the child could see it.
+    bool Present(TAlgo &engine, bool canPose, bool hintOn, TAnimation &animation,
+                 const QString &words = QString());
     // Device rectangles of BackBuffer that changed since the last call.
     QRegion TakeChanged() { return m_composer.takeChanged(); }
 
@@ -73,7 +81,9 @@ public:
 private:
     void PaintBoard(TAlgo &engine, bool canPose);
     void DrawNoProblem();
-    bool FadeHint(TAlgo &engine, bool hintOn);
+    bool FadeHint(TAlgo &engine, bool hintOn, const QString &words);
+    // Words on the hint bitmap, broken into lines that fit it, in the hint's colour.
+    void PaintWords(const QString &words);
     void BuildLayers(TAnimation &animation);
 
     SceneGeometry m_geometry;

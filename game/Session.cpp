@@ -37,15 +37,29 @@ void Session::Start()
 
 void Session::Present()
 {
-    const bool hint =
-        m_scene.Present(m_game.Engine(), m_game.CanPose(), m_game.HintOn(), *m_animation);
+    ShowMending();
+    const bool hint = m_scene.Present(m_game.Engine(), m_game.CanPose(), m_game.HintOn(),
+                                      *m_animation, m_help.Words());
     if (hint) m_game.HintSeen();
+}
+
+void Session::ShowMending()
+{
+    m_game.Engine().SetMending(m_help.BoardAt(m_host.GetTickCount()));
 }
 
 void Session::NewProblem()
 {
     ++m_posed;
+    m_help.NewProblem();
     m_game.NewProblem();
+    ShowMending();
+}
+
+void Session::Typed()
+{
+    m_help.Typed();
+    ShowMending();
 }
 
 bool Session::CanAnswer() const
@@ -59,10 +73,14 @@ AnswerOutcome Session::Submit(int32_t value)
     if (!CanAnswer()) return out;
     out.Taken = true;
     const int32_t player = Player();
-    out.Right = m_game.CheckAnswer(value);
+    const uint32_t now = m_host.GetTickCount();
+    // The step as it was asked: a right answer may move the engine on.
+    const StepFacts facts = m_game.Engine().CurrentFacts();
+    out.Right = m_game.CheckAnswer(value, m_help.Worked(), &out.Kind);
     bool stepWaits = false;
     if (out.Right) {
         TAlgo &engine = m_game.Engine();
+        out.Praised = m_help.Right(now);
         out.Finished = engine.IsFinished();
         if (out.Finished) {
             m_solved += 1;
@@ -74,11 +92,18 @@ AnswerOutcome Session::Submit(int32_t value)
         }
         out.Reactions = {{{anOldSheep, akYes}, {anWoolly, akYes}, {anWolf, akYes}}};
     } else {
-        out.CoinsTaken = m_bank.GoldOf(player) >= 5 ? 1 : 0;
-        m_bank.TakeCoins(player, 1);
-        m_bank.SaveMoney();
+        const StepHelp::WrongOutcome help = m_help.Wrong(value, MistakeWords(out.Kind, facts), now);
+        out.HintNow = help.HintNow;
+        out.Worked = help.WorkedNow;
+        if (help.TakesCoin) {
+            out.CoinsTaken = m_bank.GoldOf(player) >= 5 ? 1 : 0;
+            m_bank.TakeCoins(player, 1);
+            m_bank.SaveMoney();
+        }
+        if (help.HintNow) m_game.Engine().HintNow();
         out.Reactions = {{{anOldSheep, akNo}, {anWolf, akNo}, {anWoolly, akNo}}};
     }
+    ShowMending();
     m_course = Course{true, stepWaits, m_posed, out.Reactions, 0, m_host.GetTickCount()};
     Advance();
     return out;
@@ -94,6 +119,8 @@ int32_t Session::Advance()
         if (m_posed == c.PosedAtStart) {
             if (m_game.Engine().Settling()) return -1;
             m_game.NextStep();
+            m_help.NextStep();
+            ShowMending();
         }
         c.StepWaiting = false;
         c.NextAt = now;

@@ -3,6 +3,7 @@
 #include "core/EngineHost.h"
 #include "game/CoinBank.h"
 #include "game/Scene.h"
+#include "game/StepHelp.h"
 #include "game/uMainClass.h"
 #include "platform/DataFolders.h"
 
@@ -48,6 +49,12 @@ struct AnswerOutcome
     int32_t CoinsTaken = 0;
     // Played in this order, 500 ms apart, after the next step (if any) has been asked.
     std::array<Reaction, 3> Reactions{};
+    // What a wrong answer got wrong (None for a right one).
+    Mistake Kind = Mistake::None;
+    // The help the answer brought: the hint at once, the step worked, the mending praised.
+    bool HintNow = false;
+    bool Worked = false;
+    bool Praised = false;
 };
 
 // One game: the scene, the engines and their controller, the coin bank, the characters and
@@ -73,10 +80,14 @@ public:
     // Whether an answer would be taken now.
     bool CanAnswer() const;
     // The road of one answer: checked; right, the problem's coins paid when it is finished;
-    // wrong, a silver taken from 5 gold on; the bank saved when it changed. Then, once the
-    // board has settled, the next step, and the three reactions 500 ms apart, during which
-    // no other answer is taken.
+    // wrong, a silver taken from 5 gold on (but not for a worked step); the bank saved when it
+    // changed. Then, once the board has settled, the next step, and the three reactions 500 ms
+    // apart, during which no other answer is taken. A wrong answer also brings the help of
+    // StepHelp: the value struck on the board, the mistake said, the hint at once, the step
+    // worked; a right one after it the praise.
     AnswerOutcome Submit(int32_t value);
+    // The child types a digit: the struck value and the words of the last mistake go.
+    void Typed();
     // An answer's course is still running.
     bool Busy() const { return m_course.Active; }
 
@@ -114,6 +125,7 @@ public:
     TMainClass &controller() { return m_game; }
     const CoinBank &bank() const { return m_bank; }
     TAnimation &animation() { return *m_animation; }
+    const StepHelp &help() const { return m_help; }
     TSound &sound() { return *m_sound; }
     EngineHost &host() { return m_host; }
     Clock &clock() const { return m_services.GameClock; }
@@ -124,6 +136,8 @@ private:
     void Present();
     void NewProblem();
     void React(const Reaction &r);
+    // The engine shows the mending as it stands now.
+    void ShowMending();
 
     GameServices m_services;
     EngineHost m_host;
@@ -135,6 +149,7 @@ private:
     int32_t m_solved = 0;
     // Problems posed so far: a step waiting for the board ends when another problem comes.
     uint64_t m_posed = 0;
+    StepHelp m_help;
 
     // The course of the last answer.
     struct Course

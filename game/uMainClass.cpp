@@ -154,14 +154,21 @@ void TMainClass::ProblemPosed()
     m_open.HintSeen = false;
 }
 
-bool TMainClass::CheckAnswer(int32_t value)
+bool TMainClass::CheckAnswer(int32_t value, bool worked, Mistake *mistake)
 {
     TAlgo *engine = m_engine;
     const ProblemView *view = viewOf(engine);
     const bool recording = m_open.Row != 0 && m_open.Engine == engine && view;
     // The step is read before the check: a right answer may move the engine on.
     const int32_t step = recording ? view->Snapshot().Step : -1;
+    const StepFacts facts = engine->CurrentFacts();
     const bool right = engine->CheckAnswer(value);
+    Mistake kind = Mistake::None;
+    if (!right) {
+        kind = RecogniseMistake(Operation(), facts, facts.Expected, value);
+        if (kind == Mistake::None) kind = Mistake::Other;
+    }
+    if (mistake) *mistake = kind;
     if (!recording) return right;
     AnswerRecord a;
     a.Step = step;
@@ -174,6 +181,8 @@ bool TMainClass::CheckAnswer(int32_t value)
     a.PlayerName = m_bank.NameOf(CurrentPlayer);
     a.Finishes = right && engine->IsFinished();
     a.Coins = a.Finishes ? engine->Reward() : 0;
+    a.Mistake = MistakeKey(kind);
+    a.Worked = worked;
     m_journal->recordAnswer(m_open.Row, a);
     if (m_reviewOn) m_review->answered(m_open.Row, right, a.Finishes);
     if (a.Finishes) m_open = {};

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Def.h"
+#include "engines/Mistakes.h"
 
 #include <QList>
 #include <QStringList>
@@ -44,8 +45,9 @@ public:
     // Records the current engine's problem as newly posed, for a problem given to it some
     // other way (its SetProblem).
     void ProblemPosed();
-    // Checks an answer to the current step and records it.
-    bool CheckAnswer(int32_t value);
+    // Checks an answer to the current step and records it, with the mistake it shows (given
+    // back in mistake) and whether the step stood worked on the board.
+    bool CheckAnswer(int32_t value, bool worked = false, Mistake *mistake = nullptr);
     // The right answer has settled on the board: the engine asks its next step.
     void NextStep();
     // The hint of the problem under way was in sight this tick.

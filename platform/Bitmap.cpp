@@ -8,6 +8,7 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QPainter>
+#include <QPainterPath>
 #include <algorithm>
 #include <cstring>
 
@@ -68,8 +69,12 @@ struct FontEntry
     QFontMetrics metrics;
 };
 
-const FontEntry &fontEntry(const Bitmap::Font &font)
+const FontEntry &fontEntry(const Bitmap::Font &asked)
 {
+    // Colours make no other font: one entry serves every colour and edge.
+    Bitmap::Font font = asked;
+    font.color = QColor();
+    font.edge = QColor();
     static std::vector<FontEntry> cache;
     for (const FontEntry &e : cache)
         if (e.key == font) return e;
@@ -91,6 +96,28 @@ QPen qtPen(const Bitmap::Pen &pen)
 QRgb premultipliedOpaque(const QColor &c)
 {
     return qRgb(c.red(), c.green(), c.blue());
+}
+
+// The wider stroke under a line or frame with an edge.
+QPen edgePen(const Bitmap::Pen &pen)
+{
+    QPen p = qtPen(pen);
+    p.setColor(pen.edge);
+    p.setWidth(std::max(1, pen.width) + 2 * Bitmap::EdgeWidth);
+    return p;
+}
+
+// Text with its edge: the glyphs' outline stroked in the edge colour, then the glyphs
+// filled in the text colour over it. The painter's hints decide how smooth both are.
+void drawEdgedText(QPainter &p, const QFont &font, QPointF baseline, const QString &text,
+                   const QColor &colour, const QColor &edge, int points)
+{
+    QPainterPath path;
+    path.addText(baseline, font, text);
+    QPen outline(edge, 2 * Bitmap::TextEdgeWidth(points), Qt::SolidLine, Qt::RoundCap,
+                 Qt::RoundJoin);
+    p.strokePath(path, outline);
+    p.fillPath(path, colour);
 }
 
 } // namespace
@@ -401,7 +428,7 @@ void Bitmap::fillDevice(const QRect &r, const QColor &c)
 
 void Bitmap::fillRect(const QRect &r)
 {
-    record({DrawOp::Fill, r.topLeft(), r.bottomRight() + QPoint(1, 1), {}, brush, 0});
+    record({DrawOp::Fill, r.topLeft(), r.bottomRight() + QPoint(1, 1), {}, brush, 0, {}});
     Cmd c;
     c.kind = Cmd::FillRect;
     c.rect = r;
@@ -418,20 +445,26 @@ void Bitmap::fill(QColor c)
 
 void Bitmap::frameRect(int x1, int y1, int x2, int y2)
 {
-    record({DrawOp::Frame, {x1, y1}, {x2, y2}, {}, pen.color, pen.width});
+    record({DrawOp::Frame, {x1, y1}, {x2, y2}, {}, pen.color, pen.width, pen.edge});
     submit(Cmd::shape(Cmd::Frame, {x1, y1}, {x2, y2}, pen));
 }
 
 void Bitmap::line(int x1, int y1, int x2, int y2)
 {
-    record({DrawOp::Line, {x1, y1}, {x2, y2}, {}, pen.color, pen.width});
+    record({DrawOp::Line, {x1, y1}, {x2, y2}, {}, pen.color, pen.width, pen.edge});
     submit(Cmd::shape(Cmd::Line, {x1, y1}, {x2, y2}, pen));
 }
 
 void Bitmap::ellipse(int x1, int y1, int x2, int y2)
 {
-    record({DrawOp::Ellipse, {x1, y1}, {x2, y2}, {}, pen.color, pen.width});
+    record({DrawOp::Ellipse, {x1, y1}, {x2, y2}, {}, pen.color, pen.width, pen.edge});
     submit(Cmd::shape(Cmd::Ellipse, {x1, y1}, {x2, y2}, pen, brush));
+}
+
+qreal Bitmap::TextEdgeWidth(int points)
+{
+    // About a fourteenth of the letters' height, never thinner than a pixel and a half.
+    return std::max(1.5, pointsToPixels(points) / 14.0);
 }
 
 int pointsToPixels(int points)
@@ -453,13 +486,23 @@ QFont qtFont(const Bitmap::Font &font)
 
 QSize Bitmap::textExtent(const QString &text) const
 {
+    return textExtent(font, text);
+}
+
+int Bitmap::textAscent(const Font &font)
+{
+    return fontEntry(font).metrics.ascent();
+}
+
+QSize Bitmap::textExtent(const Font &font, const QString &text)
+{
     const QFontMetrics &fm = fontEntry(font).metrics;
     return QSize(fm.horizontalAdvance(text), fm.height());
 }
 
 void Bitmap::textOut(int x, int y, const QString &text)
 {
-    record({DrawOp::Text, {x, y}, {}, text, font.color, font.size});
+    record({DrawOp::Text, {x, y}, {}, text, font.color, font.size, font.edge});
     Cmd c;
     c.kind = Cmd::Text;
     c.p1 = {x, y};
@@ -471,9 +514,9 @@ void Bitmap::textOut(int x, int y, const QString &text)
 
 void Bitmap::glyphText(int x, int y, const QString &text, const Font &glyphFont)
 {
-    record({DrawOp::Text, {x, y}, {}, text, glyphFont.color, glyphFont.size});
+    record({DrawOp::Text, {x, y}, {}, text, glyphFont.color, glyphFont.size, glyphFont.edge});
     const int side = std::max(1, 2 * glyphFont.size);
-    record({DrawOp::Picture, {x, y}, {x + side, y + side}, {}, {}, 0});
+    record({DrawOp::Picture, {x, y}, {x + side, y + side}, {}, {}, 0, {}});
     Cmd c;
     c.kind = Cmd::Glyph;
     c.p1 = {x, y};
@@ -484,7 +527,7 @@ void Bitmap::glyphText(int x, int y, const QString &text, const Font &glyphFont)
 
 void Bitmap::draw(int x, int y, const Bitmap &source)
 {
-    record({DrawOp::Picture, {x, y}, {x + source.width(), y + source.height()}, {}, {}, 0});
+    record({DrawOp::Picture, {x, y}, {x + source.width(), y + source.height()}, {}, {}, 0, {}});
     Cmd c;
     c.kind = Cmd::Picture;
     c.p1 = {x, y};
@@ -509,6 +552,12 @@ void Bitmap::textFlat(const Cmd &cmd)
     p.fillRect(
         QRect(cmd.p1.x(), cmd.p1.y(), f.metrics.horizontalAdvance(cmd.text), f.metrics.height()),
         cmd.brush);
+    if (cmd.font.edge.isValid()) {
+        if (cmd.font.antialias) p.setRenderHint(QPainter::Antialiasing);
+        drawEdgedText(p, f.font, QPointF(cmd.p1.x(), cmd.p1.y() + f.metrics.ascent()), cmd.text,
+                      cmd.font.color, cmd.font.edge, cmd.font.size);
+        return;
+    }
     p.setFont(f.font);
     p.setPen(cmd.font.color);
     p.drawText(cmd.p1.x(), cmd.p1.y() + f.metrics.ascent(), cmd.text);
@@ -533,15 +582,23 @@ void Bitmap::rasterise(const Cmd &cmd)
     case Cmd::Frame: {
         QPainter p(&m_image);
         beginPainter(p, cmd.pen.color);
-        p.setPen(qtPen(cmd.pen));
         const QPoint corners[4] = {
             cmd.p1, {cmd.p2.x(), cmd.p1.y()}, cmd.p2, {cmd.p1.x(), cmd.p2.y()}};
+        if (cmd.pen.edge.isValid()) {
+            p.setPen(edgePen(cmd.pen));
+            p.drawPolygon(corners, 4);
+        }
+        p.setPen(qtPen(cmd.pen));
         p.drawPolygon(corners, 4);
         return;
     }
     case Cmd::Line: {
         QPainter p(&m_image);
         beginPainter(p, cmd.pen.color);
+        if (cmd.pen.edge.isValid()) {
+            p.setPen(edgePen(cmd.pen));
+            p.drawLine(cmd.p1, cmd.p2);
+        }
         p.setPen(qtPen(cmd.pen));
         p.drawLine(cmd.p1, cmd.p2);
         return;
@@ -585,6 +642,11 @@ void Bitmap::rasterise(const Cmd &cmd)
         beginPainter(p, cmd.font.color);
         QFont smooth = f.font;
         smooth.setStyleStrategy(QFont::PreferAntialias);
+        if (cmd.font.edge.isValid() && cmd.font.color != m_key) {
+            drawEdgedText(p, smooth, QPointF(cmd.p1.x(), cmd.p1.y() + f.metrics.ascent()), cmd.text,
+                          cmd.font.color, cmd.font.edge, cmd.font.size);
+            return;
+        }
         p.setFont(smooth);
         p.setPen(cmd.font.color == m_key ? QColor(Qt::black) : cmd.font.color);
         p.drawText(cmd.p1.x(), cmd.p1.y() + f.metrics.ascent(), cmd.text);
@@ -609,6 +671,11 @@ void Bitmap::rasterise(const Cmd &cmd)
         QPainter p(&m_image);
         beginPainter(p, cmd.font.color);
         p.setClipRect(QRect(cmd.p1, QSize(side, side)));
+        if (cmd.font.edge.isValid()) {
+            drawEdgedText(p, f.font, QPointF(cmd.p1.x(), cmd.p1.y() + f.metrics.ascent()), cmd.text,
+                          cmd.font.color, cmd.font.edge, cmd.font.size);
+            return;
+        }
         p.setFont(f.font);
         p.setPen(cmd.font.color == m_key ? QColor(Qt::black) : cmd.font.color);
         p.drawText(cmd.p1.x(), cmd.p1.y() + f.metrics.ascent(), cmd.text);

@@ -22,6 +22,7 @@ struct DrawOp
     QString text;
     QColor color; // font colour for text, pen colour for lines and frames, brush for fills
     int size = 0; // font size in points for text, pen width otherwise
+    QColor edge;  // the light edge around a text, line or frame; invalid when it has none
 };
 
 // A bitmap with the drawing state of a desktop canvas: a pen (colour, width), a brush colour
@@ -38,6 +39,9 @@ public:
     {
         QColor color = Qt::black;
         int width = 1;
+        // When valid, the stroke is drawn over a wider one in this colour: an edge of
+        // EdgeWidth pixels on either side, so it stands out from any background.
+        QColor edge;
         bool operator==(const Pen &) const = default;
     };
     struct Font
@@ -47,8 +51,15 @@ public:
         QColor color = Qt::black;
         bool bold = false;
         bool antialias = true;
+        // When valid, every glyph is outlined in this colour (TextEdgeWidth) before it is
+        // filled in its own.
+        QColor edge;
         bool operator==(const Font &) const = default;
     };
+    // Pixels of edge on either side of a line or frame with an edge.
+    static constexpr int EdgeWidth = 2;
+    // Pixels of edge around the glyphs of a text of the given size in points.
+    static qreal TextEdgeWidth(int points);
 
     Bitmap();
     Bitmap(int width, int height);
@@ -118,6 +129,10 @@ public:
     // size in points from (x, y).
     void glyphText(int x, int y, const QString &text, const Font &glyphFont);
     QSize textExtent(const QString &text) const;
+    // The same in a font of one's own.
+    static QSize textExtent(const Font &font, const QString &text);
+    // How far below a text's top its baseline lies, where digits end.
+    static int textAscent(const Font &font);
     // Draws source at (x, y), leaving out the pixels of the source's transparent colour.
     // Only the part inside this bitmap is touched.
     void draw(int x, int y, const Bitmap &source);

@@ -46,6 +46,11 @@ const std::vector<Migration> &migrations()
           "CREATE INDEX review_by_problem ON review(last_problem)",
           // Problems counted by player in the order they were posed.
           "CREATE INDEX problems_by_player_row ON problems(player, id)"}},
+        // What a wrong answer got wrong (a named mistake, or "other"), and the answers given
+        // to a step the board had worked.
+        {3,
+         {"ALTER TABLE answers ADD COLUMN mistake TEXT",
+          "ALTER TABLE answers ADD COLUMN worked INTEGER NOT NULL DEFAULT 0"}},
     };
     return steps;
 }
@@ -204,7 +209,7 @@ bool Journal::open()
             "step_mode, posed_at) VALUES(?, ?, ?, ?, ?, ?, ?, ?)")) &&
         m_statements->answer.prepare(
             QStringLiteral("INSERT INTO answers(problem, step, value, correct, hint_shown, ms, "
-                           "at) VALUES(?, ?, ?, ?, ?, ?, ?)")) &&
+                           "at, mistake, worked) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?)")) &&
         m_statements->update.prepare(
             QStringLiteral("UPDATE problems SET player = ?, player_name = ?, wrong = wrong + ?, "
                            "hints = max(hints, ?), finished_at = coalesce(?, finished_at), "
@@ -305,6 +310,8 @@ void Journal::recordAnswer(int64_t problem, const AnswerRecord &a)
         answer.bindValue(4, a.HintShown ? 1 : 0);
         answer.bindValue(5, qint64(a.Ms));
         answer.bindValue(6, isoTime(a.At));
+        answer.bindValue(7, a.Mistake.isEmpty() ? QVariant() : QVariant(a.Mistake));
+        answer.bindValue(8, a.Worked ? 1 : 0);
         QSqlQuery &update = m_statements->update;
         update.bindValue(0, a.Player);
         update.bindValue(1, a.PlayerName);
@@ -370,7 +377,8 @@ QStringList Journal::rawHeader()
         QStringLiteral("finished_at"), QStringLiteral("wrong"),     QStringLiteral("hints"),
         QStringLiteral("coins"),       QStringLiteral("answer"),    QStringLiteral("step"),
         QStringLiteral("value"),       QStringLiteral("correct"),   QStringLiteral("hint_shown"),
-        QStringLiteral("ms"),          QStringLiteral("at")};
+        QStringLiteral("ms"),          QStringLiteral("at"),        QStringLiteral("mistake"),
+        QStringLiteral("worked")};
 }
 
 QList<QStringList> Journal::rawRows(int32_t player, const QDateTime &since) const
@@ -382,7 +390,7 @@ QList<QStringList> Journal::rawRows(int32_t player, const QDateTime &since) cons
     q.prepare(QStringLiteral(
         "SELECT p.id, p.player, p.player_name, p.operation, p.operand1, p.operand2, p.type, "
         "p.step_mode, p.posed_at, p.finished_at, p.wrong, p.hints, p.coins, a.id, a.step, "
-        "a.value, a.correct, a.hint_shown, a.ms, a.at FROM problems p "
+        "a.value, a.correct, a.hint_shown, a.ms, a.at, a.mistake, a.worked FROM problems p "
         "LEFT JOIN answers a ON a.problem = p.id WHERE p.player = ? AND p.posed_at >= ? "
         "ORDER BY p.posed_at, p.id, a.id"));
     q.bindValue(0, player);

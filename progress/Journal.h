@@ -44,6 +44,10 @@ struct AnswerRecord
     // This answer finished the problem and paid Coins.
     bool Finishes = false;
     int32_t Coins = 0;
+    // The kind of a wrong answer ("add.carry_forgotten", "other"); empty for a right one.
+    QString Mistake;
+    // The step stood worked on the board when this answer was given.
+    bool Worked = false;
 };
 
 // A problem row as the report reads it, with its answers counted.

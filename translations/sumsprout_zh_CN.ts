@@ -4,7 +4,7 @@
 <context>
     <name>Journal</name>
     <message>
-        <location filename="../progress/Journal.cpp" line="+162"/>
+        <location filename="../progress/Journal.cpp" line="+166"/>
         <source>做题记录写不进去，这次游戏不再记录。
 文件：%1
 原因：%2</source>
@@ -60,6 +60,105 @@
     </message>
 </context>
 <context>
+    <name>Mistakes</name>
+    <message>
+        <location filename="../engines/Mistakes.cpp" line="+200"/>
+        <source>十位</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>百位</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>千位</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>，写%1进%2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+12"/>
+        <location line="+10"/>
+        <source>别忘了加上进位的%1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="-8"/>
+        <source>和是两位数，十位也要写上</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>满十要进一，这里只写个位</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>这一位借出了1，要先减去1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>%1不够减%2，要向%3借1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>口诀记错了，再背一遍口诀</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>商大了，试试小一点的数</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>商小了，试试大一点的数</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+41"/>
+        <source>不够减时，向前一位借1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>借出过1的那一位，要先减去1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+16"/>
+        <source>这一列只有%1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+21"/>
+        <source>借1：%1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+18"/>
+        <source>%1比%2小，商0</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>%1里面最多有%2个%3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+16"/>
+        <source>改对了！</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>ReportFigures</name>
     <message>
         <location filename="../progress/ReportFigures.cpp" line="+48"/>
@@ -90,7 +189,7 @@
 <context>
     <name>RhymeText</name>
     <message>
-        <location filename="../engines/MulAlgo.cpp" line="+12"/>
+        <location filename="../engines/MulAlgo.cpp" line="+13"/>
         <source>零</source>
         <translation type="unfinished"></translation>
     </message>
@@ -168,7 +267,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../platform/Bitmap.cpp" line="+759"/>
+        <location filename="../platform/Bitmap.cpp" line="+826"/>
         <source>Bitmap image is not valid: &quot;%1&quot;</source>
         <translation type="unfinished"></translation>
     </message>
@@ -211,7 +310,7 @@
 <context>
     <name>Scene</name>
     <message>
-        <location filename="../game/Scene.cpp" line="+97"/>
+        <location filename="../game/Scene.cpp" line="+98"/>
         <source>现在没有</source>
         <translation type="unfinished"></translation>
     </message>
@@ -262,7 +361,7 @@
 <context>
     <name>TDec</name>
     <message>
-        <location filename="../engines/DecAlgo.cpp" line="+166"/>
+        <location filename="../engines/DecAlgo.cpp" line="+173"/>
         <source>借%1</source>
         <translation type="unfinished"></translation>
     </message>
@@ -270,7 +369,7 @@
 <context>
     <name>TDiv</name>
     <message>
-        <location filename="../engines/DivAlgo.cpp" line="+426"/>
+        <location filename="../engines/DivAlgo.cpp" line="+514"/>
         <source>零乘任何数</source>
         <translation type="unfinished"></translation>
     </message>
@@ -280,7 +379,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+10"/>
+        <location line="+4"/>
         <source>一乘任何数</source>
         <translation type="unfinished"></translation>
     </message>
@@ -325,13 +424,13 @@
     <message>
         <location line="+4"/>
         <location line="+1"/>
-        <location line="+341"/>
+        <location line="+344"/>
         <location line="+1"/>
         <source>%1个</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="-335"/>
+        <location line="-338"/>
         <source>我做题</source>
         <translation type="unfinished"></translation>
     </message>
@@ -376,7 +475,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+106"/>
+        <location line="+109"/>
         <source>%1做题</source>
         <translation type="unfinished"></translation>
     </message>
@@ -384,7 +483,7 @@
 <context>
     <name>TMul</name>
     <message>
-        <location filename="../engines/MulAlgo.cpp" line="+452"/>
+        <location filename="../engines/MulAlgo.cpp" line="+525"/>
         <source>零乘任何数</source>
         <translation type="unfinished"></translation>
     </message>

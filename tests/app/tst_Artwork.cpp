@@ -2,6 +2,11 @@
 
 #include "characters/uAnimation.h"
 #include "core/Def.h"
+#include "core/EngineHost.h"
+#include "engines/AddAlgo.h"
+#include "engines/DecAlgo.h"
+#include "engines/DivAlgo.h"
+#include "engines/MulAlgo.h"
 #include "game/Scene.h"
 #include "platform/Random.h"
 #include "platform/Bitmap.h"
@@ -13,6 +18,7 @@
 #include <QtEndian>
 #include <QtTest>
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace {
@@ -47,7 +53,75 @@ double contrast(const QColor &a, const QColor &b)
     return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
+// Colour vision deficiency as Machado, Oliveira and Fernandes (2009) simulate it, at full
+// severity, on linear RGB.
+using Cvd = std::array<std::array<double, 3>, 3>;
+const std::pair<const char *, Cvd> Visions[] = {{"normal", {{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}}},
+                                                {"protanopia",
+                                                 {{{0.152286, 1.052583, -0.204868},
+                                                   {0.114503, 0.786281, 0.099216},
+                                                   {-0.003882, -0.048116, 1.051998}}}},
+                                                {"deuteranopia",
+                                                 {{{0.367322, 0.860646, -0.227968},
+                                                   {0.280085, 0.672501, 0.047413},
+                                                   {-0.011820, 0.042940, 0.968881}}}}};
+
+// Contrast of two colours as a viewer with that vision sees them.
+double seenContrast(QRgb a, QRgb b, const Cvd &m)
+{
+    auto luminance = [&](QRgb c) {
+        auto lin = [](int v) {
+            const double s = v / 255.0;
+            return s <= 0.04045 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+        };
+        const double rgb[3] = {lin(qRed(c)), lin(qGreen(c)), lin(qBlue(c))};
+        double l = 0;
+        for (int i = 0; i < 3; ++i)
+            l += std::array{0.2126, 0.7152, 0.0722}[i] *
+                 std::clamp(m[i][0] * rgb[0] + m[i][1] * rgb[1] + m[i][2] * rgb[2], 0.0, 1.0);
+        return l;
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+bool isRedMark(QRgb c)
+{
+    return qRed(c) >= 200 && qGreen(c) <= 70 && qBlue(c) <= 70;
+}
+
+// An engine's board over the scene's blackboard as the child sees it, sprites left out, and
+// the bare blackboard behind it.
+struct RenderedBoard
+{
+    QImage seen, bare;
+};
+
+template <class E> RenderedBoard renderBoard(const std::function<void(E &)> &pose)
+{
+    TempDataDir data;
+    FakeClock clock;
+    EngineHost host(clock, data.folders());
+    Bitmap board(180, 240), hint(100, 100);
+    E engine(board, hint, host);
+    pose(engine);
+    board.fill(Magenta);
+    engine.PaintBoard();
+    board.transparent = true;
+    Bitmap scene = loadBitmapFile(shipped(QStringLiteral("Pictures/Back.bmp")));
+    Bitmap blackboard = loadBitmapFile(shipped(QStringLiteral("Pictures/BlackBoard.bmp")));
+    blackboard.transparent = true;
+    scene.draw(290, 73, blackboard);
+    RenderedBoard r;
+    r.bare = scene.image().copy(327, 115, 180, 240).convertToFormat(QImage::Format_RGB32);
+    scene.draw(327, 115, board);
+    r.seen = scene.image().copy(327, 115, 180, 240).convertToFormat(QImage::Format_RGB32);
+    return r;
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(RenderedBoard)
 
 class tst_Artwork : public QObject
 {
@@ -58,6 +132,8 @@ private slots:
     void boardContrast_data();
     void boardContrast();
     void hintContrast();
+    void redMarksUnderColourBlindness_data();
+    void redMarksUnderColourBlindness();
     void sheetsMatchScript();
     void largeDrawings_data();
     void largeDrawings();
@@ -165,6 +241,54 @@ void tst_Artwork::hintContrast()
         for (int x = 0; x < area.width(); ++x)
             worst = std::min(worst, contrast(seen.pixel(x, y), bubble.pixel(x, y)));
     QVERIFY2(worst >= 3.0, qPrintable(QString::number(worst)));
+}
+
+void tst_Artwork::redMarksUnderColourBlindness_data()
+{
+    QTest::addColumn<RenderedBoard>("board");
+    // Every kind of red mark: frames, "?", carry and borrow labels, a carry note.
+    QTest::newRow("38+45 tens") << renderBoard<TAdd>([](TAdd &e) {
+        e.SetProblem(38, 45, true);
+        e.Step = 1;
+    });
+    QTest::newRow("523-187 tens") << renderBoard<TDec>([](TDec &e) {
+        e.SetProblem(523, 187, true);
+        e.Step = 1;
+    });
+    QTest::newRow("47x8 tens") << renderBoard<TMul>([](TMul &e) {
+        e.SetProblem(47, 8);
+        e.PartialLeft -= 1;
+    });
+}
+
+// For a child with protanopia or deuteranopia the red marks' chalk edge stands at 3 : 1 or
+// more against the board: nine in ten of the drawn pixels touching a red mark, each against
+// the bare board behind it, both as that child sees them.
+void tst_Artwork::redMarksUnderColourBlindness()
+{
+    QFETCH(RenderedBoard, board);
+    for (const auto &[name, vision] : Visions) {
+        std::vector<double> edge;
+        double red = 100;
+        for (int y = 1; y + 1 < board.seen.height(); ++y) {
+            for (int x = 1; x + 1 < board.seen.width(); ++x) {
+                const QRgb c = board.seen.pixel(x, y), behind = board.bare.pixel(x, y);
+                bool touches = false;
+                for (int d = 0; d < 9; ++d)
+                    touches |= isRedMark(board.seen.pixel(x + d % 3 - 1, y + d / 3 - 1));
+                if (isRedMark(c))
+                    red = std::min(red, seenContrast(c, behind, vision));
+                else if (touches && c != behind)
+                    edge.push_back(seenContrast(c, behind, vision));
+            }
+        }
+        QVERIFY(edge.size() > 50);
+        std::sort(edge.begin(), edge.end());
+        const double tenth = edge[edge.size() / 10];
+        qInfo("%s: red %.2f : 1, its edge %.2f : 1 (median), %.2f : 1 or more for 9 in 10", name,
+              red, edge[edge.size() / 2], tenth);
+        QVERIFY2(tenth >= 3.0, name);
+    }
 }
 
 void tst_Artwork::sheetsMatchScript()

@@ -61,6 +61,8 @@ private slots:
     void coinLabelsFollowTheBank_data();
     void coinLabelsFollowTheBank();
     void submitGreyedWhileTheCourseRuns();
+    void typingTakesTheStruckValueAway_data();
+    void typingTakesTheStruckValueAway();
     void playerButtonShowsThePlayer();
     void answersAreRecorded();
     void unwritableJournalLeavesGamePlaying_data();
@@ -290,6 +292,31 @@ void tst_Main::submitGreyedWhileTheCourseRuns()
     QCOMPARE(g.add->Step, 1);
     QTest::keyClick(&g.form, Qt::Key_Return);
     QVERIFY(g.add->IsFinished());
+}
+
+void tst_Main::typingTakesTheStruckValueAway_data()
+{
+    QTest::addColumn<bool>("byPad");
+    QTest::newRow("keyboard") << false;
+    QTest::newRow("number pad") << true;
+}
+
+// A wrong answer stands struck on the board until the child types again, by keys or pad.
+void tst_Main::typingTakesTheStruckValueAway()
+{
+    QFETCH(bool, byPad);
+    Game g;
+    g.add->SetProblem(38, 45, true);
+    g.type(QStringLiteral("12"));
+    QTest::keyClick(&g.form, Qt::Key_Return);
+    auto struck = [&] { return g.form.Game()->help().BoardAt(g.t.clock.now).Struck; };
+    g.driver->pass(500);
+    QVERIFY(struck());
+    if (byPad)
+        g.form.NumberButton[1]->click();
+    else
+        g.type(QStringLiteral("1"));
+    QVERIFY(!struck());
 }
 
 void tst_Main::playerButtonShowsThePlayer()

@@ -17,6 +17,17 @@ std::vector<DrawOp> linesAt(const Bitmap &b, int y)
     }
     return out;
 }
+// The hint's lines of the last tick from top to bottom, joined by "|".
+QString recitedLines(const Bitmap &hint)
+{
+    std::vector<DrawOp> ops = Rig::texts(hint, Blue);
+    std::stable_sort(ops.begin(), ops.end(),
+                     [](const DrawOp &l, const DrawOp &r) { return l.p1.y() < r.p1.y(); });
+    QStringList lines;
+    for (const DrawOp &op : ops)
+        lines << op.text;
+    return lines.join(QLatin1Char('|'));
+}
 } // namespace
 
 class tst_MulAlgo : public QObject
@@ -36,7 +47,7 @@ private slots:
     void recital_data();
     void recital();
     void zeroHint();
-    void recitalGoesOnAcrossProblems();
+    void recitalStartsAgainAtEachStep();
     void noHintInSumPhase();
     void draws();
     void nothingToPose();
@@ -304,13 +315,24 @@ void tst_MulAlgo::recital_data()
 {
     QTest::addColumn<int>("a");
     QTest::addColumn<int>("b");
-    QTest::addColumn<Recital>("lines");
-    QTest::newRow("3 and 7 recited up to the needed line")
-        << 7 << 3 << Recital{{0, "一七得七"},    {1900, "一七得七"},   {2100, "二七十四"},
-                             {3400, "二七十四"}, {3600, "三七二十一"}, {8400, "三七二十一"},
-                             {8700, "一七得七"}};
-    QTest::newRow("1 and 7 stays")
-        << 7 << 1 << Recital{{0, "一七得七"}, {2100, "一七得七"}, {9000, "一七得七"}};
+    QTest::addColumn<Recital>("lines"); // ms after the hint appeared, the lines then shown
+    QTest::addColumn<QString>("needed");
+    QTest::newRow("3 and 7 from the first line") << 7 << 3
+                                                 << Recital{{0, "一七得七"},
+                                                            {500, "一七得七"},
+                                                            {600, "一七得七|二七十四"},
+                                                            {1200, "一七得七|二七十四|三七二十一"},
+                                                            {9000, "一七得七|二七十四|三七二十一"}}
+                                                 << "三七二十一";
+    QTest::newRow("7 and 8 from two lines before")
+        << 47 << 8
+        << Recital{{0, "五八四十"},
+                   {600, "五八四十|六八四十八"},
+                   {1200, "五八四十|六八四十八|七八五十六"},
+                   {20000, "五八四十|六八四十八|七八五十六"}}
+        << "七八五十六";
+    QTest::newRow("1 and 7 at once")
+        << 7 << 1 << Recital{{0, "一七得七"}, {9000, "一七得七"}} << "一七得七";
 }
 
 void tst_MulAlgo::recital()
@@ -318,6 +340,7 @@ void tst_MulAlgo::recital()
     QFETCH(int, a);
     QFETCH(int, b);
     QFETCH(Recital, lines);
+    QFETCH(QString, needed);
     Rig rig;
     rig.engine->SetProblem(a, b);
     rig.pass(4900);
@@ -329,8 +352,20 @@ void tst_MulAlgo::recital()
         rig.pass(ms - at);
         at = ms;
         QVERIFY2(rig.hintShown, qPrintable(QString::number(ms)));
-        QCOMPARE(Rig::row(rig.hint, 40, Blue), text);
+        QCOMPARE(recitedLines(rig.hint), text);
     }
+    // The needed line is the largest, and it fits the hint.
+    int neededSize = 0, otherSize = 0;
+    for (const DrawOp &op : Rig::texts(rig.hint, Blue)) {
+        if (op.text == needed) {
+            neededSize = op.size;
+            QVERIFY(MarkRect(op).right() < rig.hint.width());
+        } else {
+            otherSize = std::max(otherSize, op.size);
+        }
+    }
+    QVERIFY(neededSize >= 14);
+    QVERIFY(neededSize > otherSize);
 }
 
 void tst_MulAlgo::zeroHint()
@@ -343,16 +378,20 @@ void tst_MulAlgo::zeroHint()
     QVERIFY(Rig::hasText(rig.hint, 0, 50, QStringLiteral("得零"), Blue));
 }
 
-void tst_MulAlgo::recitalGoesOnAcrossProblems()
+void tst_MulAlgo::recitalStartsAgainAtEachStep()
 {
     Rig rig;
-    rig.engine->RhymeCounter = 2;
-    rig.engine->SetProblem(7, 3);
-    rig.pass(5000);
+    rig.engine->SetProblem(77, 3);
+    rig.pass(6500);
+    QCOMPARE(recitedLines(rig.hint), QStringLiteral("一七得七|二七十四|三七二十一"));
+    QVERIFY(rig.engine->CheckAnswer(21));
+    rig.nextStep();
+    // The next digit's hint waits its five seconds and recites from its own beginning.
+    rig.pass(4900);
+    QVERIFY(!rig.hintShown);
+    rig.pass(100);
     QVERIFY(rig.hintShown);
-    QCOMPARE(Rig::row(rig.hint, 40, Blue), QStringLiteral("二七十四"));
-    rig.pass(1600);
-    QCOMPARE(Rig::row(rig.hint, 40, Blue), QStringLiteral("三七二十一"));
+    QCOMPARE(recitedLines(rig.hint), QStringLiteral("一七得七"));
 }
 
 void tst_MulAlgo::noHintInSumPhase()

@@ -6,6 +6,7 @@
 #include "characters/uAnimation.h"
 #include "core/ProblemView.h"
 #include "engines/AddAlgo.h"
+#include "engines/DecAlgo.h"
 #include "engines/DivAlgo.h"
 #include "engines/MulAlgo.h"
 #include "JournalProbe.h"
@@ -119,7 +120,49 @@ Trace traceOf(const Play &p)
     return t;
 }
 
+// The texts of a bitmap's last paint, in one colour, each as "text@x,y".
+QStringList textsOf(const Bitmap &b, const QColor &colour)
+{
+    QStringList out;
+    for (const DrawOp &op : b.ops()) {
+        if (op.kind == DrawOp::Text && op.color == colour)
+            out << QStringLiteral("%1@%2,%3").arg(op.text).arg(op.p1.x()).arg(op.p1.y());
+    }
+    return out;
+}
+
+// A session whose scene records what is painted on the board and the hint.
+struct Watched : Play
+{
+    explicit Watched(const Files &files = {}) : Play(files)
+    {
+        board().setRecording(true);
+        hint().setRecording(true);
+    }
+    Bitmap &board() { return session->scene().BoardPicture(); }
+    Bitmap &hint() { return session->scene().HintTextPicture(); }
+    // One scene tick, with what it paints recorded.
+    void tick()
+    {
+        board().clearOps();
+        hint().clearOps();
+        session->Tick();
+    }
+    int bubble() { return session->scene().Layer(Scene::HintText).Alpha; }
+};
+
+Files only198(bool hints = true)
+{
+    return {{QStringLiteral("Basic.dat"),
+             {QStringLiteral("Children=0"), QStringLiteral("Alg=0,"),
+              QStringLiteral("Hint=%1").arg(int(hints)), QStringLiteral("AddDecMultiStep=1")}},
+            {QStringLiteral("AddSet.Dat"), {QStringLiteral("2位数+2位数=198(1硬币)")}},
+            {QStringLiteral("Money.dat"), {"小明=6,0", "爸爸=0,0", "妈妈=0,0", "老师=0,0"}}};
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(Files)
 
 class tst_Session : public QObject
 {
@@ -141,6 +184,10 @@ private slots:
     void playerCycle_data();
     void playerCycle();
     void twoGamesInOneProcess();
+    void wrongStepTeaches();
+    void withoutBubbleStillStruckAndWorked_data();
+    void withoutBubbleStillStruckAndWorked();
+    void everyNamedMistakeSaidAndRecorded();
 };
 
 void tst_Session::coinsOfAnAnswer_data()
@@ -546,6 +593,166 @@ void tst_Session::twoGamesInOneProcess()
         QVERIFY(journal.value("SELECT count(*) FROM answers WHERE correct = 0").toInt() > 0);
         QVERIFY(p->t.reporter.errors.isEmpty());
     }
+}
+
+// 99 + 99, the units asked: 17 stands struck on the board, 16 brings the hint at once, 15 has
+// the step worked (and from then on no miss costs a coin), 18 mends it and goes on.
+void tst_Session::wrongStepTeaches()
+{
+    Watched p(only198());
+    QCOMPARE(p.submit(17).CoinsTaken, 1);
+    p.driver->pass(1000);
+    p.tick();
+    // A second later 17 stands struck through in chalk where "??" stood, then the "?" return.
+    QCOMPARE(textsOf(p.board(), Chalk), (QStringList{"1@70,160", "7@110,160"}));
+    QVERIFY(!textsOf(p.board(), Red).contains(QStringLiteral("?@110,160")));
+    p.driver->pass(StepHelp::StruckMs - 1000);
+    p.tick();
+    QVERIFY(textsOf(p.board(), Chalk).isEmpty());
+    QVERIFY(textsOf(p.board(), Red).contains(QStringLiteral("?@110,160")));
+    QCOMPARE(p.bubble(), 0);
+
+    const AnswerOutcome second = p.submit(16);
+    QVERIFY(second.HintNow && second.CoinsTaken == 1);
+    p.tick();
+    // The hint at once, long before its five seconds: 9 splits into 1 and 8.
+    QVERIFY(p.bubble() > 0);
+    QVERIFY(textsOf(p.hint(), Blue).contains(QStringLiteral("9@23,0")));
+    p.finishCourse();
+    for (int v : {15, 14}) {
+        const AnswerOutcome out = p.submit(v);
+        QVERIFY(out.Worked == (v == 15) && out.CoinsTaken == 0);
+        p.finishCourse();
+    }
+    p.driver->pass(StepHelp::StruckMs);
+    p.tick();
+    // 18 worked under the "??" in the hint's colour, with its reasoning; the hint stays.
+    const QString blue = textsOf(p.board(), Blue).join(QLatin1Char(' '));
+    QVERIFY2(blue.contains(QStringLiteral("1@70,197 8@110,197 9+9=18，写8进1@")), qPrintable(blue));
+    QVERIFY(p.bubble() > 0);
+
+    QVERIFY(p.submit(18).Praised);
+    p.tick();
+    QVERIFY(textsOf(p.board(), Chalk).join(QString()).contains(QStringLiteral("改对了！")));
+    p.finishCourse();
+    QCOMPARE(p.step(), 1);
+    p.driver->pass(StepHelp::PraiseMs);
+    p.tick();
+    QVERIFY(textsOf(p.board(), Chalk).isEmpty() && textsOf(p.board(), Blue).isEmpty());
+
+    const JournalProbe journal(p.t.data.path(QStringLiteral("Set/Progress.db")));
+    QCOMPARE(journal.rows(QStringLiteral("SELECT value, coalesce(mistake, ''), worked FROM "
+                                         "answers ORDER BY id")),
+             (QList<QVariantList>{{17, MistakeKey(Mistake::Other), 0},
+                                  {16, MistakeKey(Mistake::Other), 0},
+                                  {15, MistakeKey(Mistake::Other), 0},
+                                  {14, MistakeKey(Mistake::Other), 1},
+                                  {18, QString(), 1}}));
+}
+
+void tst_Session::withoutBubbleStillStruckAndWorked_data()
+{
+    QTest::addColumn<Files>("files");
+    QTest::addColumn<int>("a");
+    QTest::addColumn<int>("b");
+    QTest::addColumn<QList<int>>("wrong");
+    QTest::addColumn<QString>("worked"); // a blue digit on the board, "text@x,y"
+    QTest::newRow("hints off") << only198(false) << 99 << 99 << QList<int>{17, 16, 15}
+                               << "8@110,197";
+    QTest::newRow("a step without a hint")
+        << Files{} << 32 << 45 << QList<int>{8, 9, 6} << "7@110,197";
+}
+
+// No bubble where hints are off or the step has none; the board mends the step all the same.
+void tst_Session::withoutBubbleStillStruckAndWorked()
+{
+    QFETCH(Files, files);
+    QFETCH(int, a);
+    QFETCH(int, b);
+    QFETCH(QList<int>, wrong);
+    QFETCH(QString, worked);
+    Watched p(files);
+    p.add(a, b);
+    for (int v : wrong) {
+        p.submit(v);
+        p.tick();
+        QCOMPARE(p.bubble(), 0);
+        QVERIFY(!textsOf(p.board(), Chalk).isEmpty());
+        p.finishCourse();
+    }
+    p.tick();
+    QVERIFY(textsOf(p.board(), Blue).contains(worked));
+    QCOMPARE(p.bubble(), 0);
+}
+
+// Every named mistake is said in the bubble at once and, after play, held in the journal's
+// mistake column where it was made.
+void tst_Session::everyNamedMistakeSaidAndRecorded()
+{
+    struct Made
+    {
+        Op op;
+        int a, b;
+        bool steps;
+        QList<int> before; // right answers to the steps before
+        int typed;
+        Mistake kind;
+    };
+    const Made made[] = {
+        {Op::Add, 38, 45, true, {13}, 7, Mistake::AddCarryForgotten},
+        {Op::Add, 38, 45, true, {}, 3, Mistake::AddUnitsOnly},
+        {Op::Add, 38, 45, false, {}, 713, Mistake::AddColumnSumWritten},
+        {Op::Dec, 53, 27, true, {}, 4, Mistake::DecSmallerFromLarger},
+        {Op::Dec, 53, 27, true, {6}, 3, Mistake::DecBorrowForgotten},
+        {Op::Mul, 47, 8, true, {}, 48, Mistake::MulNeighbourFact},
+        {Op::Mul, 47, 8, true, {56}, 32, Mistake::MulCarryNotAdded},
+        {Op::Div, 30, 7, true, {}, 5, Mistake::DivQuotientTooLarge},
+        {Op::Div, 30, 7, true, {}, 3, Mistake::DivQuotientTooSmall},
+    };
+    Watched p;
+    TMainClass &c = p.session->controller();
+    for (const Made &m : made) {
+        c.UseEngine(m.op);
+        switch (m.op) {
+        case Op::Add:
+            static_cast<TAdd &>(c.Engine()).SetProblem(m.a, m.b, m.steps);
+            break;
+        case Op::Dec:
+            static_cast<TDec &>(c.Engine()).SetProblem(m.a, m.b, m.steps);
+            break;
+        case Op::Mul:
+            static_cast<TMul &>(c.Engine()).SetProblem(m.a, m.b);
+            break;
+        case Op::Div:
+            static_cast<TDiv &>(c.Engine()).SetProblem(m.a, m.b);
+            break;
+        }
+        c.ProblemPosed();
+        for (int v : m.before) {
+            QVERIFY(p.submit(v).Right);
+            p.finishCourse();
+        }
+        const StepFacts facts = c.Engine().CurrentFacts();
+        QCOMPARE(int(p.submit(m.typed).Kind), int(m.kind));
+        p.tick();
+        QVERIFY(p.bubble() > 0);
+        QCOMPARE(textsOf(p.hint(), Blue).join(QString()).remove(QRegularExpression("@\\d+,\\d+")),
+                 MistakeWords(m.kind, facts));
+        p.finishCourse();
+        // Typing again takes the words away.
+        p.session->Typed();
+        QVERIFY(p.session->help().Words().isEmpty());
+    }
+    const JournalProbe journal(p.t.data.path(QStringLiteral("Set/Progress.db")));
+    QStringList recorded;
+    for (const QVariantList &r : journal.rows(QStringLiteral(
+             "SELECT p.operation, a.mistake FROM answers a JOIN problems p ON p.id = a.problem "
+             "WHERE a.correct = 0 ORDER BY a.id")))
+        recorded << r[0].toString() + QLatin1Char(' ') + r[1].toString();
+    QStringList expected;
+    for (const Made &m : made)
+        expected << QString::number(OpCode(m.op)) + QLatin1Char(' ') + MistakeKey(m.kind);
+    QCOMPARE(recorded, expected);
 }
 
 QTEST_MAIN(tst_Session)

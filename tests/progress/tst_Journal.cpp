@@ -70,7 +70,7 @@ void tst_Journal::schemaOfANewFile()
     }
     QVERIFY(reporter.errors.isEmpty());
     JournalProbe probe(path);
-    QCOMPARE(probe.value(QStringLiteral("PRAGMA user_version")).toInt(), 2);
+    QCOMPARE(probe.value(QStringLiteral("PRAGMA user_version")).toInt(), Journal::SchemaVersion);
     QCOMPARE(probe.value(QStringLiteral("PRAGMA journal_mode")).toString(), QStringLiteral("wal"));
     // Names, types, NOT NULL and defaults that tools and parents' scripts rely on.
     auto columns = [&](const char *table) {
@@ -91,7 +91,8 @@ void tst_Journal::schemaOfANewFile()
                             "review INTEGER NOT NULL = 0"));
     QCOMPARE(columns("answers"),
              QStringLiteral("id INTEGER, problem INTEGER NOT NULL, step INTEGER, value INTEGER, "
-                            "correct INTEGER, hint_shown INTEGER, ms INTEGER, at TEXT"));
+                            "correct INTEGER, hint_shown INTEGER, ms INTEGER, at TEXT, "
+                            "mistake TEXT, worked INTEGER NOT NULL = 0"));
     QCOMPARE(columns("review"),
              QStringLiteral("id INTEGER, player INTEGER, operation INTEGER, operand1 INTEGER, "
                             "operand2 INTEGER, type TEXT, step_mode INTEGER, last_problem INTEGER "
@@ -124,6 +125,28 @@ void tst_Journal::migratesOldFiles_data()
                "VALUES(2, 0, 3, 4, '2026-11-30T10:01:00.000Z');"
                "PRAGMA user_version = 1")
         << 2;
+    // Version 2, as the review left it: answers without their mistake and worked columns.
+    QTest::newRow("version 2 with answers")
+        << QStringLiteral(
+               "CREATE TABLE problems(id INTEGER PRIMARY KEY, player INTEGER, player_name TEXT, "
+               "operation INTEGER, operand1 INTEGER, operand2 INTEGER, type TEXT, step_mode "
+               "INTEGER, posed_at TEXT, finished_at TEXT, wrong INTEGER NOT NULL DEFAULT 0, "
+               "hints INTEGER NOT NULL DEFAULT 0, coins INTEGER NOT NULL DEFAULT 0, "
+               "review INTEGER NOT NULL DEFAULT 0);"
+               "CREATE TABLE answers(id INTEGER PRIMARY KEY, problem INTEGER NOT NULL REFERENCES "
+               "problems(id), step INTEGER, value INTEGER, correct INTEGER, hint_shown INTEGER, "
+               "ms INTEGER, at TEXT);"
+               "CREATE TABLE review(id INTEGER PRIMARY KEY, player INTEGER, operation INTEGER, "
+               "operand1 INTEGER, operand2 INTEGER, type TEXT, step_mode INTEGER, "
+               "last_problem INTEGER NOT NULL REFERENCES problems(id), "
+               "counted_from INTEGER NOT NULL REFERENCES problems(id), gap INTEGER NOT NULL, "
+               "clean INTEGER NOT NULL DEFAULT 0, UNIQUE(player, operation, operand1, operand2));"
+               "INSERT INTO problems(player, operation, operand1, operand2, posed_at, wrong) "
+               "VALUES(0, 2, 7, 8, '2026-11-30T10:00:00.000Z', 1);"
+               "INSERT INTO answers(problem, step, value, correct, hint_shown, ms, at) "
+               "VALUES(1, 0, 54, 0, 0, 900, '2026-11-30T10:00:01.000Z');"
+               "PRAGMA user_version = 2")
+        << 1;
 }
 
 void tst_Journal::migratesOldFiles()
@@ -154,6 +177,13 @@ void tst_Journal::migratesOldFiles()
     QCOMPARE(probe.value(QStringLiteral("SELECT count(*) FROM problems WHERE review = 0")).toInt(),
              rowsBefore + 2);
     QCOMPARE(probe.value(QStringLiteral("SELECT count(*) FROM review")).toInt(), 0);
+    // Answers from before the mistakes were named have none, and were given to steps that
+    // were never worked.
+    QCOMPARE(probe
+                 .value(QStringLiteral("SELECT count(*) FROM answers WHERE mistake IS NOT NULL "
+                                       "OR worked != 0"))
+                 .toInt(),
+             0);
 }
 
 void tst_Journal::unusableFileSwitchesOff_data()
@@ -228,8 +258,10 @@ void tst_Journal::recordsAProblemAndItsAnswers()
     QVERIFY(id > 0);
     AnswerRecord wrong = answer(0, 54, false, "2026-12-01T08:00:04.250Z");
     wrong.HintShown = true;
+    wrong.Mistake = QStringLiteral("mul.neighbour_fact");
     j.recordAnswer(id, wrong);
     AnswerRecord right = answer(0, 56, true, "2026-12-01T08:00:07.500Z", true, 2);
+    right.Worked = true;
     // The player changed before the last answer: the problem goes with them.
     right.Player = 3;
     right.PlayerName = QStringLiteral("爸爸");
@@ -250,6 +282,11 @@ void tst_Journal::recordsAProblemAndItsAnswers()
         (QList<QVariantList>{
             {qint64(id), 0, 54, 0, 1, 1200, QStringLiteral("2026-12-01T08:00:04.250Z")},
             {qint64(id), 0, 56, 1, 0, 1200, QStringLiteral("2026-12-01T08:00:07.500Z")}}));
+    // The wrong answer's mistake, none for the right one; the right one copied a worked step.
+    QCOMPARE(probe.rows(QStringLiteral(
+                 "SELECT coalesce(mistake, 'none'), worked FROM answers ORDER BY id")),
+             (QList<QVariantList>{{QStringLiteral("mul.neighbour_fact"), 0},
+                                  {QStringLiteral("none"), 1}}));
 
     const std::vector<ProblemRow> rows = j.problems(3, {});
     QCOMPARE(rows.size(), size_t(1));

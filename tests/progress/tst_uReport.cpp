@@ -183,7 +183,7 @@ void tst_uReport::exportWritesPdfAndCsv()
     QCOMPARE(lines.first(),
              QStringLiteral("problem,player,player_name,operation,operand1,operand2,type,"
                             "step_mode,posed_at,finished_at,wrong,hints,coins,answer,step,"
-                            "value,correct,hint_shown,ms,at"));
+                            "value,correct,hint_shown,ms,at,mistake,worked"));
     // One line per answer, and one for each problem without answers, in the period.
     const QString since = PeriodStart(period, ReportNow).isValid()
                               ? Journal::isoTime(PeriodStart(period, ReportNow))
@@ -198,7 +198,7 @@ void tst_uReport::exportWritesPdfAndCsv()
     QCOMPARE(lines.size() - 1, expected);
     for (const QString &line : lines.mid(1)) {
         const QStringList fields = line.split(QLatin1Char(','));
-        QCOMPARE(fields.size(), 20);
+        QCOMPARE(fields.size(), 22);
         QCOMPARE(fields[2], QStringLiteral("小明"));
         QVERIFY(fields[8] >= since);
     }

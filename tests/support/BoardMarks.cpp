@@ -1,6 +1,7 @@
 #include "BoardMarks.h"
 
 #include <QFontMetrics>
+#include <QtMath>
 #include <algorithm>
 
 QRect MarkRect(const DrawOp &op)
@@ -13,11 +14,15 @@ QRect MarkRect(const DrawOp &op)
         font.face = QStringLiteral("Comic Sans MS");
         font.size = op.size;
         const QFontMetrics fm(qtFont(font));
-        return fm.tightBoundingRect(op.text).translated(op.p1.x(), op.p1.y() + fm.ascent());
+        // A text's edge is ink too.
+        const int edge = op.edge.isValid() ? qCeil(Bitmap::TextEdgeWidth(op.size)) : 0;
+        return fm.tightBoundingRect(op.text)
+            .translated(op.p1.x(), op.p1.y() + fm.ascent())
+            .adjusted(-edge, -edge, edge, edge);
     }
     case DrawOp::Line:
     case DrawOp::Frame: {
-        const int half = std::max(1, op.size) / 2;
+        const int half = std::max(1, op.size) / 2 + (op.edge.isValid() ? Bitmap::EdgeWidth : 0);
         return QRect(QPoint(std::min(op.p1.x(), op.p2.x()), std::min(op.p1.y(), op.p2.y())),
                      QPoint(std::max(op.p1.x(), op.p2.x()), std::max(op.p1.y(), op.p2.y())))
             .adjusted(-half, -half, half, half);
