@@ -8,12 +8,16 @@
 #include <QFile>
 #include <QInputDialog>
 #include <QLabel>
+#include <QLineSeries>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollArea>
 #include <QStackedWidget>
 #include <QTimer>
 #include <QtTest>
+
+#include <unistd.h>
 
 namespace {
 
@@ -60,6 +64,10 @@ private slots:
     void exportWritesPdfAndCsv_data();
     void exportWritesPdfAndCsv();
     void exportToAMissingFolderFails();
+    void chartsSayWhatTheyShow_data();
+    void chartsSayWhatTheyShow();
+    void readOnlyJournalIsShown();
+    void renameSaysWhyNot();
 };
 
 void tst_uReport::showsThePlayersReport()
@@ -178,12 +186,15 @@ void tst_uReport::exportWritesPdfAndCsv()
     QCOMPARE(pdfPages(pdf), 3);
 
     QCOMPARE(TReportForm::csvPathFor(pdfPath), j.dir.path(QStringLiteral("成绩 小明.csv")));
-    const QStringList lines = QString::fromUtf8(fileBytes(TReportForm::csvPathFor(pdfPath)))
-                                  .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
-    QCOMPARE(lines.first(),
-             QStringLiteral("problem,player,player_name,operation,operand1,operand2,type,"
-                            "step_mode,posed_at,finished_at,wrong,hints,coins,answer,step,"
-                            "value,correct,hint_shown,ms,at"));
+    const QByteArray csv = fileBytes(TReportForm::csvPathFor(pdfPath));
+    // A byte-order mark, so a spreadsheet on a Chinese desktop reads it as UTF-8.
+    QVERIFY(csv.startsWith("\xEF\xBB\xBF"));
+    const QStringList lines =
+        QString::fromUtf8(csv.mid(3)).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    QStringList header = Journal::rawHeader();
+    header.insert(header.indexOf(QStringLiteral("operation")) + 1,
+                  QStringLiteral("operation_name"));
+    QCOMPARE(lines.first(), header.join(QLatin1Char(',')));
     // One line per answer, and one for each problem without answers, in the period.
     const QString since = PeriodStart(period, ReportNow).isValid()
                               ? Journal::isoTime(PeriodStart(period, ReportNow))
@@ -198,9 +209,12 @@ void tst_uReport::exportWritesPdfAndCsv()
     QCOMPARE(lines.size() - 1, expected);
     for (const QString &line : lines.mid(1)) {
         const QStringList fields = line.split(QLatin1Char(','));
-        QCOMPARE(fields.size(), 20);
-        QCOMPARE(fields[2], QStringLiteral("小明"));
-        QVERIFY(fields[8] >= since);
+        QCOMPARE(fields.size(), header.size());
+        QCOMPARE(fields[header.indexOf(QStringLiteral("player_name"))], QStringLiteral("小明"));
+        const QDateTime posed = QDateTime::fromString(
+            fields[header.indexOf(QStringLiteral("posed_at"))], Qt::ISODateWithMs);
+        QVERIFY(!PeriodStart(period, ReportNow).isValid() ||
+                posed >= PeriodStart(period, ReportNow));
     }
 }
 
@@ -216,6 +230,103 @@ void tst_uReport::exportToAMissingFolderFails()
     QVERIFY(!form.exportTo(pdfPath, &error));
     QVERIFY2(error.contains(QStringLiteral("no such folder")), qPrintable(error));
     QVERIFY(!QFile::exists(pdfPath));
+}
+
+void tst_uReport::chartsSayWhatTheyShow_data()
+{
+    QTest::addColumn<ReportPeriod>("period");
+    QTest::addColumn<QString>("bars"); // what one bar stands for
+    QTest::newRow("last 7 days") << ReportPeriod::Last7Days << "每天";
+    QTest::newRow("everything, by weeks") << ReportPeriod::Everything << "每周";
+}
+
+void tst_uReport::chartsSayWhatTheyShow()
+{
+    QFETCH(ReportPeriod, period);
+    QFETCH(QString, bars);
+    ReportClock clock;
+    HandMadeJournal j;
+    fill(j);
+    TReportForm form(&j.journal, clock);
+    form.setPlayers(Players, 0);
+    form.setPeriod(period);
+    const QList<QChartView *> charts = form.ReportArea->findChildren<QChartView *>();
+    QVERIFY(charts.first()->chart()->title().startsWith(bars));
+    // Lines that meet stay apart: a dash and a marker of each operation's own.
+    QList<QLineSeries *> lines;
+    for (QChartView *view : charts)
+        for (QAbstractSeries *s : view->chart()->series())
+            if (auto *line = qobject_cast<QLineSeries *>(s)) lines << line;
+    QVERIFY(lines.size() >= 3);
+    for (qsizetype a = 0; a < lines.size(); ++a) {
+        QVERIFY(!lines[a]->lightMarker().isNull());
+        for (qsizetype b = a + 1; b < lines.size(); ++b) {
+            QVERIFY(lines[a]->pen().style() != lines[b]->pen().style());
+            QVERIFY(lines[a]->lightMarker() != lines[b]->lightMarker());
+        }
+    }
+}
+
+void tst_uReport::readOnlyJournalIsShown()
+{
+    ReportClock clock;
+    HandMadeJournal j;
+    fill(j);
+    std::unique_ptr<ImmutableGuard> frozen;
+    if (geteuid() == 0) {
+        frozen = std::make_unique<ImmutableGuard>(j.path);
+        if (!frozen->ok()) QSKIP("the file cannot be made immutable here");
+    } else {
+        QFile::setPermissions(j.path, QFile::ReadOwner);
+    }
+    CapturingReporter reporter;
+    Journal readOnly(j.path, reporter);
+    TReportForm form(&readOnly, clock);
+    form.setPlayers(Players, 0);
+    form.setPeriod(ReportPeriod::Everything);
+    // What was recorded is shown, and that nothing more is being recorded.
+    QCOMPARE(form.Pages->currentWidget(), form.ReportArea);
+    QVERIFY(form.figures().Solved > 0);
+    QVERIFY(!form.Notice->isHidden());
+    QVERIFY(form.Notice->text().contains(readOnly.failure()));
+}
+
+void tst_uReport::renameSaysWhyNot()
+{
+    ReportClock clock;
+    HandMadeJournal j;
+    TReportForm form(&j.journal, clock);
+    form.setPlayers(Players, 3);
+    const QString why = QStringLiteral("名字不能是空的。");
+    form.RefuseName = [&](int32_t, const QString &name) {
+        return name.trimmed().isEmpty() ? why : QString();
+    };
+    QStringList asked;
+    form.Rename = [&](int32_t, const QString &name) {
+        asked << name;
+        return name;
+    };
+    // Typed empty first: told why, and asked again; then a long name is taken.
+    QString told;
+    std::function<void()> answer = [&] {
+        QWidget *w = QApplication::activeModalWidget();
+        if (auto *box = qobject_cast<QMessageBox *>(w)) {
+            told = box->text();
+            box->accept();
+        } else if (auto *ask = qobject_cast<QInputDialog *>(w)) {
+            ask->setTextValue(told.isEmpty() ? QStringLiteral("  ") : QStringLiteral("一二三四五"));
+            ask->accept();
+            if (!told.isEmpty()) return;
+        }
+        QTimer::singleShot(10, answer);
+    };
+    QTimer::singleShot(0, answer);
+    form.RenameButton->click();
+    QCOMPARE(told, why);
+    QCOMPARE(asked, QStringList{QStringLiteral("一二三四五")});
+    // The box shows the whole of the name.
+    QVERIFY(form.PlayerBox->sizeHint().width() >
+            form.PlayerBox->fontMetrics().horizontalAdvance(QStringLiteral("一二三四五")));
 }
 
 QTEST_MAIN(tst_uReport)
