@@ -1,5 +1,6 @@
 #include "app/Main.h"
 
+#include "app/DialogWatch.h"
 #include "platform/Art.h"
 #include "platform/Bitmap.h"
 #include "platform/Errors.h"
@@ -247,6 +248,11 @@ TMainForm::TMainForm(const GameServices &services, QWidget *parent)
     HintPanel->resize(HintPanelWidth, HintPanelHeight);
     Panel1 = new QWidget(HintPanel);
     Panel1->setStyleSheet(QStringLiteral("background: black;"));
+
+    m_dialogs = new DialogWatch(this);
+    connect(m_dialogs, &DialogWatch::coveredChanged, this, [this](bool covered) {
+        if (m_game) m_game->PauseThinking(covered);
+    });
 
     SetForm = new TSetForm(services.Folders.setFolder(), services.Messages, this);
     AboutForm =
@@ -541,6 +547,9 @@ void TMainForm::SpeedButton3Click()
     for (int32_t p : {0, 2, 3, 4})
         players.push_back({p, m_game->bank().NameOf(p)});
     report.setPlayers(players, m_game->Player());
+    report.RefuseName = [this](int32_t player, const QString &name) {
+        return m_game->RenameRefusal(player, name);
+    };
     report.Rename = [this](int32_t player, const QString &name) {
         QString saved;
         guarded(m_services.Messages, [&] {

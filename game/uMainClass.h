@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Def.h"
+#include "game/ThinkingTime.h"
 
 #include <QList>
 #include <QStringList>
@@ -50,6 +51,8 @@ public:
     void NextStep();
     // The hint of the problem under way was in sight this tick.
     void HintSeen();
+    // How long the step under way has been the child's to answer.
+    ThinkingTime &thinking() { return m_thinking; }
 
     void SetPlayer(int32_t player) { CurrentPlayer = player; }
     int32_t GetPlayer() const { return CurrentPlayer; }
@@ -66,6 +69,7 @@ public:
     Journal *journal() const { return m_journal.get(); }
 
 private:
+    QString basicPath() const;
     // Poses a missed problem that is due instead of a drawn one; false when there is none.
     bool PoseReview();
 
@@ -81,13 +85,13 @@ private:
     bool m_reviewOn = true;
     std::unique_ptr<Journal> m_journal;
     std::unique_ptr<Review> m_review;
-    // The problem the journal has open: its row, and when and with what hint the step
-    // under way was asked.
+    // The problem the journal has open: its row, and with what hint the step under way was
+    // asked.
     struct OpenProblem
     {
         int64_t Row = 0;
         TAlgo *Engine = nullptr;
-        uint32_t StepAsked = 0;
         bool HintSeen = false;
     } m_open;
+    ThinkingTime m_thinking;
 };
