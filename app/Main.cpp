@@ -11,6 +11,7 @@
 #include <QCloseEvent>
 #include <QIcon>
 #include <QKeyEvent>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPaintEvent>
 #include <QPainter>
@@ -63,6 +64,14 @@ QToolButton *makeFlatButton(QWidget *parent, const QString &caption, const QStri
     b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     b->resize(SmallButtonWidth, SmallButtonHeight);
     return b;
+}
+
+// The font made smaller until the whole of text fits width: a long name is shown whole.
+QFont fitting(QFont font, const QString &text, int width)
+{
+    while (font.pixelSize() > 12 && QFontMetrics(font).horizontalAdvance(text) > width)
+        font.setPixelSize(font.pixelSize() - 1);
+    return font;
 }
 
 bool isAnswerInteger(const QString &text, int32_t &value)
@@ -134,6 +143,8 @@ QString StartFailureText(const QString &error)
     // Paths break after their slashes, so a long one still wraps.
     QString shown = error.toHtmlEscaped();
     shown.replace(QLatin1Char('/'), QStringLiteral("/&#8203;"));
+    // The file on a line of its own, the reason below it.
+    shown.replace(QLatin1Char('\n'), QStringLiteral("<br>"));
     return TMainForm::tr(
                "<p style='font-size:32px; color:#ffe066;'><b>游戏没能开始</b></p>"
                "<p>游戏要用的文件出了问题：</p>"
@@ -511,7 +522,10 @@ void TMainForm::ShowPlayer()
 {
     const int picture = m_game->PlayerPicture();
     if (picture >= 0 && picture < ImageList1.size()) Who->setIcon(QIcon(ImageList1.at(picture)));
-    Who->setText(tr("%1做题").arg(m_game->PlayerName()));
+    const QString who = tr("%1做题").arg(m_game->PlayerName());
+    // The style's own margins around the text.
+    Who->setFont(fitting(pixelFont("Arial", 29), who, Who->width() - 8));
+    Who->setText(who);
     Who->repaint();
     ShowMoney();
 }

@@ -18,6 +18,7 @@
 #include <QHBoxLayout>
 #include <QInputDialog>
 #include <QLabel>
+#include <QLegend>
 #include <QLineSeries>
 #include <QMessageBox>
 #include <QPageLayout>
@@ -254,6 +255,8 @@ QChartView *timeChart(const ReportFigures &f)
     for (QLineSeries *line : lines)
         line->attachAxis(y);
     chart->legend()->setAlignment(Qt::AlignBottom);
+    // The legend shows each line's own marker, so it can be told apart by shape too.
+    chart->legend()->setMarkerShape(QLegend::MarkerShapeFromSeries);
     return chartView(chart, 280);
 }
 

@@ -483,6 +483,11 @@ void tst_Main::resultsButtonOpensTheReport()
         // A new name is saved and shown on the player button at once.
         QCOMPARE(report->Rename(2, QStringLiteral("姐姐")), QStringLiteral("姐姐"));
         QCOMPARE(g.form.Who->text(), QStringLiteral("姐姐做题"));
+        // A name of five characters is shown whole, in a smaller hand.
+        QCOMPARE(report->Rename(2, QStringLiteral("一二三四五")), QStringLiteral("一二三四五"));
+        QVERIFY(g.form.Who->fontMetrics().horizontalAdvance(g.form.Who->text()) <
+                g.form.Who->width());
+        report->Rename(2, QStringLiteral("姐姐"));
         report->CloseButton->click();
     });
     g.form.SpeedButton3->click();
