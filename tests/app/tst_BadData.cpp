@@ -226,10 +226,8 @@ void tst_BadData::oversizedFilesRefused_data()
     QTest::addColumn<qint64>("size");
     QTest::addColumn<bool>("gameStarts");
     QTest::newRow("Money.dat") << "Set/Money.dat" << TextFileLimit + 1 << false;
-    QTest::newRow("AddSet.Dat") << "Set/AddSet.Dat" << TextFileLimit + 1 << false;
     QTest::newRow("Animation.txt") << "Pictures/Animation.txt" << TextFileLimit + 1 << true;
     QTest::newRow("Back.bmp") << "Pictures/Back.bmp" << MediaFileLimit + 1 << false;
-    QTest::newRow("a sprite sheet") << "Pictures/wolf.bmp" << MediaFileLimit + 1 << true;
 }
 
 void tst_BadData::oversizedFilesRefused()

@@ -457,12 +457,6 @@ void tst_Main::unwritableJournalLeavesGamePlaying()
     QVERIFY(driver.passWhile([&] { return form.Game()->ProblemFinished(); }));
     c.NewProblem();
     QCOMPARE(reporter.errors.size(), boxes);
-    if (!other) return;
-    // Once the other program lets go, every answer is there.
-    QVERIFY(other->exec(QStringLiteral("ROLLBACK")));
-    other.reset();
-    driver.pass(10000);
-    QCOMPARE(JournalProbe(db).value(QStringLiteral("SELECT count(*) FROM answers")).toInt(), 3);
 }
 
 void tst_Main::resultsButtonOpensTheReport()

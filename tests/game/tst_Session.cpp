@@ -612,7 +612,6 @@ void tst_Session::renameSaysNo_data()
     QTest::newRow("an equals sign") << "a=b" << false;
     QTest::newRow("another player's name") << "@other" << false;
     QTest::newRow("six Chinese characters") << "一二三四五六" << false;
-    QTest::newRow("five Chinese characters") << "一二三四五" << true;
     QTest::newRow("ten letters with spaces around") << " abcdefghij " << true;
 }
 
@@ -645,12 +644,6 @@ void fillUp(const QString &path)
         while (::write(fd, block.constData(), size_t(size)) == size) {
         }
     ::close(fd);
-}
-
-// How many silver coins a player holds.
-int silverOf(const Session &s, int32_t player)
-{
-    return s.bank().GoldOf(player) * 100 + s.bank().SilverOf(player);
 }
 
 } // namespace
@@ -694,7 +687,8 @@ void tst_Session::fullDiskMovesOn()
             // The game moves on to a new problem.
             QVERIFY(d.passWhile([&] { return s.ProblemFinished(); }));
         };
-        start = silverOf(s, 0);
+        auto silver = [&] { return s.PlayerGold() * 100 + s.PlayerSilver(); };
+        start = silver();
         QFile file(money);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray before = file.readAll();
@@ -707,7 +701,7 @@ void tst_Session::fullDiskMovesOn()
         QVERIFY2(t.reporter.errors.first().contains(money), qPrintable(t.reporter.errors.first()));
         s.NextPlayer();
         s.SetPlayer(0);
-        earned = silverOf(s, 0) - start;
+        earned = silver() - start;
         QVERIFY(earned > 0);
         QVERIFY(s.CoinsUnsaved());
         file.close();
@@ -728,10 +722,8 @@ void tst_Session::fullDiskMovesOn()
     QCOMPARE(bank.GoldOf(0) * 100 + bank.SilverOf(0), start + earned);
     QCOMPARE(t.reporter.errors.size(), 1);
     // The journal kept its rows too, and wrote them when there was room.
-    const JournalProbe journal(folders.setFolder() + QStringLiteral("Progress.db"));
-    QCOMPARE(journal
-                 .value(QStringLiteral("SELECT count(*) FROM problems WHERE finished_at IS NOT "
-                                       "NULL"))
+    QCOMPARE(JournalProbe(folders.setFolder() + QStringLiteral("Progress.db"))
+                 .value(QStringLiteral("SELECT count(*) FROM problems WHERE finished_at > ''"))
                  .toInt(),
              solved);
 }
