@@ -1,5 +1,6 @@
 #include "app/Main.h"
 
+#include "app/DialogWatch.h"
 #include "platform/Art.h"
 #include "platform/Bitmap.h"
 #include "platform/Errors.h"
@@ -10,6 +11,7 @@
 #include <QCloseEvent>
 #include <QIcon>
 #include <QKeyEvent>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPaintEvent>
 #include <QPainter>
@@ -62,6 +64,14 @@ QToolButton *makeFlatButton(QWidget *parent, const QString &caption, const QStri
     b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     b->resize(SmallButtonWidth, SmallButtonHeight);
     return b;
+}
+
+// The font made smaller until the whole of text fits width: a long name is shown whole.
+QFont fitting(QFont font, const QString &text, int width)
+{
+    while (font.pixelSize() > 12 && QFontMetrics(font).horizontalAdvance(text) > width)
+        font.setPixelSize(font.pixelSize() - 1);
+    return font;
 }
 
 bool isAnswerInteger(const QString &text, int32_t &value)
@@ -133,6 +143,8 @@ QString StartFailureText(const QString &error)
     // Paths break after their slashes, so a long one still wraps.
     QString shown = error.toHtmlEscaped();
     shown.replace(QLatin1Char('/'), QStringLiteral("/&#8203;"));
+    // The file on a line of its own, the reason below it.
+    shown.replace(QLatin1Char('\n'), QStringLiteral("<br>"));
     return TMainForm::tr(
                "<p style='font-size:32px; color:#ffe066;'><b>游戏没能开始</b></p>"
                "<p>游戏要用的文件出了问题：</p>"
@@ -247,6 +259,11 @@ TMainForm::TMainForm(const GameServices &services, QWidget *parent)
     HintPanel->resize(HintPanelWidth, HintPanelHeight);
     Panel1 = new QWidget(HintPanel);
     Panel1->setStyleSheet(QStringLiteral("background: black;"));
+
+    m_dialogs = new DialogWatch(this);
+    connect(m_dialogs, &DialogWatch::coveredChanged, this, [this](bool covered) {
+        if (m_game) m_game->PauseThinking(covered);
+    });
 
     SetForm = new TSetForm(services.Folders.setFolder(), services.Messages, this);
     AboutForm =
@@ -508,7 +525,10 @@ void TMainForm::ShowPlayer()
 {
     const int picture = m_game->PlayerPicture();
     if (picture >= 0 && picture < ImageList1.size()) Who->setIcon(QIcon(ImageList1.at(picture)));
-    Who->setText(tr("%1做题").arg(m_game->PlayerName()));
+    const QString who = tr("%1做题").arg(m_game->PlayerName());
+    // The style's own margins around the text.
+    Who->setFont(fitting(pixelFont("Arial", 29), who, Who->width() - 8));
+    Who->setText(who);
     Who->repaint();
     ShowMoney();
 }
@@ -544,6 +564,9 @@ void TMainForm::SpeedButton3Click()
     for (int32_t p : {0, 2, 3, 4})
         players.push_back({p, m_game->bank().NameOf(p)});
     report.setPlayers(players, m_game->Player());
+    report.RefuseName = [this](int32_t player, const QString &name) {
+        return m_game->RenameRefusal(player, name);
+    };
     report.Rename = [this](int32_t player, const QString &name) {
         QString saved;
         guarded(m_services.Messages, [&] {

@@ -13,6 +13,7 @@ class QImage;
 class QLabel;
 class QPainter;
 class QRegion;
+class DialogWatch;
 class QTimer;
 class QToolButton;
 class TAboutForm;
@@ -123,5 +124,7 @@ private:
     void FollowCourse(int32_t ms);
     GameServices m_services;
     std::unique_ptr<Session> m_game;
+    // A dialog over the game stops the child's time on the step.
+    DialogWatch *m_dialogs;
     bool m_shown = false;
 };

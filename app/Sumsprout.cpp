@@ -1,4 +1,5 @@
 // Program start: where the data lives, the title, the main window, the message loop.
+#include "app/LockProblemForm.h"
 #include "app/Main.h"
 #include "app/Translations.h"
 #include "app/Zoom.h"
@@ -32,22 +33,20 @@ int main(int argc, char *argv[])
         findDataFolders(QCoreApplication::applicationDirPath(),
                         QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
 
-    // A second game on the same files would save its stale coins over the first one's: it
-    // brings the running game to the front instead, and ends.
-    GameLock lock(SetFiles::Path(folders.setFolder(), SetFiles::Lock));
-    const GameLock::Result locked = lock.take();
-    if (locked == GameLock::Result::HeldElsewhere) {
-        lock.askHolderToShow();
-        std::fputs("Sumsprout is already running on this folder.\n", stderr);
-        return 0;
-    }
-    // Only now is no other save running here: what a killed save left can go.
-    if (locked == GameLock::Result::Taken)
-        removeStaleTemporaries(folders.setFolder(), SetFiles::WrittenFiles());
-
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/art/icon.png")));
     installFontSubstitutions();
     InstallTranslations(app, folders.sharedPath(QStringLiteral("translations")));
+
+    // A second game on the same files would save its stale coins over the first one's: it
+    // brings the running game to the front instead, and ends. A lock it cannot clear is
+    // explained in a window.
+    GameLock lock(SetFiles::Path(folders.setFolder(), SetFiles::Lock));
+    const StartLock start = TakeStartLock(lock);
+    if (start == StartLock::BroughtToFront)
+        std::fputs("Sumsprout is already running on this folder.\n", stderr);
+    if (start != StartLock::Run) return 0;
+    // Only now is no other save running here: what a killed save left can go.
+    if (lock.isHeld()) removeStaleTemporaries(folders.setFolder(), SetFiles::WrittenFiles());
 
     SystemClock clock;
     OpenAlSoundService sound;

@@ -142,13 +142,15 @@ void TAnimation::LoadScriptFile()
     // on without characters.
     QStringList lines;
     if (!guarded(m_reporter, [&] { lines = readTextLines(path); })) return;
-    LoadScript(lines);
+    inFile(path, 0, [&] { LoadScript(lines); });
 }
 
 void TAnimation::LoadScript(const QStringList &lines)
 {
     std::unique_ptr<rAnimation> block;
+    int lineNumber = 0;
     for (const QString &line : lines) {
+        ++lineNumber;
         QString s = line.toLower();
         auto takeValue = [&s] { deleteThrough(s, QLatin1Char('=')); };
         if (s.contains(QLatin1String("begin"))) block = std::make_unique<rAnimation>();
@@ -192,7 +194,7 @@ void TAnimation::LoadScript(const QStringList &lines)
         if (s.contains(QLatin1String("action="))) {
             takeValue();
             rAction a;
-            parseAction(s, a);
+            inFile(QString(), lineNumber, [&] { parseAction(s, a); });
             // An action of no known kind could never be played: the line is left out.
             if (block && a.Kind != akNone) block->Actions.push_back(std::move(a));
         }
@@ -208,10 +210,14 @@ void TAnimation::LoadScript(const QStringList &lines)
             const QString sheet = m_folders.sharedPath(QStringLiteral("Pictures/") + block->Pic);
             if (!guarded(m_reporter, [&] {
                     if (block->CellWidth > MaxCellSide || block->CellHeight > MaxCellSide)
-                        throw RuntimeError(QCoreApplication::translate("RuntimeError", "Cell size %1x%2 is not valid: \"%3\"")
-                                               .arg(block->CellWidth)
-                                               .arg(block->CellHeight)
-                                               .arg(sheet));
+                        throw RuntimeError(
+                            QCoreApplication::translate("RuntimeError",
+                                                        "Cell size %1x%2 is not valid: \"%3\"")
+                                .arg(block->CellWidth)
+                                .arg(block->CellHeight)
+                                .arg(sheet),
+                            RuntimeError::Kind::BadCell, sheet, block->CellWidth,
+                            block->CellHeight);
                     block->Sheet = loadBitmapFile(sheet);
                 })) {
                 block.reset();

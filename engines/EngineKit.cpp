@@ -2,6 +2,8 @@
 
 #include "core/EngineHost.h"
 #include "platform/Bitmap.h"
+#include "platform/Errors.h"
+#include "platform/TextFiles.h"
 #include "platform/Random.h"
 
 #include <algorithm>
@@ -53,9 +55,12 @@ std::vector<ProblemType> ReadProblemTypes(const EngineHost &host, const QString 
     std::vector<ProblemType> types;
     types.reserve(lines.size());
     if (rests) rests->clear();
+    const QString file = resolvePath(host.folders().appDir + relative);
     for (const QString &line : lines) {
         QString rest;
-        types.push_back(ParseProblemType(line, op, comparisons, &rest));
+        // A line that is no problem type is told by its file and line.
+        types.push_back(inFile(file, int(types.size()) + 1,
+                               [&] { return ParseProblemType(line, op, comparisons, &rest); }));
         types.back().Line = line;
         if (rests) rests->push_back(rest);
     }

@@ -1,6 +1,7 @@
 #include "game/CoinBank.h"
 
 #include "core/Def.h"
+#include "platform/Errors.h"
 #include "platform/TextFiles.h"
 
 #include <algorithm>
@@ -40,7 +41,7 @@ CoinBank::CoinBank(QString path) : m_path(std::move(path)) {}
 
 void CoinBank::LoadMoney()
 {
-    LoadMoneyBytes(readFileBytes(m_path));
+    inFile(m_path, 0, [&] { LoadMoneyBytes(readFileBytes(m_path, TextFileLimit)); });
 }
 
 void CoinBank::LoadMoneyFrom(const QStringList &lines)
@@ -134,7 +135,7 @@ void CoinBank::AddCoins(int32_t player, int32_t count)
 
 void CoinBank::TakeCoins(int32_t player, int32_t count)
 {
-    if (GoldOf(player) < 5) return;
+    if (!TakesFrom(player)) return;
     PlayerAccount *a = Account(player);
     a->Silver = saturated(int64_t(a->Silver) - count);
     if (a->Silver < 0) {

@@ -41,6 +41,8 @@ public:
     void AddCoins(int32_t player, int32_t count);
     // Taken only from an account holding at least 5 gold.
     void TakeCoins(int32_t player, int32_t count);
+    // Whether a wrong answer now costs the player a silver coin.
+    bool TakesFrom(int32_t player) const { return GoldOf(player) >= 5; }
     // Gives a player's account a new name, cut to 10 GBK bytes without splitting a
     // character, and saves the bank as it is on disk with that name. False when nothing is
     // left of the name.

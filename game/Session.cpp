@@ -2,12 +2,17 @@
 
 #include "characters/uAnimation.h"
 #include "characters/uSound.h"
+#include "game/PlayerNames.h"
 #include "platform/Clock.h"
+#include "progress/Journal.h"
 #include "settings/SetFiles.h"
+
+#include <QCoreApplication>
 
 Session::Session(const GameServices &services, const SceneGeometry &geometry)
     : m_services(services), m_host(services.GameClock, services.Folders),
       m_scene(services.Folders, geometry), m_bank(LoadedBank(services.Folders)),
+      m_saver(m_bank, services.Messages),
       m_game(m_host, m_scene.BoardPicture(), m_scene.HintTextPicture(), m_bank, services.Messages)
 {
     m_animation = std::make_unique<TAnimation>(services.GameClock, m_host.random(),
@@ -15,7 +20,11 @@ Session::Session(const GameServices &services, const SceneGeometry &geometry)
     m_sound = std::make_unique<TSound>(services.Sound, services.Folders);
 }
 
-Session::~Session() = default;
+Session::~Session()
+{
+    // Coins a full disk kept in memory get their last chance.
+    if (m_saver.Unsaved()) m_saver.Save();
+}
 
 CoinBank Session::LoadedBank(const DataFolders &folders)
 {
@@ -76,7 +85,7 @@ AnswerOutcome Session::Submit(int32_t value)
     const uint32_t now = m_host.GetTickCount();
     // The step as it was asked: a right answer may move the engine on.
     const StepFacts facts = m_game.Engine().CurrentFacts();
-    out.Right = m_game.CheckAnswer(value, m_help.Worked(), &out.Kind);
+    out.Right = m_game.CheckAnswer(value, m_help.Worked(), m_help.WrongTakesCoin(), &out.Kind);
     bool stepWaits = false;
     if (out.Right) {
         TAlgo &engine = m_game.Engine();
@@ -86,7 +95,6 @@ AnswerOutcome Session::Submit(int32_t value)
             m_solved += 1;
             out.CoinsPaid = engine.Reward();
             m_bank.AddCoins(player, out.CoinsPaid);
-            m_bank.SaveMoney();
         } else {
             stepWaits = true;
         }
@@ -96,14 +104,17 @@ AnswerOutcome Session::Submit(int32_t value)
         out.HintNow = help.HintNow;
         out.Worked = help.WorkedNow;
         if (help.TakesCoin) {
-            out.CoinsTaken = m_bank.GoldOf(player) >= 5 ? 1 : 0;
+            out.CoinsTaken = m_bank.TakesFrom(player) ? 1 : 0;
             m_bank.TakeCoins(player, 1);
-            m_bank.SaveMoney();
         }
         if (help.HintNow) m_game.Engine().HintNow();
         out.Reactions = {{{anOldSheep, akNo}, {anWolf, akNo}, {anWoolly, akNo}}};
     }
     ShowMending();
+    // A save that fails keeps the coins in memory and never holds the game up; the next
+    // answer tries again.
+    if (out.Finished || !out.Right || m_saver.Unsaved()) m_saver.Save();
+    m_game.thinking().hold(ThinkingTime::Course, true, m_host.GetTickCount());
     m_course = Course{true, stepWaits, m_posed, out.Reactions, 0, m_host.GetTickCount()};
     Advance();
     return out;
@@ -129,6 +140,7 @@ int32_t Session::Advance()
     React(c.Reactions[c.Next]);
     if (++c.Next == static_cast<int>(c.Reactions.size())) {
         c.Active = false;
+        m_game.thinking().hold(ThinkingTime::Course, false, now);
         return -1;
     }
     c.NextAt = now + ReactionPauseMs;
@@ -149,6 +161,7 @@ int32_t Session::CountDown(int32_t ms)
 
 void Session::Tick()
 {
+    if (Journal *journal = m_game.journal()) journal->writePending();
     Present();
     if (ProblemFinished() && m_animation->ReactionDone) {
         m_animation->ReactionDone = false;
@@ -166,7 +179,7 @@ void Session::SetPlayer(int32_t player)
 {
     m_game.SetPlayer(player);
     // Shown anew from the file, as another game on these files may have paid meanwhile.
-    m_bank.LoadMoney();
+    m_saver.Reload();
 }
 
 void Session::NextPlayer()
@@ -184,11 +197,30 @@ int32_t Session::PlayerPicture() const
     return player == 0 || player == 1 ? m_game.ChildPicture() : player;
 }
 
-bool Session::RenamePlayer(int32_t player, const QString &name)
+QString Session::RenameRefusal(int32_t player, const QString &name)
 {
+    const QString why = NameRefusal(m_bank, player, name);
+    // Renaming reads the file again: coins not saved yet would be lost.
+    if (why.isEmpty() && m_saver.Unsaved() && !m_saver.Save())
+        return QCoreApplication::translate("Session", "硬币还没能存进文件，现在不能改名字。");
+    return why;
+}
+
+bool Session::RenamePlayer(int32_t player, const QString &name, QString *refusal)
+{
+    const QString why = RenameRefusal(player, name);
+    if (!why.isEmpty()) {
+        if (refusal) *refusal = why;
+        return false;
+    }
     const bool renamed = m_bank.RenamePlayer(player, name);
     m_bank.LoadMoney();
     return renamed;
+}
+
+void Session::PauseThinking(bool paused)
+{
+    m_game.thinking().hold(ThinkingTime::Dialog, paused, m_host.GetTickCount());
 }
 
 void Session::ApplySettings()
@@ -197,5 +229,5 @@ void Session::ApplySettings()
     m_game.ReloadEngines();
     m_game.PickOperation();
     NewProblem();
-    m_bank.LoadMoney();
+    m_saver.Reload();
 }

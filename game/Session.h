@@ -2,6 +2,7 @@
 
 #include "core/EngineHost.h"
 #include "game/CoinBank.h"
+#include "game/CoinSaver.h"
 #include "game/Scene.h"
 #include "game/StepHelp.h"
 #include "game/uMainClass.h"
@@ -112,8 +113,15 @@ public:
     QString PlayerName() const { return m_bank.NameOf(Player()); }
     int32_t PlayerGold() const { return m_bank.GoldOf(Player()); }
     int32_t PlayerSilver() const { return m_bank.SilverOf(Player()); }
-    // Renames a player's account; false when nothing is left of the name.
-    bool RenamePlayer(int32_t player, const QString &name);
+    // Renames a player's account; false, with the reason in refusal when given, when the name
+    // cannot be taken.
+    bool RenamePlayer(int32_t player, const QString &name, QString *refusal = nullptr);
+    // Why name cannot be given to player now, in a few words; empty when it can.
+    QString RenameRefusal(int32_t player, const QString &name);
+    // A dialog covers the game: the child's time on the step stands still.
+    void PauseThinking(bool paused);
+    // Coins in memory that the file does not hold yet (a save failed).
+    bool CoinsUnsaved() const { return m_saver.Unsaved(); }
 
     // The settings were accepted: they are read again and a new problem starts at once.
     void ApplySettings();
@@ -143,6 +151,7 @@ private:
     EngineHost m_host;
     Scene m_scene;
     CoinBank m_bank;
+    CoinSaver m_saver;
     TMainClass m_game;
     std::unique_ptr<TAnimation> m_animation;
     std::unique_ptr<TSound> m_sound;

@@ -3,11 +3,10 @@
 StepHelp::WrongOutcome StepHelp::Wrong(int32_t value, const QString &words, uint32_t now)
 {
     WrongOutcome out;
-    out.TakesCoin = !Worked();
+    out.TakesCoin = WrongTakesCoin();
     ++m_wrong;
     out.HintNow = m_wrong == HintAt;
     out.WorkedNow = m_wrong == WorkAt;
-    if (out.WorkedNow) out.TakesCoin = false;
     m_struck = true;
     m_struckValue = value;
     m_struckAt = now;

@@ -54,6 +54,9 @@ public:
     // Wrong answers on the step under way, and whether it stands worked.
     int WrongOnStep() const { return m_wrong; }
     bool Worked() const { return m_wrong >= WorkAt; }
+    // A wrong answer now costs a silver coin: none once the step is worked, nor the one that works
+    // it.
+    bool WrongTakesCoin() const { return m_wrong + 1 < WorkAt; }
 
 private:
     int m_wrong = 0;

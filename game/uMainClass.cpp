@@ -8,6 +8,7 @@
 #include "engines/MulAlgo.h"
 #include "game/CoinBank.h"
 #include "platform/Clock.h"
+#include "platform/Errors.h"
 #include "platform/Random.h"
 #include "platform/TextFiles.h"
 #include "progress/Journal.h"
@@ -36,16 +37,19 @@ TMainClass::TMainClass(EngineHost &host, Bitmap &board, Bitmap &hint, const Coin
     : m_host(host), m_bank(bank)
 {
     LoadOptions();
-    m_engines[0] = std::make_unique<TAdd>(board, hint, host);
-    m_engines[1] = std::make_unique<TDec>(board, hint, host);
-    m_engines[2] = std::make_unique<TMul>(board, hint, host);
-    m_engines[3] = std::make_unique<TDiv>(board, hint, host);
+    // The engines read their lists, which name their own lines, and Basic.dat by position.
+    inFile(basicPath(), 0, [&] {
+        m_engines[0] = std::make_unique<TAdd>(board, hint, host);
+        m_engines[1] = std::make_unique<TDec>(board, hint, host);
+        m_engines[2] = std::make_unique<TMul>(board, hint, host);
+        m_engines[3] = std::make_unique<TDiv>(board, hint, host);
+    });
     PickOperation();
     // Last, so that a game that cannot start leaves no journal behind; a journal that cannot
     // be opened says so once and the game goes on without it.
     m_journal = std::make_unique<Journal>(
         resolvePath(SetFiles::Path(host.folders().setFolder(), QStringLiteral("Progress.db"))),
-        reporter);
+        reporter, &host.clock());
     m_review = std::make_unique<Review>(*m_journal);
 }
 
@@ -56,9 +60,15 @@ TMainClass::~TMainClass()
         m_engines[i].reset();
 }
 
+QString TMainClass::basicPath() const
+{
+    return resolvePath(m_host.folders().appDir + QStringLiteral("Set/Basic.dat"));
+}
+
 void TMainClass::LoadOptions()
 {
-    LoadOptionsFrom(m_host.ReadDataLines(QStringLiteral("Set/Basic.dat")));
+    inFile(basicPath(), 0,
+           [&] { LoadOptionsFrom(m_host.ReadDataLines(QStringLiteral("Set/Basic.dat"))); });
 }
 
 void TMainClass::LoadOptionsFrom(const QStringList &lines)
@@ -77,8 +87,10 @@ void TMainClass::LoadOptionsFrom(const QStringList &lines)
 
 void TMainClass::ReloadEngines()
 {
-    for (auto &engine : m_engines)
-        engine->LoadSettings();
+    inFile(basicPath(), 0, [&] {
+        for (auto &engine : m_engines)
+            engine->LoadSettings();
+    });
 }
 
 bool TMainClass::CanPose() const
@@ -150,11 +162,11 @@ void TMainClass::ProblemPosed()
     r.PosedAt = utcNow(m_host.clock());
     m_open.Row = m_journal->recordPosed(r);
     m_open.Engine = m_engine;
-    m_open.StepAsked = m_host.GetTickCount();
+    m_thinking.restart(m_host.GetTickCount());
     m_open.HintSeen = false;
 }
 
-bool TMainClass::CheckAnswer(int32_t value, bool worked, Mistake *mistake)
+bool TMainClass::CheckAnswer(int32_t value, bool worked, bool coinAtStake, Mistake *mistake)
 {
     TAlgo *engine = m_engine;
     const ProblemView *view = viewOf(engine);
@@ -175,7 +187,9 @@ bool TMainClass::CheckAnswer(int32_t value, bool worked, Mistake *mistake)
     a.Value = value;
     a.Correct = right;
     a.HintShown = m_open.HintSeen;
-    a.Ms = m_host.GetTickCount() - m_open.StepAsked;
+    // The next try at this step counts from here.
+    a.Ms = m_thinking.elapsed(m_host.GetTickCount());
+    m_thinking.restart(m_host.GetTickCount());
     a.At = utcNow(m_host.clock());
     a.Player = CurrentPlayer;
     a.PlayerName = m_bank.NameOf(CurrentPlayer);
@@ -183,6 +197,7 @@ bool TMainClass::CheckAnswer(int32_t value, bool worked, Mistake *mistake)
     a.Coins = a.Finishes ? engine->Reward() : 0;
     a.Mistake = MistakeKey(kind);
     a.Worked = worked;
+    a.SilverTaken = !right && coinAtStake && m_bank.TakesFrom(CurrentPlayer);
     m_journal->recordAnswer(m_open.Row, a);
     if (m_reviewOn) m_review->answered(m_open.Row, right, a.Finishes);
     if (a.Finishes) m_open = {};
@@ -195,7 +210,7 @@ void TMainClass::NextStep()
     m_engine->NextStep();
     // The next step is asked once the engine has moved on.
     if (row != 0 && m_open.Row == row) {
-        m_open.StepAsked = m_host.GetTickCount();
+        m_thinking.restart(m_host.GetTickCount());
         m_open.HintSeen = false;
     }
 }

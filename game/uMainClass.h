@@ -2,6 +2,7 @@
 
 #include "core/Def.h"
 #include "engines/Mistakes.h"
+#include "game/ThinkingTime.h"
 
 #include <QList>
 #include <QStringList>
@@ -47,11 +48,14 @@ public:
     void ProblemPosed();
     // Checks an answer to the current step and records it, with the mistake it shows (given
     // back in mistake) and whether the step stood worked on the board.
-    bool CheckAnswer(int32_t value, bool worked = false, Mistake *mistake = nullptr);
+    bool CheckAnswer(int32_t value, bool worked = false, bool coinAtStake = true,
+                     Mistake *mistake = nullptr);
     // The right answer has settled on the board: the engine asks its next step.
     void NextStep();
     // The hint of the problem under way was in sight this tick.
     void HintSeen();
+    // How long the step under way has been the child's to answer.
+    ThinkingTime &thinking() { return m_thinking; }
 
     void SetPlayer(int32_t player) { CurrentPlayer = player; }
     int32_t GetPlayer() const { return CurrentPlayer; }
@@ -68,6 +72,7 @@ public:
     Journal *journal() const { return m_journal.get(); }
 
 private:
+    QString basicPath() const;
     // Poses a missed problem that is due instead of a drawn one; false when there is none.
     bool PoseReview();
 
@@ -83,13 +88,13 @@ private:
     bool m_reviewOn = true;
     std::unique_ptr<Journal> m_journal;
     std::unique_ptr<Review> m_review;
-    // The problem the journal has open: its row, and when and with what hint the step
-    // under way was asked.
+    // The problem the journal has open: its row, and with what hint the step under way was
+    // asked.
     struct OpenProblem
     {
         int64_t Row = 0;
         TAlgo *Engine = nullptr;
-        uint32_t StepAsked = 0;
         bool HintSeen = false;
     } m_open;
+    ThinkingTime m_thinking;
 };

@@ -820,10 +820,13 @@ void installFontSubstitutions()
 
 Bitmap loadBitmapFile(const QString &path)
 {
-    const QByteArray bytes = readFileBytes(path);
+    const QByteArray bytes = readFileBytes(path, MediaFileLimit);
     QImage image;
-    if (!image.loadFromData(bytes, "BMP") || image.isNull())
-        throw RuntimeError(QCoreApplication::translate("RuntimeError", "Bitmap image is not valid: \"%1\"").arg(path));
+    if (!inFile(path, 0, [&] { return image.loadFromData(bytes, "BMP"); }) || image.isNull())
+        throw RuntimeError(
+            QCoreApplication::translate("RuntimeError", "Bitmap image is not valid: \"%1\"")
+                .arg(path),
+            RuntimeError::Kind::BadPicture, path);
     Bitmap b(image);
     b.setLargeDrawing(std::make_shared<LargeDrawing>(LargeDrawing::fileFor(path), b.image()));
     return b;

@@ -1,5 +1,6 @@
 #include "platform/DataFolders.h"
 
+#include "platform/ErrorText.h"
 #include "platform/Errors.h"
 #include "platform/TextFiles.h"
 
@@ -34,12 +35,12 @@ bool holdsSet(const QString &root)
 void copyMissing(const QString &from, const QString &to)
 {
     if (!QDir().mkpath(to) || !QFileInfo(to).isDir())
-        raiseFileOpen(to, QCoreApplication::translate("RuntimeError", "The folder cannot be created."));
+        raiseFileOpen(to, QCoreApplication::translate("RuntimeError", "这个文件夹建不起来。"));
     const QFileInfoList files = QDir(from).entryInfoList(QDir::Files | QDir::Readable);
     for (const QFileInfo &file : files) {
         const QString target = withSlash(to) + file.fileName();
         if (QFileInfo::exists(resolvePath(target))) continue;
-        writeFileSafely(target, readFileBytes(file.filePath()));
+        writeFileSafely(target, readFileBytes(file.filePath(), TextFileLimit));
     }
 }
 
@@ -81,7 +82,8 @@ DataFolders findDataFolders(const QString &exeDir, const QString &userDir)
     folders.appDir = folders.shareDir;
     try {
         if (userDir.isEmpty())
-            raiseFileOpen(QStringLiteral("Set"), QCoreApplication::translate("RuntimeError", "There is no home folder."));
+            raiseFileOpen(QStringLiteral("Set"),
+                          QCoreApplication::translate("RuntimeError", "找不到用户的主文件夹。"));
         const QString user = withSlash(QDir::cleanPath(userDir));
         copyMissing(resolvePath(folders.shareDir + QStringLiteral("Set")),
                     resolvePath(user + QStringLiteral("Set")));
@@ -89,7 +91,7 @@ DataFolders findDataFolders(const QString &exeDir, const QString &userDir)
     } catch (const RuntimeError &e) {
         // The child can still play from the shipped files; each save then reports why it
         // cannot be kept.
-        folders.error = e.message();
+        folders.error = ErrorText(e);
     }
     return folders;
 }

@@ -25,7 +25,7 @@ const QImage &LargeDrawing::image()
     // A missing file, or anything but a plain file (a folder, a FIFO), is no drawing.
     QByteArray bytes;
     try {
-        bytes = readFileBytes(m_file);
+        bytes = readFileBytes(m_file, MediaFileLimit);
     } catch (...) {
         return m_image;
     }

@@ -242,7 +242,7 @@ OpenAlSoundService::~OpenAlSoundService() = default;
 
 std::unique_ptr<SoundPlayer> OpenAlSoundService::open(const QString &path, QObject *)
 {
-    const auto wave = parseWave(readFileBytes(path));
+    const auto wave = parseWave(readFileBytes(path, MediaFileLimit));
     if (!wave || wave->channels > 2 || wave->frames() == 0) return nullptr;
     std::shared_ptr<OpenAlOutput> output = m_output.lock();
     if (!output) {

@@ -200,17 +200,36 @@ QString resolvePath(const QString &path)
 
 namespace {
 
-// The bytes of the regular file at native; name is the file as the error text names it.
-QByteArray readRegularFile(const QString &name, const QByteArray &native)
+[[noreturn]] void raiseSystem(const QString &name, int err)
+{
+    raiseFileOpen(name, systemReason(err), err);
+}
+
+[[noreturn]] void raiseNotRegular(const QString &name, bool folder)
+{
+    raiseFileOpen(name, notRegularReason(folder), folder ? EISDIR : NotRegularFile);
+}
+
+// The bytes of the regular file at native; name is the file as the error text names it. A
+// file larger than limit (when not 0) is refused unread.
+QByteArray readRegularFile(const QString &name, const QByteArray &native, qint64 limit = 0)
 {
     // Without O_NONBLOCK, opening a FIFO waits for a writer that never comes.
     int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) raiseFileOpen(name, systemReason(errno));
+    if (fd < 0) raiseSystem(name, errno);
     struct stat st;
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         const bool folder = S_ISDIR(st.st_mode);
         ::close(fd);
-        raiseFileOpen(name, notRegularReason(folder));
+        raiseNotRegular(name, folder);
+    }
+    if (limit > 0 && st.st_size > limit) {
+        ::close(fd);
+        throw RuntimeError(QStringLiteral("File \"%1\" is too large (%2 bytes, at most %3)")
+                               .arg(name)
+                               .arg(qint64(st.st_size))
+                               .arg(limit),
+                           RuntimeError::Kind::TooLarge, name, st.st_size, limit);
     }
     QByteArray data;
     data.reserve(static_cast<qsizetype>(st.st_size));
@@ -221,7 +240,7 @@ QByteArray readRegularFile(const QString &name, const QByteArray &native)
             if (errno == EINTR) continue;
             int err = errno;
             ::close(fd);
-            raiseFileOpen(name, systemReason(err));
+            raiseSystem(name, err);
         }
         if (got == 0) break;
         data.append(buffer, got);
@@ -232,14 +251,14 @@ QByteArray readRegularFile(const QString &name, const QByteArray &native)
 
 } // namespace
 
-QByteArray readFileBytes(const QString &path)
+QByteArray readFileBytes(const QString &path, qint64 limit)
 {
-    return readRegularFile(path, QFile::encodeName(resolvePath(path)));
+    return readRegularFile(path, QFile::encodeName(resolvePath(path)), limit);
 }
 
 QStringList readTextLines(const QString &path)
 {
-    return splitLines(gbkDecode(readFileBytes(path)));
+    return splitLines(gbkDecode(readFileBytes(path, TextFileLimit)));
 }
 
 bool isGbk(const QByteArray &bytes)
@@ -284,7 +303,7 @@ QByteArray saveTarget(const QString &path, struct stat &old, bool &existed)
                       ? to
                       : QFileInfo(current).path() + QLatin1Char('/') + to;
     }
-    raiseFileOpen(path, systemReason(ELOOP));
+    raiseSystem(path, ELOOP);
 }
 
 // A temporary file beside target holding bytes, with the old file's mode and owner.
@@ -295,11 +314,11 @@ QByteArray writeTemporary(const QString &name, const QByteArray &target, const Q
     QByteArray tmpl =
         QFile::encodeName(info.path() + QStringLiteral("/.%1.XXXXXX").arg(info.fileName()));
     const int fd = ::mkostemp(tmpl.data(), O_CLOEXEC);
-    if (fd < 0) raiseFileOpen(name, systemReason(errno));
+    if (fd < 0) raiseSystem(name, errno);
     auto abandon = [&](int err) {
         ::close(fd);
         ::unlink(tmpl.constData());
-        raiseFileOpen(name, systemReason(err));
+        raiseSystem(name, err);
     };
     const char *p = bytes.constData();
     qsizetype left = bytes.size();
@@ -324,7 +343,7 @@ QByteArray writeTemporary(const QString &name, const QByteArray &target, const Q
     if (::close(fd) != 0) {
         const int err = errno;
         ::unlink(tmpl.constData());
-        raiseFileOpen(name, systemReason(err));
+        raiseSystem(name, err);
     }
     return tmpl;
 }
@@ -377,7 +396,7 @@ void writeFilesTogether(const std::vector<FileWrite> &files)
             w.name = f.path;
             w.target = saveTarget(f.path, w.old, w.existed);
             if (w.existed && !S_ISREG(w.old.st_mode))
-                raiseFileOpen(f.path, notRegularReason(S_ISDIR(w.old.st_mode)));
+                raiseNotRegular(f.path, S_ISDIR(w.old.st_mode));
             // A single file needs no undo: when its rename fails, nothing has changed.
             if (w.existed && files.size() > 1)
                 w.oldBytes = readRegularFile(QFile::decodeName(w.target), w.target);
@@ -397,7 +416,7 @@ void writeFilesTogether(const std::vector<FileWrite> &files)
         if (!lost.isEmpty())
             reason +=
                 QStringLiteral(" Could not restore: %1.").arg(lost.join(QStringLiteral(", ")));
-        raiseFileOpen(writes[i].name, reason);
+        raiseFileOpen(writes[i].name, reason, err);
     }
     QList<QByteArray> synced;
     for (const PendingWrite &w : writes) {

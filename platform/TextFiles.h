@@ -21,9 +21,17 @@ QList<QByteArray> splitByteLines(const QByteArray &bytes);
 // when there is none (so a new file gets the name as its writer spells it).
 QString resolvePath(const QString &path);
 
+// The largest files read: no file of the game comes near them, and a larger one is refused
+// unread rather than taking all the memory there is. Text files (Set/, the animation script),
+// and pictures and sounds.
+inline constexpr qint64 TextFileLimit = qint64(1) << 20;
+inline constexpr qint64 MediaFileLimit = qint64(64) << 20;
+
 // Only regular files are read: a FIFO or a device would block the game or never end, so
-// they get the file-open error like a missing file.
-QByteArray readFileBytes(const QString &path);
+// they get the file-open error like a missing file. A file larger than limit (when not 0) is
+// refused without being read.
+QByteArray readFileBytes(const QString &path, qint64 limit = 0);
+// A text file, at most TextFileLimit.
 QStringList readTextLines(const QString &path);
 
 // Whether the bytes are GBK text throughout.

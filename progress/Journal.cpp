@@ -1,9 +1,11 @@
 #include "progress/Journal.h"
 
+#include "platform/Clock.h"
 #include "platform/Errors.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -51,12 +53,32 @@ const std::vector<Migration> &migrations()
         {3,
          {"ALTER TABLE answers ADD COLUMN mistake TEXT",
           "ALTER TABLE answers ADD COLUMN worked INTEGER NOT NULL DEFAULT 0"}},
+        // The coins each answer moved: what a finishing answer paid, -1 for a silver taken for
+        // a wrong one. Older answers took and paid nothing that was written down.
+        {4, {"ALTER TABLE answers ADD COLUMN coins INTEGER NOT NULL DEFAULT 0"}},
     };
     return steps;
 }
 
-// A locked database must not hold the answer flow up for long.
+// A locked database must not hold the answer flow up for long; a write tried again while it
+// stays locked does not wait at all.
+const int BusyTimeoutMs = 250;
 const char *const ConnectOptions = "QSQLITE_BUSY_TIMEOUT=250";
+const char *const ReadOnlyOptions = "QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=250";
+
+// SQLite's result codes for a file held by another connection, a full disk and an I/O error
+// (all worth trying again), and for a file that cannot be written at all.
+enum SqliteCode { Busy = 5, Locked = 6, ReadOnly = 8, IoError = 10, Full = 13 };
+
+const char *const InsertProblem =
+    "INSERT INTO problems(player, player_name, operation, operand1, operand2, type, step_mode, "
+    "posed_at) VALUES(?, ?, ?, ?, ?, ?, ?, ?)";
+const char *const InsertAnswer = "INSERT INTO answers(problem, step, value, correct, hint_shown, "
+                                 "ms, at, coins, mistake, worked) "
+                                 "VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
+const char *const UpdateProblem =
+    "UPDATE problems SET player = ?, player_name = ?, wrong = wrong + ?, hints = max(hints, ?), "
+    "finished_at = coalesce(?, finished_at), coins = coins + ? WHERE id = ?";
 
 // Prepares sql with its values bound in order.
 QSqlQuery prepared(const QSqlDatabase &db, const char *sql, std::initializer_list<QVariant> values)
@@ -70,14 +92,13 @@ QSqlQuery prepared(const QSqlDatabase &db, const char *sql, std::initializer_lis
     return q;
 }
 
-// Runs sql with its values bound in order; false, with the reason in why, when it fails.
-bool runBound(const QSqlDatabase &db, const char *sql, std::initializer_list<QVariant> values,
-              QString &why)
+JournalStatement insertProblem(const PosedRecord &p, int64_t handle)
 {
-    QSqlQuery q = prepared(db, sql, values);
-    if (q.exec()) return true;
-    why = q.lastError().text();
-    return false;
+    return {InsertProblem,
+            {p.Player, p.PlayerName, OpCode(p.Operation), p.Operand1, p.Operand2, p.Type,
+             p.StepMode ? 1 : 0, Journal::isoTime(p.PosedAt)},
+            {},
+            handle};
 }
 
 const char *const ReviewColumns = "r.id, r.operation, r.operand1, r.operand2, r.type, "
@@ -109,25 +130,31 @@ QString sinceText(const QDateTime &since)
 
 const int Journal::SchemaVersion = migrations().back().Version;
 
-struct Journal::Statements
+Journal::Journal(const QString &path, Reporter &reporter, Clock *clock)
+    : m_path(path), m_reporter(reporter), m_clock(clock)
 {
-    explicit Statements(const QSqlDatabase &db) : posed(db), answer(db), update(db) {}
-    QSqlQuery posed, answer, update;
-};
-
-Journal::Journal(const QString &path, Reporter &reporter) : m_path(path), m_reporter(reporter)
-{
+    m_elapsed.start();
     // Unique among the journals open at a time: each closes its connection when it goes.
     m_connection = QStringLiteral("journal-%1").arg(quintptr(this), 0, 16);
-    if (!open()) {
-        m_statements.reset();
-        QSqlDatabase::database(m_connection, false).close();
+    if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QSQLITE"))) {
+        fail(QCoreApplication::translate("Journal", "Qt 的 SQLite 驱动（QSQLITE）没有安装"));
+        return;
     }
+    QString why;
+    const Outcome opened = connect(why);
+    if (opened == Outcome::Failed) fail(why);
+    // A file held at the start is opened with the first write that finds it free.
+    if (opened == Outcome::Blocked) m_pending.blocked(now());
 }
 
 Journal::~Journal()
 {
-    m_statements.reset();
+    // Whatever still waits gets a last try: the file may be free by now.
+    if (m_on && !m_pending.empty()) {
+        setBusyTimeout(BusyTimeoutMs);
+        flush();
+    }
+    m_prepared.clear();
     if (QSqlDatabase::contains(m_connection)) {
         QSqlDatabase::database(m_connection, false).close();
         QSqlDatabase::removeDatabase(m_connection);
@@ -141,7 +168,12 @@ QSqlDatabase Journal::database() const
 
 bool Journal::canRead() const
 {
-    return database().isOpen();
+    return m_connected && database().isOpen();
+}
+
+uint32_t Journal::now() const
+{
+    return m_clock ? m_clock->tickCount() : static_cast<uint32_t>(m_elapsed.elapsed());
 }
 
 QString Journal::isoTime(const QDateTime &t)
@@ -163,172 +195,344 @@ void Journal::fail(const QString &reason) const
     // Off first: the error box runs an event loop, and the game goes on inside it.
     m_on = false;
     m_failure = reason;
-    m_reporter.showError(QCoreApplication::translate("Journal", "做题记录写不进去，这次游戏不再记录。\n文件：%1\n原因：%2")
+    m_reporter.showError(QCoreApplication::translate(
+                             "Journal", "做题记录写不进去，这次游戏不再记录。\n文件：%1\n原因：%2")
                              .arg(QDir::toNativeSeparators(m_path), reason));
 }
 
-bool Journal::run(const QString &sql)
+Journal::Outcome Journal::outcomeOf(const QSqlError &error)
 {
-    QSqlQuery q(database());
-    if (q.exec(sql)) return true;
-    fail(q.lastError().text());
-    return false;
+    switch (error.nativeErrorCode().toInt()) {
+    case Busy:
+    case Locked:
+    case IoError:
+    case Full:
+        return Outcome::Blocked;
+    default:
+        break;
+    }
+    // A failed commit comes back without its code.
+    const QString text = error.databaseText();
+    if (text.contains(QLatin1String("locked")) || text.contains(QLatin1String("disk is full")))
+        return Outcome::Blocked;
+    return Outcome::Failed;
 }
 
 bool Journal::exec(QSqlQuery &query) const
 {
-    if (!m_on) return false;
+    if (!m_on || !m_connected) return false;
     if (query.exec()) return true;
-    fail(query.lastError().text());
+    // A read that finds the file held tries again next time.
+    if (outcomeOf(query.lastError()) != Outcome::Blocked) fail(query.lastError().text());
     return false;
 }
 
-bool Journal::open()
+void Journal::setBusyTimeout(int ms)
 {
-    if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QSQLITE"))) {
-        fail(QCoreApplication::translate("Journal", "Qt 的 SQLite 驱动（QSQLITE）没有安装"));
-        return false;
-    }
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
+    if (!m_connected || ms == m_busyTimeout) return;
+    QSqlQuery q(database());
+    if (q.exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(ms))) m_busyTimeout = ms;
+}
+
+Journal::Outcome Journal::connect(QString &why)
+{
+    QSqlDatabase db = QSqlDatabase::contains(m_connection)
+                          ? database()
+                          : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
     db.setDatabaseName(m_path);
     db.setConnectOptions(QString::fromLatin1(ConnectOptions));
     if (!db.open()) {
-        fail(db.lastError().text());
-        return false;
+        why = db.lastError().text();
+        return Outcome::Failed;
     }
+    m_connected = true;
+    m_busyTimeout = BusyTimeoutMs;
+    bool readOnly = false;
+    auto step = [&](const QString &sql) {
+        QSqlQuery q(db);
+        if (q.exec(sql)) return Outcome::Done;
+        why = q.lastError().text();
+        readOnly = q.lastError().nativeErrorCode().toInt() == ReadOnly;
+        return outcomeOf(q.lastError());
+    };
     // A file that is no database fails on its first read, here.
-    if (!run(QStringLiteral("PRAGMA journal_mode=WAL"))) return false;
+    Outcome o = step(QStringLiteral("PRAGMA journal_mode=WAL"));
     // In WAL mode a commit is safe against a crash of the game without waiting for the disk.
-    if (!run(QStringLiteral("PRAGMA synchronous=NORMAL"))) return false;
-    if (!run(QStringLiteral("PRAGMA foreign_keys=ON"))) return false;
-    if (!migrate()) return false;
-    m_statements = std::make_unique<Statements>(db);
-    const bool prepared =
-        m_statements->posed.prepare(QStringLiteral(
-            "INSERT INTO problems(player, player_name, operation, operand1, operand2, type, "
-            "step_mode, posed_at) VALUES(?, ?, ?, ?, ?, ?, ?, ?)")) &&
-        m_statements->answer.prepare(
-            QStringLiteral("INSERT INTO answers(problem, step, value, correct, hint_shown, ms, "
-                           "at, mistake, worked) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?)")) &&
-        m_statements->update.prepare(
-            QStringLiteral("UPDATE problems SET player = ?, player_name = ?, wrong = wrong + ?, "
-                           "hints = max(hints, ?), finished_at = coalesce(?, finished_at), "
-                           "coins = coins + ? WHERE id = ?"));
-    if (!prepared) {
-        fail(db.lastError().text());
-        return false;
+    if (o == Outcome::Done) o = step(QStringLiteral("PRAGMA synchronous=NORMAL"));
+    if (o == Outcome::Done) o = step(QStringLiteral("PRAGMA foreign_keys=ON"));
+    if (o == Outcome::Done) {
+        o = migrate(why);
+        readOnly = readOnly || why.contains(QLatin1String("readonly"));
     }
-    return true;
+    if (o != Outcome::Done) {
+        disconnect();
+        // What was recorded can still be shown; nothing more is written.
+        if (o == Outcome::Failed && readOnly) {
+            db.setConnectOptions(QString::fromLatin1(ReadOnlyOptions));
+            m_connected = db.open();
+        }
+        return o;
+    }
+    QSqlQuery columns(db);
+    m_answerCoins = false;
+    m_answerMistakes = false;
+    if (columns.exec(QStringLiteral("PRAGMA table_info(answers)"))) {
+        while (columns.next()) {
+            const QString name = columns.value(1).toString();
+            m_answerCoins = m_answerCoins || name == QLatin1String("coins");
+            m_answerMistakes = m_answerMistakes || name == QLatin1String("mistake");
+        }
+    }
+    noteFiles();
+    return Outcome::Done;
 }
 
-bool Journal::migrate()
+void Journal::disconnect()
+{
+    m_prepared.clear();
+    database().close();
+    m_connected = false;
+}
+
+Journal::Outcome Journal::migrate(QString &why)
 {
     QSqlQuery q(database());
     if (!q.exec(QStringLiteral("PRAGMA user_version")) || !q.next()) {
-        fail(q.lastError().text());
-        return false;
+        why = q.lastError().text();
+        return outcomeOf(q.lastError());
     }
     const int version = q.value(0).toInt();
     q.finish();
     if (version > SchemaVersion) {
-        fail(QCoreApplication::translate("Journal", "这个文件是更新版本的游戏写的（版本 %1），这里只认识到版本 %2")
-                 .arg(version)
-                 .arg(SchemaVersion));
-        return false;
+        why = QCoreApplication::translate(
+                  "Journal", "这个文件是更新版本的游戏写的（版本 %1），这里只认识到版本 %2")
+                  .arg(version)
+                  .arg(SchemaVersion);
+        return Outcome::Failed;
     }
     for (const Migration &m : migrations()) {
         if (m.Version <= version) continue;
-        const bool done = transaction([&](QSqlDatabase &db, QString &why) {
-            QSqlQuery step(db);
-            QStringList sqls;
-            for (const char *sql : m.Statements)
-                sqls << QString::fromUtf8(sql);
-            sqls << QStringLiteral("PRAGMA user_version = %1").arg(m.Version);
-            for (const QString &sql : sqls) {
-                if (!step.exec(sql)) {
-                    why = step.lastError().text();
-                    return false;
-                }
-            }
-            return true;
-        });
-        if (!done) return false;
+        std::vector<QString> sqls;
+        for (const char *sql : m.Statements)
+            sqls.push_back(QString::fromUtf8(sql));
+        sqls.push_back(QStringLiteral("PRAGMA user_version = %1").arg(m.Version));
+        const Outcome o = applyStatements(sqls, why);
+        if (o != Outcome::Done) return o;
     }
     if (version == SchemaVersion) {
         // Nothing was migrated, so nothing has written yet: find a read-only file now
-        // rather than at the child's first answer.
-        return run(QStringLiteral("PRAGMA user_version = %1").arg(SchemaVersion));
+        // rather than at the child's first answer. A file only held is fine.
+        const Outcome o =
+            applyStatements({QStringLiteral("PRAGMA user_version = %1").arg(SchemaVersion)}, why);
+        return o == Outcome::Blocked ? Outcome::Done : o;
+    }
+    return Outcome::Done;
+}
+
+Journal::Outcome Journal::applyStatements(const std::vector<QString> &sqls, QString &why)
+{
+    QSqlQuery q(database());
+    // The write lock first: a held file is found before anything is half done.
+    if (!q.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
+        why = q.lastError().text();
+        return outcomeOf(q.lastError());
+    }
+    for (const QString &sql : sqls) {
+        if (!q.exec(sql)) {
+            why = q.lastError().text();
+            const Outcome o = outcomeOf(q.lastError());
+            q.exec(QStringLiteral("ROLLBACK"));
+            return o;
+        }
+    }
+    if (q.exec(QStringLiteral("COMMIT"))) return Outcome::Done;
+    why = q.lastError().text();
+    const Outcome o = outcomeOf(q.lastError());
+    q.exec(QStringLiteral("ROLLBACK"));
+    return o;
+}
+
+Journal::Outcome Journal::apply(const JournalWrite &write, QString &why)
+{
+    QSqlDatabase db = database();
+    QSqlQuery control(db);
+    if (!control.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
+        why = control.lastError().text();
+        return outcomeOf(control.lastError());
+    }
+    std::map<int64_t, int64_t> made;
+    auto rowFor = [&](int64_t handle) {
+        const auto it = made.find(handle);
+        return it != made.end() ? it->second : rowOf(handle);
+    };
+    Outcome o = Outcome::Done;
+    for (const JournalStatement &st : write) {
+        std::unique_ptr<QSqlQuery> &q = m_prepared[st.Sql];
+        if (!q) {
+            q = std::make_unique<QSqlQuery>(db);
+            q->setForwardOnly(true);
+            if (!q->prepare(QString::fromUtf8(st.Sql))) {
+                why = q->lastError().text();
+                o = outcomeOf(q->lastError());
+                q.reset();
+                break;
+            }
+        }
+        for (int i = 0; i < st.Values.size(); ++i)
+            q->bindValue(i, st.Values[i]);
+        for (int i : st.Problems)
+            q->bindValue(i, qint64(rowFor(st.Values[i].toLongLong())));
+        const bool ok = q->exec();
+        if (ok && st.Makes != 0) made[st.Makes] = q->lastInsertId().toLongLong();
+        if (!ok) {
+            why = q->lastError().text();
+            o = outcomeOf(q->lastError());
+        }
+        q->finish();
+        if (!ok) break;
+    }
+    if (o == Outcome::Done) {
+        if (control.exec(QStringLiteral("COMMIT"))) {
+            for (const auto &[from, to] : made)
+                m_rows[from] = to;
+            return Outcome::Done;
+        }
+        why = control.lastError().text();
+        o = outcomeOf(control.lastError());
+    }
+    control.exec(QStringLiteral("ROLLBACK"));
+    if (why.trimmed().isEmpty()) why = QCoreApplication::translate("Journal", "写入没有完成");
+    return o;
+}
+
+int64_t Journal::rowOf(int64_t problem) const
+{
+    // A few hops at most: a handle to the row of a file deleted since, to its fresh row.
+    for (int hop = 0; hop < 4; ++hop) {
+        const auto it = m_rows.find(problem);
+        if (it == m_rows.end() || it->second == problem) break;
+        problem = it->second;
+    }
+    return problem;
+}
+
+void Journal::noteFiles()
+{
+    m_files = {FileIdentity::of(m_path), FileIdentity::of(m_path + QStringLiteral("-wal")),
+               FileIdentity::of(m_path + QStringLiteral("-shm"))};
+}
+
+bool Journal::sameFiles() const
+{
+    const std::array<QString, 3> paths = {m_path, m_path + QStringLiteral("-wal"),
+                                          m_path + QStringLiteral("-shm")};
+    for (size_t i = 0; i < paths.size(); ++i) {
+        if (m_files[i].Exists && FileIdentity::of(paths[i]) != m_files[i]) return false;
     }
     return true;
 }
 
-bool Journal::transaction(const std::function<bool(QSqlDatabase &, QString &why)> &work)
+void Journal::write(JournalWrite w)
 {
-    if (!m_on) return false;
-    QSqlDatabase db = database();
-    if (!db.transaction()) {
-        fail(db.lastError().text());
-        return false;
+    if (!m_on) return;
+    m_pending.add(std::move(w));
+    if (!m_pending.due(now())) return;
+    setBusyTimeout(m_pending.isBlocked() ? 0 : BusyTimeoutMs);
+    flush();
+}
+
+void Journal::writePending()
+{
+    if (!m_on || m_pending.empty()) return;
+    if (m_pending.due(now())) {
+        setBusyTimeout(0);
+        flush();
     }
+    if (m_pending.takeTellable(now()))
+        m_reporter.showError(
+            QCoreApplication::translate(
+                "Journal",
+                "做题记录的文件被别的程序占着，已经一分钟写不进去了。做的题先记在游戏里，"
+                "等文件空出来就写进去。\n文件：%1")
+                .arg(QDir::toNativeSeparators(m_path)));
+}
+
+void Journal::flush()
+{
+    if (!m_on || m_flushing) return;
+    m_flushing = true;
     QString why;
-    if (work(db, why)) {
-        if (db.commit()) return true;
-        why = db.lastError().text();
+    Outcome o = Outcome::Done;
+    if (m_connected && !sameFiles()) {
+        // Deleted or replaced under the game: closing keeps what the old file still holds
+        // (its -wal is written back into it), and a fresh journal begins at the path.
+        const std::array<FileIdentity, 3> old = m_files;
+        const bool fresh = FileIdentity::of(m_path) != old[0];
+        disconnect();
+        if (fresh) {
+            // What is left of the old file must not be read into the new one.
+            for (const QString &suffix : {QStringLiteral("-wal"), QStringLiteral("-shm")}) {
+                const FileIdentity left = FileIdentity::of(m_path + suffix);
+                if (left.Exists && (left == old[1] || left == old[2]))
+                    QFile::remove(m_path + suffix);
+            }
+        }
+        o = connect(why);
+        // The problem under way goes into the fresh journal, so its answers have a row.
+        if (o == Outcome::Done && fresh && m_openProblem && rowOf(m_openProblem->first) > 0)
+            m_pending.addFirst({insertProblem(m_openProblem->second, rowOf(m_openProblem->first))});
+    } else if (!m_connected) {
+        o = connect(why);
     }
-    db.rollback();
-    fail(why.trimmed().isEmpty() ? QCoreApplication::translate("Journal", "写入没有完成") : why);
-    return false;
+    while (o == Outcome::Done && !m_pending.empty()) {
+        o = apply(m_pending.front(), why);
+        if (o == Outcome::Done) m_pending.popFront();
+    }
+    if (o == Outcome::Done) {
+        m_pending.cleared();
+        noteFiles();
+        // Only the problem under way may still be named by an old handle.
+        std::map<int64_t, int64_t> keep;
+        if (m_openProblem && rowOf(m_openProblem->first) != m_openProblem->first)
+            keep[m_openProblem->first] = rowOf(m_openProblem->first);
+        m_rows = std::move(keep);
+    } else if (o == Outcome::Blocked) {
+        m_pending.blocked(now());
+    } else {
+        m_pending.clear();
+        fail(why);
+    }
+    m_flushing = false;
 }
 
 int64_t Journal::recordPosed(const PosedRecord &p)
 {
     if (!m_on) return 0;
-    QSqlQuery &q = m_statements->posed;
-    q.bindValue(0, p.Player);
-    q.bindValue(1, p.PlayerName);
-    q.bindValue(2, OpCode(p.Operation));
-    q.bindValue(3, p.Operand1);
-    q.bindValue(4, p.Operand2);
-    q.bindValue(5, p.Type);
-    q.bindValue(6, p.StepMode ? 1 : 0);
-    q.bindValue(7, isoTime(p.PosedAt));
-    if (!exec(q)) return 0;
-    const int64_t id = q.lastInsertId().toLongLong();
-    q.finish();
-    return id;
+    const int64_t handle = m_nextWaiting--;
+    // Open before it is written: a file found deleted meanwhile gets it again.
+    m_openProblem = std::make_pair(handle, p);
+    write({insertProblem(p, handle)});
+    if (!m_on) return 0;
+    m_openProblem->first = rowOf(handle);
+    return m_openProblem->first;
 }
 
 void Journal::recordAnswer(int64_t problem, const AnswerRecord &a)
 {
     if (!m_on || problem == 0) return;
-    transaction([&](QSqlDatabase &, QString &why) {
-        QSqlQuery &answer = m_statements->answer;
-        answer.bindValue(0, qint64(problem));
-        answer.bindValue(1, a.Step);
-        answer.bindValue(2, a.Value);
-        answer.bindValue(3, a.Correct ? 1 : 0);
-        answer.bindValue(4, a.HintShown ? 1 : 0);
-        answer.bindValue(5, qint64(a.Ms));
-        answer.bindValue(6, isoTime(a.At));
-        answer.bindValue(7, a.Mistake.isEmpty() ? QVariant() : QVariant(a.Mistake));
-        answer.bindValue(8, a.Worked ? 1 : 0);
-        QSqlQuery &update = m_statements->update;
-        update.bindValue(0, a.Player);
-        update.bindValue(1, a.PlayerName);
-        update.bindValue(2, a.Correct ? 0 : 1);
-        update.bindValue(3, a.HintShown ? 1 : 0);
-        update.bindValue(4, a.Finishes ? QVariant(isoTime(a.At)) : QVariant());
-        update.bindValue(5, a.Finishes ? a.Coins : 0);
-        update.bindValue(6, qint64(problem));
-        bool ok = answer.exec();
-        if (!ok)
-            why = answer.lastError().text();
-        else if (!(ok = update.exec()))
-            why = update.lastError().text();
-        answer.finish();
-        update.finish();
-        return ok;
-    });
+    const int32_t coins = a.Finishes ? a.Coins : a.SilverTaken ? -1 : 0;
+    JournalWrite w = {{InsertAnswer,
+                       {qint64(problem), a.Step, a.Value, a.Correct ? 1 : 0, a.HintShown ? 1 : 0,
+                        qint64(a.Ms), isoTime(a.At), coins,
+                        a.Mistake.isEmpty() ? QVariant() : QVariant(a.Mistake), a.Worked ? 1 : 0},
+                       {0}},
+                      {UpdateProblem,
+                       {a.Player, a.PlayerName, a.Correct ? 0 : 1, a.HintShown ? 1 : 0,
+                        a.Finishes ? QVariant(isoTime(a.At)) : QVariant(), a.Finishes ? a.Coins : 0,
+                        qint64(problem)},
+                       {6}}};
+    write(std::move(w));
+    if (a.Finishes && m_openProblem && m_openProblem->first == problem) m_openProblem.reset();
 }
 
 std::vector<ProblemRow> Journal::problems(int32_t player, const QDateTime &since) const
@@ -337,12 +541,17 @@ std::vector<ProblemRow> Journal::problems(int32_t player, const QDateTime &since
     if (!canRead()) return rows;
     QSqlQuery q(database());
     q.setForwardOnly(true);
-    q.prepare(QStringLiteral(
-        "SELECT p.id, p.player, p.player_name, p.operation, p.operand1, p.operand2, p.type, "
-        "p.step_mode, p.posed_at, p.finished_at, p.wrong, p.hints, p.coins, "
-        "(SELECT count(*) FROM answers a WHERE a.problem = p.id), "
-        "(SELECT count(*) FROM answers a WHERE a.problem = p.id AND a.correct) "
-        "FROM problems p WHERE p.player = ? AND p.posed_at >= ? ORDER BY p.posed_at, p.id"));
+    q.prepare(
+        QStringLiteral(
+            "SELECT p.id, p.player, p.player_name, p.operation, p.operand1, p.operand2, p.type, "
+            "p.step_mode, p.posed_at, p.finished_at, p.wrong, p.hints, p.coins, "
+            "(SELECT count(*) FROM answers a WHERE a.problem = p.id), "
+            "(SELECT count(*) FROM answers a WHERE a.problem = p.id AND a.correct), "
+            "(SELECT coalesce(sum(a.ms), 0) FROM answers a WHERE a.problem = p.id), %1 "
+            "FROM problems p WHERE p.player = ? AND p.posed_at >= ? ORDER BY p.posed_at, p.id")
+            .arg(m_answerCoins ? QLatin1String("(SELECT count(*) FROM answers a WHERE "
+                                               "a.problem = p.id AND a.coins < 0)")
+                               : QLatin1String("0")));
     q.bindValue(0, player);
     q.bindValue(1, sinceText(since));
     if (!q.exec()) return rows;
@@ -363,6 +572,8 @@ std::vector<ProblemRow> Journal::problems(int32_t player, const QDateTime &since
         r.Coins = q.value(12).toInt();
         r.Answers = q.value(13).toInt();
         r.RightAnswers = q.value(14).toInt();
+        r.AnswerMs = q.value(15).toLongLong();
+        r.Taken = q.value(16).toInt();
         rows.push_back(std::move(r));
     }
     return rows;
@@ -371,14 +582,14 @@ std::vector<ProblemRow> Journal::problems(int32_t player, const QDateTime &since
 QStringList Journal::rawHeader()
 {
     return {
-        QStringLiteral("problem"),     QStringLiteral("player"),    QStringLiteral("player_name"),
-        QStringLiteral("operation"),   QStringLiteral("operand1"),  QStringLiteral("operand2"),
-        QStringLiteral("type"),        QStringLiteral("step_mode"), QStringLiteral("posed_at"),
-        QStringLiteral("finished_at"), QStringLiteral("wrong"),     QStringLiteral("hints"),
-        QStringLiteral("coins"),       QStringLiteral("answer"),    QStringLiteral("step"),
-        QStringLiteral("value"),       QStringLiteral("correct"),   QStringLiteral("hint_shown"),
-        QStringLiteral("ms"),          QStringLiteral("at"),        QStringLiteral("mistake"),
-        QStringLiteral("worked")};
+        QStringLiteral("problem"),     QStringLiteral("player"),      QStringLiteral("player_name"),
+        QStringLiteral("operation"),   QStringLiteral("operand1"),    QStringLiteral("operand2"),
+        QStringLiteral("type"),        QStringLiteral("step_mode"),   QStringLiteral("posed_at"),
+        QStringLiteral("finished_at"), QStringLiteral("wrong"),       QStringLiteral("hints"),
+        QStringLiteral("coins"),       QStringLiteral("answer"),      QStringLiteral("step"),
+        QStringLiteral("value"),       QStringLiteral("correct"),     QStringLiteral("hint_shown"),
+        QStringLiteral("ms"),          QStringLiteral("at"),          QStringLiteral("mistake"),
+        QStringLiteral("worked"),      QStringLiteral("answer_coins")};
 }
 
 QList<QStringList> Journal::rawRows(int32_t player, const QDateTime &since) const
@@ -387,12 +598,16 @@ QList<QStringList> Journal::rawRows(int32_t player, const QDateTime &since) cons
     if (!canRead()) return rows;
     QSqlQuery q(database());
     q.setForwardOnly(true);
-    q.prepare(QStringLiteral(
-        "SELECT p.id, p.player, p.player_name, p.operation, p.operand1, p.operand2, p.type, "
-        "p.step_mode, p.posed_at, p.finished_at, p.wrong, p.hints, p.coins, a.id, a.step, "
-        "a.value, a.correct, a.hint_shown, a.ms, a.at, a.mistake, a.worked FROM problems p "
-        "LEFT JOIN answers a ON a.problem = p.id WHERE p.player = ? AND p.posed_at >= ? "
-        "ORDER BY p.posed_at, p.id, a.id"));
+    q.prepare(
+        QStringLiteral(
+            "SELECT p.id, p.player, p.player_name, p.operation, p.operand1, p.operand2, p.type, "
+            "p.step_mode, p.posed_at, p.finished_at, p.wrong, p.hints, p.coins, a.id, a.step, "
+            "a.value, a.correct, a.hint_shown, a.ms, a.at, %1, %2, %3 FROM problems p "
+            "LEFT JOIN answers a ON a.problem = p.id WHERE p.player = ? AND p.posed_at >= ? "
+            "ORDER BY p.posed_at, p.id, a.id")
+            .arg(m_answerMistakes ? QLatin1String("a.mistake") : QLatin1String("NULL"),
+                 m_answerMistakes ? QLatin1String("a.worked") : QLatin1String("NULL"),
+                 m_answerCoins ? QLatin1String("a.coins") : QLatin1String("NULL")));
     q.bindValue(0, player);
     q.bindValue(1, sinceText(since));
     if (!q.exec()) return rows;
@@ -449,7 +664,7 @@ std::optional<ReviewRecord> Journal::reviewCarriedBy(int64_t problem) const
                                .arg(QLatin1String(ReviewColumns))
                                .toUtf8()
                                .constData(),
-                           {qint64(problem)});
+                           {qint64(rowOf(problem))});
     if (!exec(q) || !q.next()) return std::nullopt;
     return reviewRecord(q);
 }
@@ -458,44 +673,40 @@ bool Journal::cleanReview(int64_t problem) const
 {
     if (!m_on) return false;
     QSqlQuery q = prepared(database(), "SELECT review = 1 AND wrong = 0 FROM problems WHERE id = ?",
-                           {qint64(problem)});
+                           {qint64(rowOf(problem))});
     return exec(q) && q.next() && q.value(0).toInt() != 0;
 }
 
 void Journal::markPosedAsReview(int64_t item, int64_t problem)
 {
     if (!m_on || problem == 0) return;
-    transaction([&](QSqlDatabase &db, QString &why) {
-        return runBound(db, "UPDATE problems SET review = 1 WHERE id = ?", {qint64(problem)},
-                        why) &&
-               runBound(db, "UPDATE review SET last_problem = ? WHERE id = ?",
-                        {qint64(problem), qint64(item)}, why);
-    });
+    write({{"UPDATE problems SET review = 1 WHERE id = ?", {qint64(problem)}, {0}},
+           {"UPDATE review SET last_problem = ? WHERE id = ?",
+            {qint64(problem), qint64(item)},
+            {0}}});
 }
 
 void Journal::keepReview(int64_t problem, const std::optional<ReviewState> &state)
 {
     if (!m_on || problem == 0) return;
     const qint64 row = problem;
-    transaction([&](QSqlDatabase &db, QString &why) {
-        if (!runBound(
-                db,
-                "UPDATE OR REPLACE review SET player = (SELECT player FROM problems WHERE id = "
-                "?) WHERE last_problem = ? AND player IS NOT (SELECT player FROM problems "
-                "WHERE id = ?)",
-                {row, row, row}, why))
-            return false;
-        if (!state) return runBound(db, "DELETE FROM review WHERE last_problem = ?", {row}, why);
-        return runBound(
-            db,
-            "INSERT INTO review(player, operation, operand1, operand2, type, step_mode, "
-            "last_problem, counted_from, gap, clean) SELECT player, operation, operand1, "
-            "operand2, type, step_mode, ?, ?, ?, ? FROM problems WHERE id = ? "
-            "ON CONFLICT(player, operation, operand1, operand2) DO UPDATE SET type = "
-            "excluded.type, step_mode = excluded.step_mode, last_problem = "
-            "excluded.last_problem, counted_from = excluded.counted_from, gap = "
-            "excluded.gap, clean = excluded.clean",
-            {qint64(state->LastProblem), qint64(state->CountedFrom), state->Gap, state->Clean, row},
-            why);
-    });
+    JournalWrite w = {
+        {"UPDATE OR REPLACE review SET player = (SELECT player FROM problems WHERE id = ?) WHERE "
+         "last_problem = ? AND player IS NOT (SELECT player FROM problems WHERE id = ?)",
+         {row, row, row},
+         {0, 1, 2}}};
+    if (!state)
+        w.push_back({"DELETE FROM review WHERE last_problem = ?", {row}, {0}});
+    else
+        w.push_back({"INSERT INTO review(player, operation, operand1, operand2, type, step_mode, "
+                     "last_problem, counted_from, gap, clean) SELECT player, operation, operand1, "
+                     "operand2, type, step_mode, ?, ?, ?, ? FROM problems WHERE id = ? "
+                     "ON CONFLICT(player, operation, operand1, operand2) DO UPDATE SET type = "
+                     "excluded.type, step_mode = excluded.step_mode, last_problem = "
+                     "excluded.last_problem, counted_from = excluded.counted_from, gap = "
+                     "excluded.gap, clean = excluded.clean",
+                     {qint64(state->LastProblem), qint64(state->CountedFrom), state->Gap,
+                      state->Clean, row},
+                     {0, 1, 4}});
+    write(std::move(w));
 }

@@ -1,18 +1,25 @@
 #pragma once
 
 #include "core/Def.h"
+#include "platform/FileIdentity.h"
+#include "progress/PendingWrites.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QList>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <array>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
 
+class Clock;
 class QSqlDatabase;
+class QSqlError;
 class QSqlQuery;
 class Reporter;
 
@@ -48,6 +55,8 @@ struct AnswerRecord
     QString Mistake;
     // The step stood worked on the board when this answer was given.
     bool Worked = false;
+    // A wrong answer cost the player a silver coin.
+    bool SilverTaken = false;
 };
 
 // A problem row as the report reads it, with its answers counted.
@@ -68,6 +77,10 @@ struct ProblemRow
     int32_t Coins = 0;
     int32_t Answers = 0;
     int32_t RightAnswers = 0;
+    // Silver coins taken for its wrong answers.
+    int32_t Taken = 0;
+    // The child's own time on it: each answer's time since its step could be answered.
+    int64_t AnswerMs = 0;
 };
 
 // Where a missed problem stands in its schedule (see Review).
@@ -97,30 +110,44 @@ struct ReviewRecord
 };
 
 // The practice journal: Set/Progress.db, SQLite in WAL mode. Opening brings the schema up to
-// date by numbered migrations (PRAGMA user_version). A database that cannot be opened or
-// written switches the journal off for the rest of the run, after one error box naming the
-// file and the reason; the game goes on without it.
+// date by numbered migrations (PRAGMA user_version). Writes that find the file held by another
+// program (or the disk full) wait in memory and go in, in order, once it is free; a wait of a
+// minute is told once. A file deleted while the game runs is noticed before the next write,
+// and a fresh journal begun there. A database that cannot be opened or written otherwise
+// switches recording off for the rest of the run, after one error box naming the file and the
+// reason; a read-only one is still read for the report. The game goes on without it.
 class Journal
 {
 public:
     // The schema this build writes; a file of a later version is left alone.
     static const int SchemaVersion;
 
-    // A failure is told once through reporter.
-    Journal(const QString &path, Reporter &reporter);
+    // A failure is told once through reporter. The waits are timed by clock (by the machine's
+    // when none is given).
+    Journal(const QString &path, Reporter &reporter, Clock *clock = nullptr);
     ~Journal();
     Journal(const Journal &) = delete;
     Journal &operator=(const Journal &) = delete;
 
+    // Recording: rows are written, or kept until the file takes them.
     bool isOn() const { return m_on; }
     const QString &path() const { return m_path; }
     // Why the journal is off; empty while it is on.
     const QString &failure() const { return m_failure; }
     // Whether what was recorded can still be read (a journal that stopped writing may).
     bool canRead() const;
+    // Writes waiting for the file.
+    size_t pendingWrites() const { return m_pending.size(); }
+    // Tries the waiting writes again when their wait is over; the game's scene tick calls it.
+    void writePending();
+    // The row id a problem handle stands for now: a problem recorded while the file was held
+    // gets its row later, and one recorded before a deleted file its row in the fresh one.
+    // Negative while the row is still waiting.
+    int64_t rowOf(int64_t problem) const;
 
     // Each is one short transaction and does nothing while the journal is off.
-    // The new problem's row id, 0 when nothing was recorded.
+    // The new problem's handle (its row id while the file takes rows at once), 0 when nothing
+    // is recorded.
     int64_t recordPosed(const PosedRecord &problem);
     void recordAnswer(int64_t problem, const AnswerRecord &answer);
 
@@ -155,23 +182,50 @@ public:
     static QDateTime parseTime(const QString &text);
 
 private:
-    // Runs work in one transaction. When work returns false (having put the reason in why)
-    // or the commit fails, everything is rolled back and the journal is switched off.
-    bool transaction(const std::function<bool(QSqlDatabase &, QString &why)> &work);
-    // Executes a prepared query; a failure switches the journal off.
+    enum class Outcome { Done, Blocked, Failed };
+    // Queues write and tries what waits when it is due.
+    void write(JournalWrite write);
+    // Writes what waits, in order, as far as the file takes it.
+    void flush();
+    // One write in one transaction, its problem handles turned into rows.
+    Outcome apply(const JournalWrite &write, QString &why);
+    Outcome applyStatements(const std::vector<QString> &sqls, QString &why);
+    static Outcome outcomeOf(const QSqlError &error);
+    // Executes a prepared read; a failure other than a held file switches the journal off.
     bool exec(QSqlQuery &query) const;
     QSqlDatabase database() const;
-    bool open();
-    bool migrate();
-    bool run(const QString &sql);
+    // Opens the file (again), bringing its schema up to date.
+    Outcome connect(QString &why);
+    void disconnect();
+    Outcome migrate(QString &why);
+    void setBusyTimeout(int ms);
+    // The file, its -wal and its -shm are still the ones opened.
+    bool sameFiles() const;
+    void noteFiles();
+    uint32_t now() const;
     void fail(const QString &reason) const;
-    // The recording statements, prepared once.
-    struct Statements;
-    std::unique_ptr<Statements> m_statements;
+
     QString m_path;
     QString m_connection;
     Reporter &m_reporter;
+    Clock *m_clock;
+    QElapsedTimer m_elapsed;
     // A read that fails switches the journal off as a write does.
     mutable bool m_on = true;
     mutable QString m_failure;
+    bool m_connected = false;
+    bool m_flushing = false;
+    bool m_answerCoins = true;
+    bool m_answerMistakes = true;
+    int m_busyTimeout = -1;
+    PendingWrites m_pending;
+    std::array<FileIdentity, 3> m_files;
+    // Problem handles that stand for another row: waiting ones (negative) once written, and
+    // rows of a deleted file once written again in the fresh one.
+    std::map<int64_t, int64_t> m_rows;
+    int64_t m_nextWaiting = -1;
+    // The last problem posed, while unfinished: written again in a fresh journal.
+    std::optional<std::pair<int64_t, PosedRecord>> m_openProblem;
+    // Statements prepared once, by their text.
+    std::map<const char *, std::unique_ptr<QSqlQuery>> m_prepared;
 };

@@ -5,6 +5,7 @@
 #include "progress/Journal.h"
 
 #include <algorithm>
+#include <cmath>
 #include <map>
 #include <tuple>
 
@@ -23,15 +24,15 @@ QDate localDate(const QDateTime &t)
     return t.toLocalTime().date();
 }
 
-enum class Unit { Day, Week, Month };
+using Unit = BucketUnit;
 
-std::vector<ReportBucket> makeBuckets(QDate first, QDate today)
+std::vector<ReportBucket> makeBuckets(QDate first, QDate today, Unit &unit)
 {
     std::vector<ReportBucket> buckets;
     if (first > today) first = today;
     const qint64 span = first.daysTo(today) + 1;
     // About a month of bars at most, so the labels stay readable.
-    const Unit unit = span <= 31 ? Unit::Day : span <= 31 * 7 ? Unit::Week : Unit::Month;
+    unit = span <= 31 ? Unit::Day : span <= 31 * 7 ? Unit::Week : Unit::Month;
     QDate d = first;
     if (unit == Unit::Week) d = d.addDays(1 - d.dayOfWeek());
     if (unit == Unit::Month) d = QDate(d.year(), d.month(), 1);
@@ -127,6 +128,30 @@ QString csvField(QString field)
 
 } // namespace
 
+AxisScale RoundAxis(double top)
+{
+    AxisScale a;
+    if (!(top > 0)) return a;
+    const double power = std::pow(10.0, std::floor(std::log10(top / 5)));
+    for (double m : {1.0, 2.0, 5.0, 10.0}) {
+        a.Step = std::max(1.0, m * power);
+        if (std::ceil(top / a.Step) <= 5) break;
+    }
+    a.Max = std::max(a.Step, std::ceil(top / a.Step - 1e-9) * a.Step);
+    return a;
+}
+
+QString CoinText(int64_t silver)
+{
+    if (silver < 0) return QChar(0x2212) + CoinText(-silver);
+    const int64_t gold = silver / 100, rest = silver % 100;
+    QString text;
+    if (gold > 0) text += QCoreApplication::translate("ReportFigures", "%1个金币").arg(gold);
+    if (rest > 0 || gold == 0)
+        text += QCoreApplication::translate("ReportFigures", "%1个银币").arg(rest);
+    return text;
+}
+
 QString FactText(int32_t operation, int32_t a, int32_t b)
 {
     static const QChar signs[4] = {QLatin1Char('+'), QChar(0x2212), QChar(0x00D7), QChar(0x00F7)};
@@ -178,7 +203,7 @@ ReportFigures ComputeFigures(const std::vector<ProblemRow> &rows, ReportPeriod p
             if (r.PosedAt.isValid()) first = std::min(first, localDate(r.PosedAt));
         }
     }
-    f.Buckets = makeBuckets(first, today);
+    f.Buckets = makeBuckets(first, today, f.Unit);
 
     std::array<std::vector<int64_t>, 4> durations;
     std::vector<std::array<std::vector<int64_t>, 4>> bucketDurations(f.Buckets.size());
@@ -192,18 +217,26 @@ ReportFigures ComputeFigures(const std::vector<ProblemRow> &rows, ReportPeriod p
         f.Answers += r.Answers;
         f.RightAnswers += r.RightAnswers;
         if (r.Hints > 0) ++f.HintProblems;
+        f.Taken += r.Taken;
         const auto key = std::make_tuple(int(r.Operation), int(r.Operand1), int(r.Operand2));
         if (r.Wrong > 0) wrong[key] += r.Wrong;
         if (tried(r)) {
             auto &fact = facts[key];
             ++fact.first;
-            if (cleanlySolved(r)) ++fact.second;
+            ++op.Tried;
+            ++f.Tried;
+            if (cleanlySolved(r)) {
+                ++fact.second;
+                ++op.FirstTry;
+                ++f.FirstTry;
+            }
         }
         if (!r.FinishedAt.isValid()) continue;
         ++f.Solved;
         ++op.Solved;
         f.Coins += r.Coins;
-        const int64_t ms = std::max<int64_t>(0, r.PosedAt.msecsTo(r.FinishedAt));
+        // The child's own time: the reactions, and a report or settings left open, are not.
+        const int64_t ms = std::max<int64_t>(0, r.AnswerMs);
         durations[r.Operation].push_back(ms);
         if (ReportBucket *b = bucketOf(f.Buckets, localDate(r.FinishedAt))) {
             ++b->Solved;
@@ -249,5 +282,31 @@ QByteArray CsvText(const QStringList &header, const QList<QStringList> &rows)
     line(header);
     for (const QStringList &row : rows)
         line(row);
-    return text.toUtf8();
+    return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
+}
+
+QByteArray ParentCsv(const QStringList &header, const QList<QStringList> &rows)
+{
+    const qsizetype operation = header.indexOf(QStringLiteral("operation"));
+    QList<qsizetype> times;
+    for (const char *name : {"posed_at", "finished_at", "at"})
+        times << header.indexOf(QLatin1String(name));
+    auto parentRow = [&](QStringList row, const QString &name) {
+        for (qsizetype i : times) {
+            if (i < 0 || i >= row.size()) continue;
+            const QDateTime t = Journal::parseTime(row[i]);
+            if (!t.isValid()) continue;
+            const QDateTime local = t.toLocalTime();
+            row[i] = local.toOffsetFromUtc(local.offsetFromUtc()).toString(Qt::ISODateWithMs);
+        }
+        if (operation >= 0 && operation < row.size()) row.insert(operation + 1, name);
+        return row;
+    };
+    QList<QStringList> out;
+    for (const QStringList &row : rows) {
+        bool ok = false;
+        const int code = operation >= 0 && operation < row.size() ? row[operation].toInt(&ok) : -1;
+        out << parentRow(row, ok ? OperationName(code) : QString());
+    }
+    return CsvText(parentRow(header, QStringLiteral("operation_name")), out);
 }

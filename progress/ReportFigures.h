@@ -41,11 +41,20 @@ struct MissedFact
 struct OperationFigures
 {
     int Solved = 0;
+    // Problems with a verdict (finished, or missed somewhere), and those finished without a
+    // mistake: the share that counts, as a problem of three steps is one problem.
+    int Tried = 0;
+    int FirstTry = 0;
+    // Every step's answer counts here: a second, labelled figure.
     int Answers = 0;
     int RightAnswers = 0;
-    // Median time from posing to finishing, over the solved problems; -1 without any.
+    // Median of the child's own time on a solved problem (its steps' answer times); -1
+    // without any.
     int64_t MedianMs = -1;
 };
+
+// What one bar of the charts stands for.
+enum class BucketUnit { Day, Week, Month };
 
 // A stretch of the period on the charts: one day, or a week or month for long periods.
 struct ReportBucket
@@ -60,11 +69,17 @@ struct ReportBucket
 struct ReportFigures
 {
     int Solved = 0;
+    int Tried = 0;
+    int FirstTry = 0;
     int Answers = 0;
     int RightAnswers = 0;
     int HintProblems = 0;
+    // Silver coins paid for solved problems, and taken for wrong answers.
     int64_t Coins = 0;
+    int64_t Taken = 0;
+    int64_t NetCoins() const { return Coins - Taken; }
     std::array<OperationFigures, 4> Operations;
+    BucketUnit Unit = BucketUnit::Day;
     std::vector<ReportBucket> Buckets;
     // At most ten, most wrong answers first.
     std::vector<MissedFact> Missed;
@@ -77,6 +92,19 @@ struct ReportFigures
     // Nothing was answered in the period.
     bool Empty() const { return Answers == 0; }
 };
+
+// The steps of a value axis from 0 up to at least top: 1, 2 or 5 times a power of ten, at
+// most six of them.
+struct AxisScale
+{
+    double Step = 1;
+    double Max = 1;
+    int Ticks() const { return static_cast<int>(Max / Step + 0.5) + 1; }
+};
+AxisScale RoundAxis(double top);
+
+// Silver coins as the game shows them, 100 silver to a gold: "1个金币23个银币".
+QString CoinText(int64_t silver);
 
 // "7×8", "13−6", "56÷7", "38+45".
 QString FactText(int32_t operation, int32_t a, int32_t b);
@@ -91,6 +119,10 @@ ReportFigures ComputeFigures(const std::vector<ProblemRow> &rows, ReportPeriod p
 ReportFigures LoadFigures(const Journal &journal, int32_t player, ReportPeriod period,
                           const QDateTime &now);
 
-// Rows as CSV in UTF-8: a header line, CR LF line ends, fields quoted where needed. A text
-// that a spreadsheet would run as a formula is written with a leading apostrophe.
+// Rows as CSV in UTF-8 with a byte-order mark (so a spreadsheet reads the Chinese as such): a
+// header line, CR LF line ends, fields quoted where needed. A text that a spreadsheet would
+// run as a formula is written with a leading apostrophe.
 QByteArray CsvText(const QStringList &header, const QList<QStringList> &rows);
+// The journal's raw rows as a parent reads them: times in local time with their offset, and
+// the operation's name in a column beside its code.
+QByteArray ParentCsv(const QStringList &header, const QList<QStringList> &rows);

@@ -28,7 +28,8 @@ Review::Review(Journal &journal) : m_journal(journal) {}
 
 bool Review::isOn() const
 {
-    return m_journal.isOn();
+    // Rows still waiting for the file would be missing from what the review reads.
+    return m_journal.isOn() && m_journal.canRead() && m_journal.pendingWrites() == 0;
 }
 
 std::optional<ReviewItem> Review::due(int32_t player,
@@ -45,12 +46,15 @@ std::optional<ReviewItem> Review::due(int32_t player,
 void Review::posed(const ReviewItem &item, int64_t problem)
 {
     // Posing does not count as playing it: left unanswered, the item stays due.
-    if (isOn()) m_journal.markPosedAsReview(item.Id, problem);
+    if (isOn() && m_journal.rowOf(problem) > 0)
+        m_journal.markPosedAsReview(item.Id, m_journal.rowOf(problem));
 }
 
 void Review::answered(int64_t problem, bool correct, bool finishes)
 {
-    if (!isOn() || problem == 0) return;
+    // Its row, as the file has it: a problem recorded while the file was held has one by now.
+    problem = m_journal.rowOf(problem);
+    if (!isOn() || problem <= 0) return;
     const std::optional<ReviewItem> carried = m_journal.reviewCarriedBy(problem);
     // A right answer changes something only for a problem up for review: one posed again or
     // missed already. Most are neither, and cost no write.

@@ -18,6 +18,7 @@
 #include <QHBoxLayout>
 #include <QInputDialog>
 #include <QLabel>
+#include <QLegend>
 #include <QLineSeries>
 #include <QMessageBox>
 #include <QPageLayout>
@@ -85,15 +86,64 @@ QChartView *chartView(QChart *chart, int minimumHeight)
     return view;
 }
 
-// A value axis from 0 with whole-number steps up to at least top.
+// A value axis from 0 with round steps up to at least top.
 QValueAxis *countAxis(double top, const QString &format)
 {
     auto *axis = new QValueAxis;
-    const double step = top <= 5 ? 1 : std::ceil(top / 5.0);
-    axis->setRange(0, std::max(step, std::ceil(top / step) * step));
-    axis->setTickCount(static_cast<int>(axis->max() / step) + 1);
+    const AxisScale scale = RoundAxis(top);
+    axis->setRange(0, scale.Max);
+    axis->setTickCount(scale.Ticks());
     axis->setLabelFormat(format);
     return axis;
+}
+
+// Each operation's line has a dash and a marker of its own, so lines that meet stay apart.
+const Qt::PenStyle OperationDashes[4] = {Qt::SolidLine, Qt::DashLine, Qt::DotLine, Qt::DashDotLine};
+
+// A hollow marker, so one drawn over another leaves both in sight: a circle, a square, a
+// triangle and a diamond.
+QImage operationMarker(int op)
+{
+    const int side = 14;
+    QImage marker(side, side, QImage::Format_ARGB32_Premultiplied);
+    marker.fill(Qt::transparent);
+    QPainter p(&marker);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(OperationColours[op], 2.2));
+    p.setBrush(Qt::NoBrush);
+    const QRectF r(2, 2, side - 4, side - 4);
+    switch (op) {
+    case 0:
+        p.drawEllipse(r);
+        break;
+    case 1:
+        p.drawRect(r.adjusted(0.5, 0.5, -0.5, -0.5));
+        break;
+    case 2:
+        p.drawPolygon(
+            QPolygonF({QPointF(r.center().x(), r.top()), r.bottomRight(), r.bottomLeft()}));
+        break;
+    default:
+        p.drawPolygon(
+            QPolygonF({QPointF(r.center().x(), r.top()), QPointF(r.right(), r.center().y()),
+                       QPointF(r.center().x(), r.bottom()), QPointF(r.left(), r.center().y())}));
+        break;
+    }
+    return marker;
+}
+
+// What the bars stand for, in the charts' titles.
+QString perBucket(BucketUnit unit)
+{
+    switch (unit) {
+    case BucketUnit::Week:
+        return TReportForm::tr("每周");
+    case BucketUnit::Month:
+        return TReportForm::tr("每月");
+    case BucketUnit::Day:
+        break;
+    }
+    return TReportForm::tr("每天");
 }
 
 QChartView *solvedChart(const ReportFigures &f)
@@ -110,7 +160,7 @@ QChartView *solvedChart(const ReportFigures &f)
     auto *series = new QBarSeries;
     series->append(set);
     auto *chart = new QChart;
-    chart->setTitle(TReportForm::tr("每天做完的题（道）"));
+    chart->setTitle(TReportForm::tr("%1做完的题（道）").arg(perBucket(f.Unit)));
     chart->addSeries(series);
     chart->legend()->hide();
     auto *x = new QBarCategoryAxis;
@@ -127,24 +177,30 @@ QChartView *solvedChart(const ReportFigures &f)
 QChartView *accuracyChart(const ReportFigures &f)
 {
     auto *series = new QBarSeries;
-    auto *set = new QBarSet(TReportForm::tr("答对的比例"));
-    set->setColor(QColor(92, 184, 92));
-    set->setLabelColor(Qt::black);
+    // The problems first: the steps of a long division would make it look easiest.
+    auto *firstTry = new QBarSet(TReportForm::tr("一次做对的题（按题算）"));
+    firstTry->setColor(QColor(92, 184, 92));
+    auto *steps = new QBarSet(TReportForm::tr("答对的步数（按每一步算）"));
+    steps->setColor(QColor(190, 224, 190));
     QStringList labels;
     for (int op = 0; op < 4; ++op) {
         const OperationFigures &o = f.Operations[op];
         if (o.Answers == 0) continue;
-        *set << std::round(100.0 * o.RightAnswers / o.Answers);
+        *firstTry << (o.Tried > 0 ? std::round(100.0 * o.FirstTry / o.Tried) : 0);
+        *steps << std::round(100.0 * o.RightAnswers / o.Answers);
         labels << OperationName(op);
     }
-    series->append(set);
+    for (QBarSet *set : {firstTry, steps}) {
+        set->setLabelColor(Qt::black);
+        series->append(set);
+    }
     series->setLabelsVisible(true);
     series->setLabelsFormat(QStringLiteral("@value%"));
     series->setLabelsPosition(QAbstractBarSeries::LabelsInsideEnd);
     auto *chart = new QChart;
-    chart->setTitle(TReportForm::tr("各种算式答对的比例"));
+    chart->setTitle(TReportForm::tr("各种算式一次做对的比例"));
     chart->addSeries(series);
-    chart->legend()->hide();
+    chart->legend()->setAlignment(Qt::AlignBottom);
     auto *x = new QBarCategoryAxis;
     x->append(labels);
     chart->addAxis(x, Qt::AlignBottom);
@@ -161,7 +217,7 @@ QChartView *accuracyChart(const ReportFigures &f)
 QChartView *timeChart(const ReportFigures &f)
 {
     auto *chart = new QChart;
-    chart->setTitle(TReportForm::tr("每道题用的时间（中位数，秒）"));
+    chart->setTitle(TReportForm::tr("每道题用的时间（%1的中位数，秒）").arg(perBucket(f.Unit)));
     QStringList labels;
     for (const ReportBucket &b : f.Buckets)
         labels << b.Label;
@@ -175,8 +231,10 @@ QChartView *timeChart(const ReportFigures &f)
         auto *line = new QLineSeries;
         line->setName(OperationName(op));
         QPen pen(OperationColours[op], 2.5);
+        pen.setStyle(OperationDashes[op]);
         line->setPen(pen);
-        line->setPointsVisible(true);
+        line->setLightMarker(operationMarker(op));
+        line->setMarkerSize(14);
         for (size_t i = 0; i < f.Buckets.size(); ++i) {
             const int64_t ms = f.Buckets[i].MedianMs[op];
             if (ms < 0) continue;
@@ -197,6 +255,8 @@ QChartView *timeChart(const ReportFigures &f)
     for (QLineSeries *line : lines)
         line->attachAxis(y);
     chart->legend()->setAlignment(Qt::AlignBottom);
+    // The legend shows each line's own marker, so it can be told apart by shape too.
+    chart->legend()->setMarkerShape(QLegend::MarkerShapeFromSeries);
     return chartView(chart, 280);
 }
 
@@ -209,10 +269,11 @@ QWidget *summary(const ReportFigures &f)
     {
         QString value, caption;
     } cards[] = {
+        {percent(f.FirstTry, f.Tried), TReportForm::tr("一次就做对的题")},
         {TReportForm::tr("%1道").arg(f.Solved), TReportForm::tr("做完的题")},
-        {percent(f.RightAnswers, f.Answers), TReportForm::tr("答对的比例")},
         {TReportForm::tr("%1道").arg(f.HintProblems), TReportForm::tr("看了提示的题")},
-        {TReportForm::tr("%1个").arg(f.Coins), TReportForm::tr("挣到的硬币")},
+        {CoinText(f.NetCoins()), TReportForm::tr("净得的硬币\n挣到%1，答错被拿走%2")
+                                     .arg(CoinText(f.Coins), CoinText(f.Taken))},
     };
     for (const auto &c : cards) {
         auto *card = new QFrame;
@@ -220,7 +281,7 @@ QWidget *summary(const ReportFigures &f)
         card->setStyleSheet(QStringLiteral(
             "QFrame#card { background: #fff8dc; border: 1px solid #e8d9a0; border-radius: 8px; }"));
         auto *v = new QVBoxLayout(card);
-        QLabel *value = bigLabel(c.value, 26);
+        QLabel *value = bigLabel(c.value, c.value.size() > 6 ? 18 : 26);
         value->setAlignment(Qt::AlignCenter);
         QLabel *caption = bigLabel(c.caption, 14);
         caption->setAlignment(Qt::AlignCenter);
@@ -237,8 +298,9 @@ QWidget *operationTable(const ReportFigures &f)
     auto *g = new QGridLayout(box);
     g->setContentsMargins(0, 0, 0, 0);
     g->setHorizontalSpacing(18);
-    const QStringList head = {TReportForm::tr("算式"), TReportForm::tr("做完"),
-                              TReportForm::tr("答对的比例"), TReportForm::tr("每题用时（中位数）")};
+    const QStringList head = {
+        TReportForm::tr("算式"), TReportForm::tr("做完"), TReportForm::tr("一次就做对的题"),
+        TReportForm::tr("每一步答对的比例"), TReportForm::tr("每题用时（中位数）")};
     for (int c = 0; c < head.size(); ++c) {
         QLabel *l = bigLabel(head[c], 14);
         QFont bold = l->font();
@@ -250,10 +312,11 @@ QWidget *operationTable(const ReportFigures &f)
         const OperationFigures &o = f.Operations[op];
         g->addWidget(bigLabel(OperationName(op), 14), op + 1, 0);
         g->addWidget(bigLabel(TReportForm::tr("%1道").arg(o.Solved), 14), op + 1, 1);
-        g->addWidget(bigLabel(percent(o.RightAnswers, o.Answers), 14), op + 1, 2);
-        g->addWidget(bigLabel(seconds(o.MedianMs), 14), op + 1, 3);
+        g->addWidget(bigLabel(percent(o.FirstTry, o.Tried), 14), op + 1, 2);
+        g->addWidget(bigLabel(percent(o.RightAnswers, o.Answers), 14), op + 1, 3);
+        g->addWidget(bigLabel(seconds(o.MedianMs), 14), op + 1, 4);
     }
-    g->setColumnStretch(4, 1);
+    g->setColumnStretch(5, 1);
     return box;
 }
 
@@ -345,6 +408,8 @@ TReportForm::TReportForm(const Journal *journal, Clock &clock, QWidget *parent)
     setModal(true);
 
     PlayerBox = new QComboBox;
+    // Grows with a longer name, so the whole of it shows.
+    PlayerBox->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     PeriodBox = new QComboBox;
     PeriodBox->addItem(tr("最近7天"), int(ReportPeriod::Last7Days));
     PeriodBox->addItem(tr("最近30天"), int(ReportPeriod::Last30Days));
@@ -379,8 +444,16 @@ TReportForm::TReportForm(const Journal *journal, Clock &clock, QWidget *parent)
     Pages->addWidget(EmptyLabel);
     Pages->addWidget(ReportArea);
 
+    Notice = new QLabel;
+    Notice->setWordWrap(true);
+    Notice->setStyleSheet(QStringLiteral(
+        "QLabel { background: #fde7e4; border: 1px solid #e8a39a; border-radius: 6px; "
+        "padding: 6px; color: #7a1d12; }"));
+    Notice->hide();
+
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(bar);
+    layout->addWidget(Notice);
     layout->addWidget(Title);
     layout->addWidget(Pages, 1);
 
@@ -449,6 +522,12 @@ void TReportForm::refresh()
     const bool readable = m_journal && m_journal->canRead();
     m_figures = readable ? LoadFigures(*m_journal, player(), period(), now()) : ReportFigures();
     Title->setText(titleText());
+    // What can be read is shown; a parent should know nothing new is being added to it.
+    const bool notRecording = readable && !m_journal->isOn();
+    Notice->setVisible(notRecording);
+    if (notRecording)
+        Notice->setText(
+            tr("现在没有在记录做题，下面只是以前记下的。原因：%1").arg(m_journal->failure()));
     if (m_figures.Empty()) {
         if (!m_journal)
             EmptyLabel->setText(tr("没有做题记录。"));
@@ -479,7 +558,16 @@ void TReportForm::RenameButtonClick()
     ask.setTextValue(playerName());
     ask.setOkButtonText(tr("确定"));
     ask.setCancelButtonText(tr("取消"));
-    if (ask.exec() != QDialog::Accepted) return;
+    for (;;) {
+        if (ask.exec() != QDialog::Accepted) return;
+        // A name that cannot be taken is never changed behind the parent's back: they are
+        // told why, and may type another.
+        const QString refusal = RefuseName ? RefuseName(player(), ask.textValue()) : QString();
+        if (refusal.isEmpty()) break;
+        QMessageBox box(QMessageBox::Warning, tr("改名字"), refusal, QMessageBox::NoButton, this);
+        box.addButton(tr("确定"), QMessageBox::AcceptRole);
+        box.exec();
+    }
     const QString saved = Rename(player(), ask.textValue());
     if (saved.isEmpty()) return;
     PlayerBox->setItemText(PlayerBox->currentIndex(), saved);
@@ -541,7 +629,7 @@ bool TReportForm::exportTo(const QString &pdfPath, QString *error)
                                         ? m_journal->rawRows(player(), PeriodStart(period(), now()))
                                         : QList<QStringList>();
     if (!csv.open(QIODevice::WriteOnly)) return failed(csvPath, csv.errorString());
-    csv.write(CsvText(Journal::rawHeader(), rows));
+    csv.write(ParentCsv(Journal::rawHeader(), rows));
     if (!csv.commit()) return failed(csvPath, csv.errorString());
 
     QPdfWriter pdf(pdfPath);

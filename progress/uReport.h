@@ -41,6 +41,8 @@ public:
 
     // Renames a player and answers the name as saved, or an empty text when it was refused.
     std::function<QString(int32_t player, const QString &name)> Rename;
+    // Why a name cannot be given to a player, asked before Rename; empty when it can.
+    std::function<QString(int32_t player, const QString &name)> RefuseName;
 
     // Writes the report as a PDF at pdfPath and the raw rows as CSV beside it (same name,
     // ".csv"). False with the reason in error when a file could not be written.
@@ -53,6 +55,8 @@ public:
     QPushButton *ExportButton;
     QPushButton *CloseButton;
     QLabel *Title;
+    // Says that recording is off, above what was recorded before.
+    QLabel *Notice;
     QStackedWidget *Pages;
     QLabel *EmptyLabel;
     QScrollArea *ReportArea;

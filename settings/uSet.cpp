@@ -3,6 +3,7 @@
 #include "core/Def.h"
 #include "platform/Art.h"
 #include "platform/Errors.h"
+#include "platform/TextFiles.h"
 #include "settings/DialogPlacement.h"
 #include "settings/SetFiles.h"
 
@@ -215,7 +216,13 @@ void TSetForm::FormShow()
 
 void TSetForm::LoadBasic()
 {
-    const QStringList lines = SetFiles::ReadLines(m_setFolder, SetFiles::Basic);
+    const QString file = resolvePath(SetFiles::Path(m_setFolder, SetFiles::Basic));
+    inFile(file, 0,
+           [&] { LoadBasicFrom(file, SetFiles::ReadLines(m_setFolder, SetFiles::Basic)); });
+}
+
+void TSetForm::LoadBasicFrom(const QString &file, const QStringList &lines)
+{
     if (HasZero(LineAt(lines, 0)))
         RadioButton1->setChecked(true);
     else
@@ -225,7 +232,8 @@ void TSetForm::LoadBasic()
     while (!alg.isEmpty()) {
         const qsizetype comma = alg.indexOf(QLatin1Char(','));
         // A last code without its "," is read as the empty text before the missing ",".
-        const int code = StrictInt(comma < 0 ? QString() : alg.left(comma));
+        const int code =
+            inFile(file, 2, [&] { return StrictInt(comma < 0 ? QString() : alg.left(comma)); });
         alg.remove(0, comma + 1);
         // Codes no operation answers to are ignored.
         if (code >= 0 && code < 4) m_ops[code]->setChecked(true);

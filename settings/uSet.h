@@ -45,6 +45,7 @@ public:
 public slots:
     void FormShow();
     void LoadBasic();
+    void LoadBasicFrom(const QString &file, const QStringList &lines);
     void SpeedButton1Click() { MoveToChosen(0); }
     void SpeedButton2Click() { MoveToOffered(0); }
     void SpeedButton3Click() { MoveToChosen(1); }

@@ -1,6 +1,7 @@
 #include "app/Main.h"
 #include "game/CoinBank.h"
 #include "platform/OpenAlSound.h"
+#include "platform/TextFiles.h"
 #include "TestSupport.h"
 
 #include <QDir>
@@ -43,6 +44,8 @@ private slots:
     void hugeCountsSaturate();
     void specialFiles_data();
     void specialFiles();
+    void oversizedFilesRefused_data();
+    void oversizedFilesRefused();
 };
 
 void tst_BadData::badFile_data()
@@ -57,9 +60,9 @@ void tst_BadData::badFile_data()
     QTest::newRow("Basic.dat missing")
         << "Set/Basic.dat" << QByteArray() << true << false << "Basic.dat";
     QTest::newRow("Basic.dat empty")
-        << "Set/Basic.dat" << QByteArray() << false << false << "List index out of bounds (0)";
+        << "Set/Basic.dat" << QByteArray() << false << false << "Basic.dat\n第1行";
     QTest::newRow("Basic.dat short") << "Set/Basic.dat" << QByteArray("Children=0\r\nAlg=0,\r\n")
-                                     << false << false << "List index out of bounds (2)";
+                                     << false << false << "Basic.dat\n第3行";
     QTest::newRow("Basic.dat not GBK")
         << "Set/Basic.dat" << QByteArray("\xFF\xFE\x80\r\nAlg=\xFF,0,\r\nHint=1\r\nA\r\n") << false
         << true << "";
@@ -76,18 +79,19 @@ void tst_BadData::badFile_data()
         << "Set/Money.dat" << QByteArray(100000, 'z') << false << true << "";
     QTest::newRow("AddSet long line") << "Set/AddSet.Dat" << longLine << false << true << "";
     QTest::newRow("AddSet empty") << "Set/AddSet.Dat" << QByteArray() << false << true << "";
-    QTest::newRow("AddSet bad digit") << "Set/AddSet.Dat" << QByteArray("x+1\r\n") << false << false
-                                      << "'x' is not a valid integer value";
+    QTest::newRow("AddSet bad digit")
+        << "Set/AddSet.Dat" << QByteArray("1位数+1位数(1硬币)\r\nx+1\r\n") << false << false
+        << "AddSet.Dat\n第2行：“x”";
     QTest::newRow("AddSet missing")
         << "Set/AddSet.Dat" << QByteArray() << true << false << "AddSet.dat";
     QTest::newRow("Back.bmp missing")
         << "Pictures/Back.bmp" << QByteArray() << true << false << "Back.bmp";
     QTest::newRow("Back.bmp empty")
-        << "Pictures/Back.bmp" << QByteArray() << false << false << "Bitmap image is not valid";
+        << "Pictures/Back.bmp" << QByteArray() << false << false << "Back.bmp\n原因：这不是";
     QTest::newRow("TreeLeft.bmp 0x0") << "Pictures/TreeLeft.bmp" << bmpHeader(0, 0) << false
-                                      << false << "Bitmap image is not valid";
+                                      << false << "TreeLeft.bmp\n原因：这不是";
     QTest::newRow("Hint.bmp huge") << "Pictures/Hint.bmp" << bmpHeader(200000, 200000) << false
-                                   << false << "Bitmap image is not valid";
+                                   << false << "Hint.bmp\n原因：这不是";
     QTest::newRow("Animation.txt empty")
         << "Pictures/Animation.txt" << QByteArray() << false << true << "";
     QTest::newRow("Animation.txt long line")
@@ -97,7 +101,7 @@ void tst_BadData::badFile_data()
         << "Pictures/Animation.txt"
         << QByteArray("begin\nname=anWolf\npic=wolf.bmp\ncell=99999999,99999999\npos=1,1,3\n"
                       "action=0,8,akThink,100\nend\n")
-        << false << true << "Cell size 99999999x99999999 is not valid";
+        << false << true << "99999999×99999999";
     QTest::newRow("a sprite sheet missing")
         << "Pictures/wolf.bmp" << QByteArray() << true << true << "wolf.bmp";
     QTest::newRow("a sprite sheet not a bitmap")
@@ -213,6 +217,36 @@ void tst_BadData::specialFiles()
     }
     QCOMPARE(reporter.errors.size(), 1);
     QVERIFY2(reporter.errors.first().contains(data.path(file), Qt::CaseInsensitive),
+             qPrintable(reporter.errors.first()));
+}
+
+void tst_BadData::oversizedFilesRefused_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<qint64>("size");
+    QTest::addColumn<bool>("gameStarts");
+    QTest::newRow("Money.dat") << "Set/Money.dat" << TextFileLimit + 1 << false;
+    QTest::newRow("Animation.txt") << "Pictures/Animation.txt" << TextFileLimit + 1 << true;
+    QTest::newRow("Back.bmp") << "Pictures/Back.bmp" << MediaFileLimit + 1 << false;
+}
+
+void tst_BadData::oversizedFilesRefused()
+{
+    QFETCH(QString, file);
+    QFETCH(qint64, size);
+    QFETCH(bool, gameStarts);
+    TempDataDir data;
+    // Sparse: it costs the disk nothing, and a game that read it would take it all in.
+    QVERIFY(QFile::resize(data.path(file), size));
+    FakeClock clock;
+    CapturingReporter reporter;
+    OpenAlSoundService sound;
+    TMainForm form(GameServices{data.folders(), clock, sound, reporter});
+    form.show();
+    QCOMPARE(form.Game() != nullptr, gameStarts);
+    QCOMPARE(reporter.errors.size(), 1);
+    QVERIFY2(reporter.errors.first().contains(data.path(file), Qt::CaseInsensitive) &&
+                 reporter.errors.first().contains(QStringLiteral("太大")),
              qPrintable(reporter.errors.first()));
 }
 

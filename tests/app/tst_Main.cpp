@@ -1,5 +1,6 @@
 #include "app/Main.h"
 #include "engines/AddAlgo.h"
+#include "platform/ErrorText.h"
 #include "progress/uReport.h"
 #include "JournalProbe.h"
 #include "TestGame.h"
@@ -12,6 +13,8 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
+
+#include <cerrno>
 
 namespace {
 
@@ -333,14 +336,12 @@ void tst_Main::failedStartExplains_data()
     QTest::addColumn<QString>("file");
     QTest::addColumn<QByteArray>("bytes"); // empty: the file is missing
     QTest::addColumn<QString>("why");
-    QTest::newRow("Money.dat missing")
-        << "Set/Money.dat" << QByteArray() << "No such file or directory";
-    QTest::newRow("Basic.dat missing")
-        << "Set/Basic.dat" << QByteArray() << "No such file or directory";
+    QTest::newRow("Money.dat missing") << "Set/Money.dat" << QByteArray() << SystemReason(ENOENT);
+    QTest::newRow("Basic.dat missing") << "Set/Basic.dat" << QByteArray() << SystemReason(ENOENT);
     QTest::newRow("scene picture missing")
-        << "Pictures/Back.bmp" << QByteArray() << "No such file or directory";
+        << "Pictures/Back.bmp" << QByteArray() << SystemReason(ENOENT);
     QTest::newRow("scene picture broken")
-        << "Pictures/TreeLeft.bmp" << QByteArray("BM\x01") << "Bitmap image is not valid";
+        << "Pictures/TreeLeft.bmp" << QByteArray("BM\x01") << "BMP";
 }
 
 void tst_Main::failedStartExplains()
@@ -427,14 +428,16 @@ void tst_Main::answersAreRecorded()
 void tst_Main::unwritableJournalLeavesGamePlaying_data()
 {
     QTest::addColumn<QString>("kind");
-    QTest::newRow("corrupt file") << "corrupt";
-    QTest::newRow("folder in the way") << "folder";
-    QTest::newRow("locked while playing") << "locked";
+    QTest::addColumn<int>("boxes"); // a held file is tried again, quietly, not given up
+    QTest::newRow("corrupt file") << "corrupt" << 1;
+    QTest::newRow("folder in the way") << "folder" << 1;
+    QTest::newRow("locked while playing") << "locked" << 0;
 }
 
 void tst_Main::unwritableJournalLeavesGamePlaying()
 {
     QFETCH(QString, kind);
+    QFETCH(int, boxes);
     TestGame t;
     TempDataDir &data = t.data;
     CapturingReporter &reporter = t.reporter;
@@ -469,9 +472,10 @@ void tst_Main::unwritableJournalLeavesGamePlaying()
         QTest::keyClick(&form, Qt::Key_Return);
     }
     // One box naming the file, and the game went on: solved, paid and saved.
-    QCOMPARE(reporter.errors.size(), 1);
-    QVERIFY2(reporter.errors.first().contains(QDir::toNativeSeparators(db)),
-             qPrintable(reporter.errors.first()));
+    QCOMPARE(reporter.errors.size(), boxes);
+    if (boxes > 0)
+        QVERIFY2(reporter.errors.first().contains(QDir::toNativeSeparators(db)),
+                 qPrintable(reporter.errors.first()));
     QVERIFY(add->IsFinished());
     QCOMPARE(form.Game()->SolvedCount(), 1);
     QCOMPARE(data.readLines(QStringLiteral("Set/Money.dat")).first(), QStringLiteral("小明=0,3"));
@@ -479,7 +483,7 @@ void tst_Main::unwritableJournalLeavesGamePlaying()
     // The next problems come and go without another box.
     QVERIFY(driver.passWhile([&] { return form.Game()->ProblemFinished(); }));
     c.NewProblem();
-    QCOMPARE(reporter.errors.size(), 1);
+    QCOMPARE(reporter.errors.size(), boxes);
 }
 
 void tst_Main::resultsButtonOpensTheReport()
@@ -495,12 +499,20 @@ void tst_Main::resultsButtonOpensTheReport()
         QCOMPARE(report->windowTitle(), QStringLiteral("成绩"));
         shownFor = report->PlayerBox->currentText();
         QCOMPARE(report->PlayerBox->count(), 4);
+        // The child's time on the step stands while the report is open.
+        QVERIFY(!g.form.Game()->controller().thinking().running());
         // A new name is saved and shown on the player button at once.
         QCOMPARE(report->Rename(2, QStringLiteral("姐姐")), QStringLiteral("姐姐"));
         QCOMPARE(g.form.Who->text(), QStringLiteral("姐姐做题"));
+        // A name of five characters is shown whole, in a smaller hand.
+        QCOMPARE(report->Rename(2, QStringLiteral("一二三四五")), QStringLiteral("一二三四五"));
+        QVERIFY(g.form.Who->fontMetrics().horizontalAdvance(g.form.Who->text()) <
+                g.form.Who->width());
+        report->Rename(2, QStringLiteral("姐姐"));
         report->CloseButton->click();
     });
     g.form.SpeedButton3->click();
+    QVERIFY(g.form.Game()->controller().thinking().running());
     QCOMPARE(shownFor, QStringLiteral("b"));
     QCOMPARE(g.data.readLines(QStringLiteral("Set/Money.dat"))[1], QStringLiteral("姐姐=0,0"));
 }

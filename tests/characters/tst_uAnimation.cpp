@@ -1,12 +1,16 @@
 #include "characters/uAnimation.h"
 
 #include "support/TestSupport.h"
+#include "platform/ErrorText.h"
+#include "platform/Errors.h"
 #include "platform/Random.h"
 
 #include <QDir>
 #include <QImage>
 #include <array>
 #include <QtTest>
+
+#include <cerrno>
 
 namespace {
 
@@ -283,16 +287,13 @@ private slots:
     {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("error");
-        QTest::newRow("missing") << "missing"
-                                 << "No such file or directory";
-        QTest::newRow("a folder") << "folder"
-                                  << "Is a directory";
+        QTest::newRow("missing") << "missing" << SystemReason(ENOENT);
+        QTest::newRow("a folder") << "folder" << SystemReason(EISDIR);
         QTest::newRow("not a bitmap") << "text"
-                                      << "Bitmap image is not valid";
-        QTest::newRow("a FIFO") << "fifo"
-                                << "Not a regular file";
+                                      << "BMP";
+        QTest::newRow("a FIFO") << "fifo" << SystemReason(NotRegularFile);
         QTest::newRow("a cell larger than any frame") << "huge cell"
-                                                      << "Cell size 2049x4 is not valid";
+                                                      << "2049×4";
     }
     void brokenSheetDropsItsSprite()
     {

@@ -12,8 +12,16 @@
 #include "JournalProbe.h"
 #include "RightAnswer.h"
 #include "TestGame.h"
+#include "progress/PendingWrites.h"
 
+#include <QScopeGuard>
 #include <QtTest>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/mount.h>
+#include <unistd.h>
 
 namespace {
 
@@ -188,6 +196,12 @@ private slots:
     void withoutBubbleStillStruckAndWorked_data();
     void withoutBubbleStillStruckAndWorked();
     void everyNamedMistakeSaidAndRecorded();
+    void answerTimeIsTheChilds_data();
+    void answerTimeIsTheChilds();
+    void renameSaysNo_data();
+    void renameSaysNo();
+    void fullDiskMovesOn_data();
+    void fullDiskMovesOn();
 };
 
 void tst_Session::coinsOfAnAnswer_data()
@@ -226,6 +240,7 @@ void tst_Session::coinsOfAnAnswer()
     p.session->SetPlayer(player);
     TAdd &add = p.add(38, 45);
     add.RewardCoins = 3;
+    p.session->controller().ProblemPosed();
     AnswerOutcome out;
     for (int v : answers) {
         p.finishCourse();
@@ -237,6 +252,10 @@ void tst_Session::coinsOfAnAnswer()
     QCOMPARE(out.CoinsPaid, paid);
     QCOMPARE(out.CoinsTaken, taken);
     QCOMPARE(p.session->SolvedCount(), solved);
+    // The journal has the coins as they happened: paid, or a silver taken.
+    const JournalProbe journal(p.t.data.path(QStringLiteral("Set/Progress.db")));
+    QCOMPARE(journal.value(QStringLiteral("SELECT coins FROM answers ORDER BY id DESC")).toInt(),
+             paid - taken);
     const QStringList lines = p.t.data.readLines(QStringLiteral("Set/Money.dat"));
     QCOMPARE(lines.at(CoinBank::AccountIndex(player)), account);
     QCOMPARE(QStringLiteral("%1=%2,%3")
@@ -753,6 +772,167 @@ void tst_Session::everyNamedMistakeSaidAndRecorded()
     for (const Made &m : made)
         expected << QString::number(OpCode(m.op)) + QLatin1Char(' ') + MistakeKey(m.kind);
     QCOMPARE(recorded, expected);
+}
+
+void tst_Session::answerTimeIsTheChilds_data()
+{
+    QTest::addColumn<QString>("before"); // what came before the answer timed
+    QTest::newRow("nothing") << "";
+    QTest::newRow("the report open for 142 s") << "dialog";
+    QTest::newRow("a wrong answer and its reactions") << "wrong";
+    QTest::newRow("the step before and its reactions") << "step";
+}
+
+void tst_Session::answerTimeIsTheChilds()
+{
+    QFETCH(QString, before);
+    Play p({{QStringLiteral("Basic.dat"), basic(QStringLiteral("Alg=0,"), true)}});
+    p.add(38, 45);
+    p.session->controller().ProblemPosed();
+    if (before == QLatin1String("dialog")) {
+        p.driver->pass(1000);
+        p.session->PauseThinking(true);
+        p.driver->pass(142000);
+        p.session->PauseThinking(false);
+        p.driver->pass(2000);
+    } else {
+        if (!before.isEmpty()) {
+            p.driver->pass(1500);
+            p.submit(before == QLatin1String("wrong") ? 12 : 13);
+            p.finishCourse();
+        }
+        p.driver->pass(3000);
+    }
+    QVERIFY(p.submit(RightAnswer(&p.engine())).Right);
+    const JournalProbe journal(p.t.data.path(QStringLiteral("Set/Progress.db")));
+    QCOMPARE(journal.value(QStringLiteral("SELECT ms FROM answers ORDER BY id DESC")).toInt(),
+             3000);
+}
+
+void tst_Session::renameSaysNo_data()
+{
+    QTest::addColumn<QString>("name"); // "@other": the name of another player
+    QTest::addColumn<bool>("taken");
+    QTest::newRow("empty") << "" << false;
+    QTest::newRow("only spaces") << "   " << false;
+    QTest::newRow("an emoji") << "小\U0001F600" << false;
+    QTest::newRow("an equals sign") << "a=b" << false;
+    QTest::newRow("another player's name") << "@other" << false;
+    QTest::newRow("six Chinese characters") << "一二三四五六" << false;
+    QTest::newRow("ten letters with spaces around") << " abcdefghij " << true;
+}
+
+void tst_Session::renameSaysNo()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, taken);
+    Play p;
+    if (name == QLatin1String("@other")) name = p.session->bank().NameOf(3);
+    const QByteArray before = p.money();
+    QString refusal;
+    QCOMPARE(p.session->RenamePlayer(2, name, &refusal), taken);
+    QCOMPARE(refusal.isEmpty(), taken);
+    if (taken)
+        QCOMPARE(p.session->bank().NameOf(2), name.trimmed());
+    else
+        QCOMPARE(p.money(), before);
+}
+
+namespace {
+
+// Fills the file system of path up to its last byte.
+void fillUp(const QString &path)
+{
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    QVERIFY(fd >= 0);
+    const QByteArray block(4096, 'x');
+    for (int size : {4096, 1})
+        while (::write(fd, block.constData(), size_t(size)) == size) {
+        }
+    ::close(fd);
+}
+
+} // namespace
+
+void tst_Session::fullDiskMovesOn_data()
+{
+    QTest::addColumn<bool>("atExit"); // saved on exit, or at the next answer
+    QTest::newRow("saved at the next answer") << false;
+    QTest::newRow("saved on exit") << true;
+}
+
+void tst_Session::fullDiskMovesOn()
+{
+    QFETCH(bool, atExit);
+    if (::geteuid() != 0) QSKIP("only root can mount the small tmpfs this needs");
+    TestGame t;
+    QTemporaryDir disk;
+    const QByteArray mountPoint = QFile::encodeName(disk.path());
+    if (::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=512k") != 0)
+        QSKIP(qPrintable(QStringLiteral("a tmpfs cannot be mounted here: %1")
+                             .arg(QString::fromLocal8Bit(std::strerror(errno)))));
+    const auto unmount = qScopeGuard([&] { ::umount2(mountPoint.constData(), MNT_DETACH); });
+    // Set/ on the small disk; pictures and sounds where they were.
+    DataFolders folders = t.data.folders();
+    folders.appDir = disk.path() + QLatin1Char('/');
+    QVERIFY(QDir().mkpath(folders.setFolder()));
+    for (const QFileInfo &f : QDir(t.data.setFolder()).entryInfoList(QDir::Files))
+        QVERIFY(QFile::copy(f.filePath(), folders.setFolder() + f.fileName()));
+    const QString money = folders.setFolder() + QStringLiteral("Money.dat");
+    const QString filler = disk.filePath(QStringLiteral("filler"));
+    int start = 0, earned = 0, solved = 0;
+    {
+        Session s(GameServices{folders, t.clock, t.sound, t.reporter}, sceneGeometry());
+        s.Start();
+        GameDriver d(t.clock, s);
+        auto solve = [&] {
+            while (!s.ProblemFinished()) {
+                QVERIFY(d.passWhile([&] { return !s.CanAnswer(); }));
+                d.submit(RightAnswer(&s.controller().Engine()));
+            }
+            // The game moves on to a new problem.
+            QVERIFY(d.passWhile([&] { return s.ProblemFinished(); }));
+        };
+        auto silver = [&] { return s.PlayerGold() * 100 + s.PlayerSilver(); };
+        start = silver();
+        QFile file(money);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray before = file.readAll();
+        fillUp(filler);
+        solve();
+        solve();
+        if (QTest::currentTestFailed()) return;
+        // Told once, naming the file; the coins are shown and kept, a player change too.
+        QCOMPARE(t.reporter.errors.size(), 1);
+        QVERIFY2(t.reporter.errors.first().contains(money), qPrintable(t.reporter.errors.first()));
+        s.NextPlayer();
+        s.SetPlayer(0);
+        earned = silver() - start;
+        QVERIFY(earned > 0);
+        QVERIFY(s.CoinsUnsaved());
+        file.close();
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), before);
+        solved = s.SolvedCount();
+
+        QVERIFY(QFile::remove(filler));
+        if (!atExit) {
+            QVERIFY(d.passWhile([&] { return !s.CanAnswer(); }));
+            d.submit(RightAnswer(&s.controller().Engine()) + 1);
+            QVERIFY(!s.CoinsUnsaved());
+            d.pass(PendingWrites::LongestWaitMs + 100);
+        }
+    }
+    CoinBank bank(money);
+    bank.LoadMoney();
+    QCOMPARE(bank.GoldOf(0) * 100 + bank.SilverOf(0), start + earned);
+    QCOMPARE(t.reporter.errors.size(), 1);
+    // The journal kept its rows too, and wrote them when there was room.
+    QCOMPARE(JournalProbe(folders.setFolder() + QStringLiteral("Progress.db"))
+                 .value(QStringLiteral("SELECT count(*) FROM problems WHERE finished_at > ''"))
+                 .toInt(),
+             solved);
 }
 
 QTEST_MAIN(tst_Session)

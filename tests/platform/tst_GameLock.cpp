@@ -4,11 +4,20 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLocalServer>
+#include <QLocalSocket>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSignalSpy>
+#include <QStandardPaths>
+#include <QSysInfo>
 #include <QtTest>
 
+#include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+Q_DECLARE_METATYPE(LockProblem::Kind)
 
 namespace {
 
@@ -50,6 +59,12 @@ private slots:
     void oneHolderPerFolder();
     void laterStartShowsTheRunningGame();
     void twoRealGamesOnOneFolder();
+    void locksTheGameCannotClear_data();
+    void locksTheGameCannotClear();
+    void socketInTheUsersOwnFolder_data();
+    void socketInTheUsersOwnFolder();
+    void anotherUserCannotBringItToFront();
+    void realGameExplainsALockInTheWay();
 };
 
 void tst_GameLock::oneHolderPerFolder()
@@ -119,5 +134,151 @@ void tst_GameLock::twoRealGamesOnOneFolder()
     QVERIFY(third.waitForFinished(10000));
 }
 
-QTEST_MAIN(tst_GameLock)
+void tst_GameLock::locksTheGameCannotClear_data()
+{
+    QTest::addColumn<QString>("lock"); // what stands where the lock goes
+    QTest::addColumn<LockProblem::Kind>("kind");
+    QTest::newRow("a folder") << "folder" << LockProblem::Kind::NotAFile;
+    QTest::newRow("garbage") << "garbage" << LockProblem::Kind::Unreadable;
+    QTest::newRow("another computer's") << "host" << LockProblem::Kind::OtherHost;
+    QTest::newRow("another user's") << "user" << LockProblem::Kind::OtherUser;
+}
+
+void tst_GameLock::locksTheGameCannotClear()
+{
+    QFETCH(QString, lock);
+    QFETCH(LockProblem::Kind, kind);
+    TempDataDir data;
+    const QString path = data.path(QStringLiteral("Set/Sumsprout.lock"));
+    QLockFile ours(path);
+    if (lock == QLatin1String("folder")) {
+        QVERIFY(QDir().mkdir(path));
+    } else if (lock == QLatin1String("garbage")) {
+        data.writeBytes(QStringLiteral("Set/Sumsprout.lock"), "\x01\x02");
+    } else if (lock == QLatin1String("host")) {
+        // Left by a power cut on a computer that shares the folder.
+        data.writeBytes(QStringLiteral("Set/Sumsprout.lock"),
+                        "4242\nsumsprout\nclassroom-7\n" +
+                            QByteArray(QSysInfo::machineUniqueId()).replace('0', '1') + "1\n");
+    } else {
+        const passwd *other = ::getpwnam("nobody");
+        if (::geteuid() != 0 || !other) QSKIP("a lock of another user needs root and 'nobody'");
+        // A live game's lock, handed to the other user.
+        QVERIFY(ours.tryLock(0));
+        QVERIFY(::chown(QFile::encodeName(path).constData(), other->pw_uid, other->pw_gid) == 0);
+    }
+    GameLock game(path);
+    QCOMPARE(game.take(), GameLock::Result::Blocked);
+    QCOMPARE(game.problem().What, kind);
+    QCOMPARE(game.problem().File, path);
+    if (kind == LockProblem::Kind::OtherHost) {
+        QCOMPARE(game.problem().Host, QStringLiteral("classroom-7"));
+        // Only once a person has said so is it taken over.
+        QCOMPARE(game.takeOver(), GameLock::Result::Taken);
+        QCOMPARE(GameLock(path).take(), GameLock::Result::HeldElsewhere);
+    } else {
+        QCOMPARE(game.takeOver(), GameLock::Result::Blocked);
+    }
+}
+
+void tst_GameLock::socketInTheUsersOwnFolder_data()
+{
+    QTest::addColumn<QString>("runtime"); // XDG_RUNTIME_DIR: private or shared
+    QTest::addColumn<bool>("inTheWay");   // a folder where the socket goes
+    QTest::newRow("the user's runtime folder") << "private" << false;
+    QTest::newRow("a runtime folder others can enter") << "shared" << false;
+    QTest::newRow("something in the way") << "private" << true;
+}
+
+void tst_GameLock::socketInTheUsersOwnFolder()
+{
+    QFETCH(QString, runtime);
+    QFETCH(bool, inTheWay);
+    QTemporaryDir folder;
+    ::chmod(QFile::encodeName(folder.path()).constData(), runtime == "shared" ? 0755 : 0700);
+    const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+    const auto restore = qScopeGuard([&] { qputenv("XDG_RUNTIME_DIR", saved); });
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(folder.path()));
+
+    TempDataDir data;
+    const QString lockFile = data.path(QStringLiteral("Set/Sumsprout.lock"));
+    GameLock running(lockFile);
+    const QString socket = running.serverPath();
+    QVERIFY(!socket.isEmpty());
+    QCOMPARE(socket.startsWith(folder.path()), runtime == QLatin1String("private"));
+    // Whatever the folder, only this user can enter it.
+    struct stat st;
+    QVERIFY(::stat(QFile::encodeName(QFileInfo(socket).path()).constData(), &st) == 0 &&
+            st.st_uid == ::geteuid() && (st.st_mode & 077) == 0);
+    if (inTheWay) QVERIFY(QDir().mkpath(socket + QStringLiteral("/x")));
+
+    // The game starts whatever is in the way; a later start brings it to the front.
+    QCOMPARE(running.take(), GameLock::Result::Taken);
+    QSignalSpy shown(&running, &GameLock::showRequested);
+    GameLock later(lockFile);
+    QCOMPARE(later.take(), GameLock::Result::HeldElsewhere);
+    QCOMPARE(later.askHolderToShow(500), !inTheWay);
+    if (inTheWay)
+        QCOMPARE(later.problem().What, LockProblem::Kind::NoAnswer);
+    else
+        QVERIFY(shown.wait(5000));
+}
+
+void tst_GameLock::anotherUserCannotBringItToFront()
+{
+    const passwd *other = ::getpwnam("nobody");
+    if (::geteuid() != 0 || !other || QStandardPaths::findExecutable("runuser").isEmpty())
+        QSKIP("a second user cannot be made here (needs root, 'nobody' and runuser)");
+    // A socket the other user can reach, as the old one in /tmp was.
+    QTemporaryDir shared;
+    ::chmod(QFile::encodeName(shared.path()).constData(), 0777);
+    QLocalServer server;
+    server.setSocketOptions(QLocalServer::WorldAccessOption);
+    QVERIFY(server.listen(shared.filePath(QStringLiteral("game"))));
+    for (const bool asOther : {true, false}) {
+        QProcess poke;
+        QProcessEnvironment env;
+        env.insert(QStringLiteral("SUMSPROUT_POKE"), server.fullServerName());
+        poke.setProcessEnvironment(env);
+        if (asOther)
+            poke.start(QStringLiteral("runuser"),
+                       {QStringLiteral("-u"), QStringLiteral("nobody"), QStringLiteral("--"),
+                        QCoreApplication::applicationFilePath()});
+        else
+            poke.start(QCoreApplication::applicationFilePath(), {});
+        QVERIFY(server.waitForNewConnection(10000));
+        QLocalSocket *peer = server.nextPendingConnection();
+        QCOMPARE(GameLock::samePeerUser(peer->socketDescriptor()), !asOther);
+        poke.waitForFinished(10000);
+        delete peer;
+    }
+}
+
+void tst_GameLock::realGameExplainsALockInTheWay()
+{
+    TempDataDir data;
+    const QString game = placeGame(data);
+    QVERIFY(QDir().mkdir(data.path(QStringLiteral("Set/Sumsprout.lock"))));
+    QProcess start;
+    startGame(start, game);
+    // It waits for the person in a window instead of ending without a word.
+    QVERIFY(!start.waitForFinished(3000));
+    start.kill();
+    start.waitForFinished(10000);
+}
+
+// Run as another user, the test only connects to the socket it is given.
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsSet("SUMSPROUT_POKE")) {
+        QCoreApplication app(argc, argv);
+        QLocalSocket socket;
+        socket.connectToServer(qEnvironmentVariable("SUMSPROUT_POKE"));
+        return socket.waitForConnected(5000) ? 0 : 1;
+    }
+    QApplication app(argc, argv);
+    tst_GameLock test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_GameLock.moc"

@@ -56,6 +56,10 @@ private slots:
     void unusableFileSwitchesOff();
     void recordsAProblemAndItsAnswers();
     void failedWriteRollsBackAndReportsOnce();
+    void heldFileKeepsTheRows_data();
+    void heldFileKeepsTheRows();
+    void deletedFileStartsAfresh_data();
+    void deletedFileStartsAfresh();
     void timesAreUtcWithMilliseconds();
 };
 
@@ -89,10 +93,11 @@ void tst_Journal::schemaOfANewFile()
                             "posed_at TEXT, finished_at TEXT, wrong INTEGER NOT NULL = 0, "
                             "hints INTEGER NOT NULL = 0, coins INTEGER NOT NULL = 0, "
                             "review INTEGER NOT NULL = 0"));
-    QCOMPARE(columns("answers"),
-             QStringLiteral("id INTEGER, problem INTEGER NOT NULL, step INTEGER, value INTEGER, "
-                            "correct INTEGER, hint_shown INTEGER, ms INTEGER, at TEXT, "
-                            "mistake TEXT, worked INTEGER NOT NULL = 0"));
+    QCOMPARE(
+        columns("answers"),
+        QStringLiteral("id INTEGER, problem INTEGER NOT NULL, step INTEGER, value INTEGER, "
+                       "correct INTEGER, hint_shown INTEGER, ms INTEGER, at TEXT, "
+                       "mistake TEXT, worked INTEGER NOT NULL = 0, coins INTEGER NOT NULL = 0"));
     QCOMPARE(columns("review"),
              QStringLiteral("id INTEGER, player INTEGER, operation INTEGER, operand1 INTEGER, "
                             "operand2 INTEGER, type TEXT, step_mode INTEGER, last_problem INTEGER "
@@ -123,6 +128,7 @@ void tst_Journal::migratesOldFiles_data()
                "VALUES(0, 2, 7, 8, '2026-11-30T10:00:00.000Z');"
                "INSERT INTO problems(player, operation, operand1, operand2, posed_at) "
                "VALUES(2, 0, 3, 4, '2026-11-30T10:01:00.000Z');"
+               "INSERT INTO answers(problem, step, value, correct) VALUES(1, 0, 56, 1);"
                "PRAGMA user_version = 1")
         << 2;
     // Version 2, as the review left it: answers without their mistake and worked columns.
@@ -173,6 +179,9 @@ void tst_Journal::migratesOldFiles()
     JournalProbe probe(path);
     QCOMPARE(probe.value(QStringLiteral("PRAGMA user_version")).toInt(), Journal::SchemaVersion);
     QCOMPARE(probe.value(QStringLiteral("SELECT count(*) FROM problems")).toInt(), rowsBefore + 2);
+    // Answers from before took and paid nothing that was written down.
+    QCOMPARE(probe.value(QStringLiteral("SELECT count(*) FROM answers WHERE coins <> 0")).toInt(),
+             0);
     // Problems from before the review were all drawn; none of them is due.
     QCOMPARE(probe.value(QStringLiteral("SELECT count(*) FROM problems WHERE review = 0")).toInt(),
              rowsBefore + 2);
@@ -194,8 +203,6 @@ void tst_Journal::unusableFileSwitchesOff_data()
                              << "not a database";
     QTest::newRow("folder in the way") << "folder"
                                        << "";
-    QTest::newRow("locked by another program") << "locked"
-                                               << "locked";
     QTest::newRow("from a newer game") << "newer"
                                        << "版本 7";
     QTest::newRow("read-only") << "readonly"
@@ -209,7 +216,7 @@ void tst_Journal::unusableFileSwitchesOff()
     TempDataDir dir(false);
     CapturingReporter reporter;
     const QString path = dir.path(QStringLiteral("Set/Progress.db"));
-    std::unique_ptr<JournalProbe> holder;
+    std::unique_ptr<ImmutableGuard> frozen;
     if (kind == QLatin1String("corrupt")) {
         dir.writeBytes(QStringLiteral("Set/Progress.db"), QByteArray("garbage ").repeated(600));
     } else if (kind == QLatin1String("folder")) {
@@ -218,13 +225,13 @@ void tst_Journal::unusableFileSwitchesOff()
         {
             Journal fresh(path, reporter);
         }
-        if (kind == QLatin1String("locked")) {
-            holder = std::make_unique<JournalProbe>(path);
-            QVERIFY(holder->exec(QStringLiteral("BEGIN EXCLUSIVE")));
-        } else if (kind == QLatin1String("newer")) {
+        if (kind == QLatin1String("newer")) {
             JournalProbe(path).exec(QStringLiteral("PRAGMA user_version = 7"));
+        } else if (geteuid() == 0) {
+            // Root writes read-only files, but not immutable ones.
+            frozen = std::make_unique<ImmutableGuard>(path);
+            if (!frozen->ok()) QSKIP("the file cannot be made immutable here");
         } else {
-            if (geteuid() == 0) QSKIP("root writes read-only files");
             QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadUser);
         }
     }
@@ -239,12 +246,14 @@ void tst_Journal::unusableFileSwitchesOff()
     QVERIFY2(reporter.errors.first().contains(reason, Qt::CaseInsensitive),
              qPrintable(reporter.errors.first()));
     QCOMPARE(j.failure().isEmpty(), false);
+    // A file that can be read is still shown in the report.
+    QCOMPARE(j.canRead(), kind == QLatin1String("readonly"));
     // Off for good: recording does nothing and says nothing more.
     QCOMPARE(j.recordPosed(posed(2, 7, 8, "2026-12-01T08:00:00.000Z")), int64_t(0));
     j.recordAnswer(1, answer(0, 56, true, "2026-12-01T08:00:02.000Z", true, 1));
     QCOMPARE(reporter.errors.size(), 1);
     // What was in the file is left as it was.
-    if (kind != QLatin1String("folder") && kind != QLatin1String("locked"))
+    if (kind != QLatin1String("folder"))
         QCOMPARE(dir.readBytes(QStringLiteral("Set/Progress.db")), before);
 }
 
@@ -259,6 +268,7 @@ void tst_Journal::recordsAProblemAndItsAnswers()
     AnswerRecord wrong = answer(0, 54, false, "2026-12-01T08:00:04.250Z");
     wrong.HintShown = true;
     wrong.Mistake = QStringLiteral("mul.neighbour_fact");
+    wrong.SilverTaken = true;
     j.recordAnswer(id, wrong);
     AnswerRecord right = answer(0, 56, true, "2026-12-01T08:00:07.500Z", true, 2);
     right.Worked = true;
@@ -276,12 +286,12 @@ void tst_Journal::recordsAProblemAndItsAnswers()
         (QList<QVariantList>{{3, QStringLiteral("爸爸"), 2, 7, 8, QStringLiteral("1位数×1位数"), 1,
                               QStringLiteral("2026-12-01T08:00:00.000Z"),
                               QStringLiteral("2026-12-01T08:00:07.500Z"), 1, 1, 2}}));
-    QCOMPARE(
-        probe.rows(QStringLiteral(
-            "SELECT problem, step, value, correct, hint_shown, ms, at FROM answers ORDER BY id")),
-        (QList<QVariantList>{
-            {qint64(id), 0, 54, 0, 1, 1200, QStringLiteral("2026-12-01T08:00:04.250Z")},
-            {qint64(id), 0, 56, 1, 0, 1200, QStringLiteral("2026-12-01T08:00:07.500Z")}}));
+    QCOMPARE(probe.rows(QStringLiteral(
+                 "SELECT problem, step, value, correct, hint_shown, ms, at, coins FROM answers "
+                 "ORDER BY id")),
+             (QList<QVariantList>{
+                 {qint64(id), 0, 54, 0, 1, 1200, QStringLiteral("2026-12-01T08:00:04.250Z"), -1},
+                 {qint64(id), 0, 56, 1, 0, 1200, QStringLiteral("2026-12-01T08:00:07.500Z"), 2}}));
     // The wrong answer's mistake, none for the right one; the right one copied a worked step.
     QCOMPARE(probe.rows(QStringLiteral(
                  "SELECT coalesce(mistake, 'none'), worked FROM answers ORDER BY id")),
@@ -293,6 +303,8 @@ void tst_Journal::recordsAProblemAndItsAnswers()
     QCOMPARE(rows[0].Answers, 2);
     QCOMPARE(rows[0].RightAnswers, 1);
     QCOMPARE(rows[0].FinishedAt, at("2026-12-01T08:00:07.500Z"));
+    QCOMPARE(rows[0].Taken, 1);
+    QCOMPARE(rows[0].AnswerMs, 2400);
     QVERIFY(j.problems(0, {}).empty());
     QVERIFY(j.problems(3, at("2026-12-01T08:00:00.001Z")).empty());
     QCOMPARE(j.rawRows(3, {}).size(), 2);
@@ -305,16 +317,15 @@ void tst_Journal::failedWriteRollsBackAndReportsOnce()
     const QString path = dir.path(QStringLiteral("Set/Progress.db"));
     Journal j(path, reporter);
     const int64_t id = j.recordPosed(posed(0, 3, 4, "2026-12-01T08:00:00.000Z"));
-    {
-        JournalProbe other(path);
-        QVERIFY(other.exec(QStringLiteral("BEGIN EXCLUSIVE")));
-        j.recordAnswer(id, answer(0, 6, false, "2026-12-01T08:00:03.000Z"));
-        j.recordAnswer(id, answer(0, 7, true, "2026-12-01T08:00:05.000Z", true, 1));
-        QVERIFY(other.exec(QStringLiteral("ROLLBACK")));
-    }
+    // Another program's rule refuses the second half of the answer's transaction.
+    QVERIFY(JournalProbe(path).exec(QStringLiteral(
+        "CREATE TRIGGER refuse BEFORE UPDATE ON problems BEGIN SELECT RAISE(ABORT, 'refused'); "
+        "END")));
+    j.recordAnswer(id, answer(0, 6, false, "2026-12-01T08:00:03.000Z"));
+    j.recordAnswer(id, answer(0, 7, true, "2026-12-01T08:00:05.000Z", true, 1));
     QVERIFY(!j.isOn());
     QCOMPARE(reporter.errors.size(), 1);
-    QVERIFY(reporter.errors.first().contains(QLatin1String("locked"), Qt::CaseInsensitive));
+    QVERIFY(reporter.errors.first().contains(QLatin1String("refused"), Qt::CaseInsensitive));
     // Neither half of the answer's transaction stayed.
     JournalProbe probe(path);
     QCOMPARE(probe.value(QStringLiteral("SELECT count(*) FROM answers")).toInt(), 0);
@@ -322,6 +333,101 @@ void tst_Journal::failedWriteRollsBackAndReportsOnce()
     // What was recorded before can still be read for the report.
     QVERIFY(j.canRead());
     QCOMPARE(j.problems(0, {}).size(), size_t(1));
+}
+
+void tst_Journal::heldFileKeepsTheRows_data()
+{
+    QTest::addColumn<bool>("fromTheStart"); // held before the journal opens
+    QTest::addColumn<uint32_t>("heldMs");
+    QTest::newRow("held for a moment") << false << uint32_t(3000);
+    QTest::newRow("held from the start") << true << uint32_t(3000);
+    QTest::newRow("held for over a minute") << false << PendingWrites::TellAfterMs + 1000;
+}
+
+void tst_Journal::heldFileKeepsTheRows()
+{
+    QFETCH(bool, fromTheStart);
+    QFETCH(uint32_t, heldMs);
+    TempDataDir dir(false);
+    CapturingReporter reporter;
+    FakeClock clock;
+    const QString path = dir.path(QStringLiteral("Set/Progress.db"));
+    {
+        Journal create(path, reporter);
+    }
+    auto holder = std::make_unique<JournalProbe>(path);
+    std::unique_ptr<Journal> j;
+    if (!fromTheStart) j = std::make_unique<Journal>(path, reporter, &clock);
+    QVERIFY(holder->exec(QStringLiteral("BEGIN EXCLUSIVE")));
+    if (fromTheStart) j = std::make_unique<Journal>(path, reporter, &clock);
+
+    const int64_t first = j->recordPosed(posed(3, 56, 7, "2026-12-01T08:00:00.000Z"));
+    QVERIFY(first != 0);
+    AnswerRecord wrong = answer(0, 9, false, "2026-12-01T08:00:03.000Z");
+    wrong.SilverTaken = true;
+    j->recordAnswer(first, wrong);
+    j->recordAnswer(first, answer(0, 8, true, "2026-12-01T08:00:05.000Z", true, 3));
+    const int64_t second = j->recordPosed(posed(0, 3, 4, "2026-12-01T08:00:06.000Z"));
+    QVERIFY(second != 0 && second != first);
+    for (uint32_t t = 0; t < heldMs; t += 100) {
+        clock.advance(100);
+        j->writePending();
+    }
+    // Kept, not given up; said once in Chinese after a minute, and not before.
+    QVERIFY(j->isOn());
+    QVERIFY(j->pendingWrites() > 0);
+    const bool told = heldMs > PendingWrites::TellAfterMs;
+    QCOMPARE(reporter.errors.size(), told ? 1 : 0);
+    if (told) QVERIFY(reporter.errors.first().contains(QDir::toNativeSeparators(path)));
+
+    QVERIFY(holder->exec(QStringLiteral("ROLLBACK")));
+    holder.reset();
+    clock.advance(PendingWrites::LongestWaitMs);
+    j->writePending();
+    QCOMPARE(j->pendingWrites(), size_t(0));
+    QCOMPARE(reporter.errors.size(), told ? 1 : 0);
+    JournalProbe probe(path);
+    QCOMPARE(probe.rows(QStringLiteral("SELECT operand1, wrong, coins, finished_at IS NOT NULL "
+                                       "FROM problems ORDER BY id")),
+             (QList<QVariantList>{{56, 1, 3, 1}, {3, 0, 0, 0}}));
+    QCOMPARE(probe.rows(QStringLiteral("SELECT value, coins FROM answers ORDER BY id")),
+             (QList<QVariantList>{{9, -1}, {8, 3}}));
+    QCOMPARE(j->rowOf(second),
+             probe.value(QStringLiteral("SELECT max(id) FROM problems")).toLongLong());
+}
+
+void tst_Journal::deletedFileStartsAfresh_data()
+{
+    QTest::addColumn<QString>("deleted");
+    QTest::addColumn<int>("answersLeft"); // at the path, as a kill now would leave them
+    QTest::newRow("the journal") << "" << 1;
+    QTest::newRow("its -wal") << "-wal" << 2;
+    QTest::newRow("its -shm") << "-shm" << 2;
+}
+
+void tst_Journal::deletedFileStartsAfresh()
+{
+    QFETCH(QString, deleted);
+    QFETCH(int, answersLeft);
+    TempDataDir dir(false);
+    CapturingReporter reporter;
+    const QString path = dir.path(QStringLiteral("Set/Progress.db"));
+    Journal j(path, reporter);
+    const int64_t id = j.recordPosed(posed(2, 7, 8, "2026-12-01T08:00:00.000Z"));
+    j.recordAnswer(id, answer(0, 54, false, "2026-12-01T08:00:03.000Z"));
+    QVERIFY(QFile::remove(path + deleted));
+
+    // The problem under way is finished and another begun after the file went.
+    j.recordAnswer(id, answer(0, 56, true, "2026-12-01T08:00:06.000Z", true, 2));
+    j.recordPosed(posed(0, 3, 4, "2026-12-01T08:00:07.000Z"));
+    QVERIFY2(reporter.errors.isEmpty(), qPrintable(reporter.errors.join('|')));
+    QVERIFY(j.isOn());
+    // Read through another connection while the game still runs, as a kill would leave it.
+    JournalProbe probe(path);
+    QCOMPARE(probe.rows(QStringLiteral("SELECT operand1, finished_at IS NOT NULL, coins FROM "
+                                       "problems ORDER BY id")),
+             (QList<QVariantList>{{7, 1, 2}, {3, 0, 0}}));
+    QCOMPARE(probe.value(QStringLiteral("SELECT count(*) FROM answers")).toInt(), answersLeft);
 }
 
 void tst_Journal::timesAreUtcWithMilliseconds()

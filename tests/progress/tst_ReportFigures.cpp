@@ -50,6 +50,9 @@ private slots:
     void factText();
     void csv_data();
     void csv();
+    void roundAxis_data();
+    void roundAxis();
+    void parentCsv();
 };
 
 void tst_ReportFigures::periods_data()
@@ -74,11 +77,25 @@ void tst_ReportFigures::accuracyPerOperation()
                                    "p.posed_at >= ? GROUP BY p.operation"),
                     {since(period)}))
         expected[r[0].toInt()] = {r[1].toInt(), r[2].toInt()};
+    // Problems with a verdict, and those solved without a mistake.
+    std::array<std::pair<int, int>, 4> problems{};
+    for (const QVariantList &r : probe.rows(
+             QStringLiteral("SELECT operation, count(*), sum(finished_at IS NOT NULL AND wrong = "
+                            "0) FROM problems p WHERE player = 0 AND posed_at >= ? AND EXISTS "
+                            "(SELECT 1 FROM answers a WHERE a.problem = p.id) AND (finished_at "
+                            "IS NOT NULL OR wrong > 0) GROUP BY operation"),
+             {since(period)}))
+        problems[r[0].toInt()] = {r[1].toInt(), r[2].toInt()};
     for (int op = 0; op < 4; ++op) {
         QCOMPARE(f.Operations[op].Answers, expected[op].first);
         QCOMPARE(f.Operations[op].RightAnswers, expected[op].second);
+        QCOMPARE(f.Operations[op].Tried, problems[op].first);
+        QCOMPARE(f.Operations[op].FirstTry, problems[op].second);
     }
     QVERIFY(f.Operations[2].Answers > f.Operations[2].RightAnswers);
+    // 56÷7 missed twice: two of three answers right, but no problem right at the first try.
+    QCOMPARE(f.Operations[3].FirstTry, 0);
+    QVERIFY(f.Operations[3].RightAnswers > 0);
 }
 
 void tst_ReportFigures::mediansPerOperationAndDay()
@@ -92,9 +109,9 @@ void tst_ReportFigures::mediansPerOperationAndDay()
     std::map<std::pair<QString, int>, std::vector<int64_t>> perDay;
     for (const QVariantList &r :
          probe.rows(QStringLiteral("SELECT operation, date(finished_at, 'localtime'), "
-                                   "CAST(round((julianday(finished_at) - julianday(posed_at)) * "
-                                   "86400000) AS INTEGER) FROM problems WHERE player = 0 AND "
-                                   "finished_at IS NOT NULL AND posed_at >= ?"),
+                                   "(SELECT sum(ms) FROM answers a WHERE a.problem = p.id) FROM "
+                                   "problems p WHERE player = 0 AND finished_at IS NOT NULL AND "
+                                   "posed_at >= ?"),
                     {since(period)})) {
         perOp[r[0].toInt()].push_back(r[2].toLongLong());
         perDay[{r[1].toString(), r[0].toInt()}].push_back(r[2].toLongLong());
@@ -148,11 +165,15 @@ void tst_ReportFigures::hintsAndCoins()
     const ReportFigures f = LoadFigures(j.journal, 0, period, ReportNow);
     JournalProbe probe(j.path);
     const QList<QVariantList> r = probe.rows(
-        QStringLiteral("SELECT sum(hints > 0), sum(coins) FROM problems WHERE player = 0 AND "
-                       "posed_at >= ?"),
+        QStringLiteral("SELECT sum(hints > 0), sum(coins), sum((SELECT count(*) FROM answers a "
+                       "WHERE a.problem = p.id AND a.coins < 0)) FROM problems p WHERE player = "
+                       "0 AND posed_at >= ?"),
         {since(period)});
     QCOMPARE(f.HintProblems, r[0][0].toInt());
     QCOMPARE(f.Coins, r[0][1].toLongLong());
+    QCOMPARE(f.Taken, r[0][2].toLongLong());
+    QVERIFY(f.Taken > 0);
+    QCOMPARE(f.NetCoins(), f.Coins - f.Taken);
     QCOMPARE(f.HintProblems, 2);
 }
 
@@ -227,6 +248,8 @@ void tst_ReportFigures::longPeriodGoesByWeeks()
     fill(j);
     const ReportFigures f = LoadFigures(j.journal, 0, ReportPeriod::Everything, ReportNow);
     // A hundred days are shown as weeks from a Monday, ending in the week of ReportNow.
+    QCOMPARE(f.Unit, BucketUnit::Week);
+    QCOMPARE(LoadFigures(j.journal, 0, ReportPeriod::Last30Days, ReportNow).Unit, BucketUnit::Day);
     QVERIFY(f.Buckets.size() >= 15 && f.Buckets.size() <= 16);
     QCOMPARE(f.Buckets.front().First.dayOfWeek(), 1);
     QVERIFY(f.Buckets.back().First <= ReportNow.date() &&
@@ -295,8 +318,64 @@ void tst_ReportFigures::csv()
     QFETCH(QString, written);
     const QByteArray text = CsvText({QStringLiteral("player_name"), QStringLiteral("coins")},
                                     {{field, QStringLiteral("2")}});
-    QCOMPARE(QString::fromUtf8(text),
+    // The byte-order mark first: a spreadsheet then reads the Chinese as UTF-8.
+    QVERIFY(text.startsWith("\xEF\xBB\xBF"));
+    QCOMPARE(QString::fromUtf8(text.mid(3)),
              QStringLiteral("player_name,coins\r\n") + written + QStringLiteral(",2\r\n"));
+}
+
+void tst_ReportFigures::roundAxis_data()
+{
+    QTest::addColumn<double>("top");
+    QTest::addColumn<double>("step");
+    QTest::addColumn<double>("max");
+    QTest::newRow("nothing") << 0.0 << 1.0 << 1.0;
+    QTest::newRow("three") << 3.0 << 1.0 << 3.0;
+    QTest::newRow("seven") << 7.0 << 2.0 << 8.0;
+    QTest::newRow("thirteen") << 13.0 << 5.0 << 15.0;
+    QTest::newRow("thirty-four and a half") << 34.5 << 10.0 << 40.0;
+    QTest::newRow("a hundred and thirty") << 130.0 << 50.0 << 150.0;
+    QTest::newRow("two thousand and one") << 2001.0 << 500.0 << 2500.0;
+}
+
+void tst_ReportFigures::roundAxis()
+{
+    QFETCH(double, top);
+    QFETCH(double, step);
+    QFETCH(double, max);
+    const AxisScale a = RoundAxis(top);
+    QCOMPARE(a.Step, step);
+    QCOMPARE(a.Max, max);
+    QVERIFY(a.Ticks() <= 7);
+}
+
+void tst_ReportFigures::parentCsv()
+{
+    // A parent in Shanghai, eight hours ahead of the journal's UTC.
+    const QByteArray zone = qgetenv("TZ");
+    qputenv("TZ", "Asia/Shanghai");
+    tzset();
+    HandMadeJournal j;
+    fill(j);
+    const QStringList header = Journal::rawHeader();
+    const QList<QStringList> raw = j.journal.rawRows(0, {});
+    const QStringList lines = QString::fromUtf8(ParentCsv(header, raw).mid(3))
+                                  .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    const qsizetype operation = header.indexOf(QStringLiteral("operation"));
+    for (qsizetype i = 0; i < raw.size(); ++i) {
+        const QStringList fields = lines[i + 1].split(QLatin1Char(','));
+        QCOMPARE(fields[operation + 1], OperationName(raw[i][operation].toInt()));
+        for (const char *column : {"posed_at", "at"}) {
+            const qsizetype at = header.indexOf(QLatin1String(column));
+            const QString field = fields[at > operation ? at + 1 : at];
+            if (raw[i][at].isEmpty()) continue;
+            QVERIFY2(field.endsWith(QLatin1String("+08:00")), qPrintable(field));
+            QCOMPARE(QDateTime::fromString(field, Qt::ISODateWithMs),
+                     Journal::parseTime(raw[i][at]));
+        }
+    }
+    qputenv("TZ", zone);
+    tzset();
 }
 
 QTEST_GUILESS_MAIN(tst_ReportFigures)

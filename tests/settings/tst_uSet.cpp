@@ -208,14 +208,14 @@ void tst_uSet::readFailure_data()
     QTest::addColumn<int>("ops");
 
     QTest::newRow("short Basic.dat")
-        << "Basic.dat" << QStringList{"Children=1", "Alg=1,3,", "Hint=0"}
-        << "List index out of bounds (3)" << 0 << 0b1010;
+        << "Basic.dat" << QStringList{"Children=1", "Alg=1,3,", "Hint=0"} << "Basic.dat\n第4行" << 0
+        << 0b1010;
     QTest::newRow("code not an integer")
         << "Basic.dat" << QStringList{"Children=1", "Alg=1,x,3,", "Hint=0", "AddDecMultiStep=0"}
-        << "'x' is not a valid integer value" << 0 << 0b0010;
+        << "Basic.dat\n第2行：“x”" << 0 << 0b0010;
     QTest::newRow("last code without comma")
         << "Basic.dat" << QStringList{"Children=1", "Alg=1,2", "Hint=0", "AddDecMultiStep=0"}
-        << "'' is not a valid integer value" << 0 << 0b0010;
+        << "Basic.dat\n第2行：“”" << 0 << 0b0010;
     QTest::newRow("missing Basic.dat") << "Basic.dat" << QStringList() << "Basic.dat" << 0 << 0;
     QTest::newRow("missing DecSet.Dat")
         << "DecSet.Dat" << QStringList() << "DecSet.Dat" << 3 << 0b1111;

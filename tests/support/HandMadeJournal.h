@@ -41,6 +41,11 @@ public:
             r.Player = player;
             r.PlayerName = p.PlayerName;
             r.At = p.PosedAt.addMSecs(qint64(seconds) * 1000 * (i + 1) / (wrong + 1));
+            // The child's own time on each try, adding up to the problem's seconds.
+            r.Ms = qint64(seconds) * 1000 * (i + 1) / (wrong + 1) -
+                   qint64(seconds) * 1000 * i / (wrong + 1);
+            // From 5 gold on, a wrong answer costs a silver.
+            r.SilverTaken = !last;
             r.Finishes = last;
             r.Coins = last ? 2 : 0;
             journal.recordAnswer(id, r);
