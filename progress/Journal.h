@@ -151,6 +151,8 @@ public:
     static QDateTime parseTime(const QString &text);
 
 private:
+    // The skill model's tables are read and written beside the journal's own.
+    friend class SkillStore;
     // Runs work in one transaction. When work returns false (having put the reason in why)
     // or the commit fails, everything is rolled back and the journal is switched off.
     bool transaction(const std::function<bool(QSqlDatabase &, QString &why)> &work);
