@@ -41,6 +41,8 @@ public:
 
     // Renames a player and answers the name as saved, or an empty text when it was refused.
     std::function<QString(int32_t player, const QString &name)> Rename;
+    // Keeps the fluency threshold the parent chose (0: fluency not judged).
+    std::function<void(int64_t ms)> KeepFluency;
 
     // Writes the report as a PDF at pdfPath and the raw rows as CSV beside it (same name,
     // ".csv"). False with the reason in error when a file could not be written.
@@ -49,6 +51,8 @@ public:
 
     QComboBox *PlayerBox;
     QComboBox *PeriodBox;
+    // What counts as fast: 3 s, 6 s, or fluency not judged.
+    QComboBox *FluencyBox;
     QPushButton *RenameButton;
     QPushButton *ExportButton;
     QPushButton *CloseButton;
