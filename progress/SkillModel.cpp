@@ -13,6 +13,7 @@ const QString PlacementItem = QStringLiteral("placement");
 const QString AimItem = QStringLiteral("aim");
 const QString FoldedIdKey = QStringLiteral("folded_id");
 const QString FoldedCountKey = QStringLiteral("folded_count");
+const QString FoldedAtKey = QStringLiteral("folded_at");
 const QString FluencyKey = QStringLiteral("fluency_ms");
 const QString TargetKey = QStringLiteral("target");
 
@@ -25,7 +26,7 @@ const double RecentWeight = 0.15;
 // How far each problem moves the aim's lasting shift against the target's miss, and its
 // bounds: what the running success alone cannot correct (a choice that is always a little
 // too hard, say, or reviews the choice has no say over) adds up here.
-const double AimStep = 0.03, AimShiftBound = 0.3;
+const double AimStep = 0.01, AimShiftBound = 0.1;
 // Where a new player's placement starts, and how far a right or a wrong answer moves it.
 const double PlacementStart = 0.25, PlacementUp = 0.25, PlacementDown = 0.3;
 // What the player's ratings on carrying and borrowing (one, several, chained) learn, beside
@@ -106,7 +107,10 @@ SkillModel::SkillModel(Journal &journal, int64_t stepLimitMs)
 
 SkillModel::SkillModel(const Journal &journal) : m_reading(&journal)
 {
+    // What the game has not folded in yet is folded here, and kept only here.
     load();
+    if (!consistent()) rebuild();
+    catchUp();
 }
 
 SkillModel::~SkillModel() = default;
@@ -133,7 +137,14 @@ void SkillModel::load()
 
 bool SkillModel::consistent() const
 {
-    // Answers deleted or replaced under the ratings leave them standing on what is gone.
+    // Ratings deleted while the answers stay, or answers deleted or replaced under the
+    // ratings, which would leave them standing on what is gone.
+    // The last answer folded in must still be there as it was: a journal hands a deleted
+    // row's number to the next answer.
+    if (m_foldedCount > 0 && m_ratings.empty()) return false;
+    if (m_foldedId > 0 &&
+        SkillStore::answerTime(*m_reading, m_foldedId) != stateOr(FoldedAtKey, QString()))
+        return false;
     const int64_t count = SkillStore::answersUpTo(*m_reading, m_foldedId);
     return count < 0 || count == m_foldedCount;
 }
@@ -149,14 +160,14 @@ void SkillModel::rebuild()
     m_changedRelearn.clear();
     m_retired.clear();
     m_foldedId = m_foldedCount = 0;
-    m_state.erase(FoldedIdKey);
-    m_state.erase(FoldedCountKey);
-    SkillStore::clear(*m_journal, {FoldedIdKey, FoldedCountKey});
+    for (const QString &key : {FoldedIdKey, FoldedCountKey, FoldedAtKey})
+        m_state.erase(key);
+    if (isOn()) SkillStore::clear(*m_journal, {FoldedIdKey, FoldedCountKey, FoldedAtKey});
 }
 
 void SkillModel::catchUp()
 {
-    if (!isOn()) return;
+    if (!m_reading->canRead()) return;
     for (;;) {
         const std::vector<FoldedAnswer> batch =
             SkillStore::answersAfter(*m_reading, m_foldedId, FoldBatch);
@@ -165,8 +176,9 @@ void SkillModel::catchUp()
             m_foldedId = a.Id;
             ++m_foldedCount;
         }
+        if (!batch.empty()) m_state[FoldedAtKey] = batch.back().AtText;
         if (!batch.empty()) save();
-        if (batch.size() < size_t(FoldBatch) || !isOn()) break;
+        if (batch.size() < size_t(FoldBatch) || !m_reading->canRead()) break;
     }
 }
 
@@ -187,8 +199,9 @@ void SkillModel::save()
     c.Retired = m_retired;
     m_state[FoldedIdKey] = QString::number(m_foldedId);
     m_state[FoldedCountKey] = QString::number(m_foldedCount);
-    c.State = {{FoldedIdKey, m_state[FoldedIdKey]}, {FoldedCountKey, m_state[FoldedCountKey]}};
-    SkillStore::save(*m_journal, c);
+    for (const QString &key : {FoldedIdKey, FoldedCountKey, FoldedAtKey})
+        c.State[key] = m_state[key];
+    if (isOn()) SkillStore::save(*m_journal, c);
     m_changedRatings.clear();
     m_changedDifficulties.clear();
     m_changedRelearn.clear();
@@ -430,7 +443,18 @@ LineForms SkillModel::formsOf(Op op, const QString &line) const
 {
     LineForms forms;
     const QStringList parts = stateOr(formsKey(op, line), QString()).split(QLatin1Char(','));
-    if (parts.size() != 2 + SkillRule::Forms) return forms;
+    if (parts.size() != 2 + SkillRule::Forms) {
+        // Not chosen in this game yet: the digits of its line, and no regrouping.
+        static const QChar signs[OpCount] = {QLatin1Char('+'), QLatin1Char('-'), QChar(0x00D7),
+                                             QChar(0x00F7)};
+        const QString second = line.section(signs[OpCode(op)], 1);
+        if (!line.isEmpty() && line.front().isDigit() && !second.isEmpty() &&
+            second.front().isDigit()) {
+            forms.Digits1 = line.front().digitValue();
+            forms.Digits2 = second.front().digitValue();
+        }
+        return forms;
+    }
     forms.Digits1 = parts[0].toInt();
     forms.Digits2 = parts[1].toInt();
     for (int f = 0; f < SkillRule::Forms; ++f)

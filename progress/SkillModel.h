@@ -58,7 +58,8 @@ public:
 
     // Loads the ratings kept in journal and folds in the answers recorded since.
     explicit SkillModel(Journal &journal, int64_t stepLimitMs = DefaultStepLimitMs);
-    // The ratings as they are kept, read only, for the report.
+    // The ratings as they are kept, with what was recorded since folded in but not kept: for
+    // the report.
     explicit SkillModel(const Journal &journal);
     ~SkillModel();
     SkillModel(const SkillModel &) = delete;
@@ -66,7 +67,8 @@ public:
 
     // Whether the ratings follow the answers: the journal is on.
     bool isOn() const;
-    // Folds in the answers recorded since the last call and keeps the result.
+    // Folds in the answers recorded since the last call, and keeps the result while the
+    // journal is on.
     void catchUp();
 
     // Predicted chances of a first-try success.

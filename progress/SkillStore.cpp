@@ -31,7 +31,8 @@ std::vector<FoldedAnswer> folded(QSqlQuery &q)
         a.Step = q.value(8).toInt();
         a.Correct = q.value(9).toInt() != 0;
         a.Ms = q.value(10).toLongLong();
-        a.At = Journal::parseTime(q.value(11).toString());
+        a.AtText = q.value(11).toString();
+        a.At = Journal::parseTime(a.AtText);
         a.Finishes = q.value(12).toInt() != 0;
         out.push_back(std::move(a));
     }
@@ -135,6 +136,17 @@ int64_t SkillStore::answersUpTo(const Journal &journal, int64_t id)
     q.bindValue(0, qint64(id));
     if (!read(journal, q) || !q.next()) return -1;
     return q.value(0).toLongLong();
+}
+
+QString SkillStore::answerTime(const Journal &journal, int64_t id)
+{
+    if (!journal.canRead()) return QString();
+    QSqlQuery q(journal.database());
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral("SELECT at FROM answers WHERE id = ?"));
+    q.bindValue(0, qint64(id));
+    if (!read(journal, q) || !q.next()) return QString();
+    return q.value(0).toString();
 }
 
 std::vector<RecentProblem> SkillStore::lastProblems(const Journal &journal, int32_t player,

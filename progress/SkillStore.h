@@ -52,6 +52,8 @@ struct FoldedAnswer
     bool Correct = false;
     int64_t Ms = 0;
     QDateTime At;
+    // At as stored.
+    QString AtText;
     bool Finishes = false;
 };
 
@@ -91,6 +93,8 @@ public:
                                                int64_t upTo);
     // How many answers there are up to and including id; -1 when that cannot be read.
     static int64_t answersUpTo(const Journal &journal, int64_t id);
+    // When the answer of row id was given, as stored; empty when there is no such row.
+    static QString answerTime(const Journal &journal, int64_t id);
     // The player's last problems, newest first.
     static std::vector<RecentProblem> lastProblems(const Journal &journal, int32_t player,
                                                    int count);
