@@ -73,6 +73,11 @@ bool sameType(const TypeRule &rule, const RecentProblem &p)
 
 } // namespace
 
+double ProblemChooser::AimFor(double target, double shift, double reached)
+{
+    return std::clamp(target + shift + AimGain * (target - reached), AimLow, AimHigh);
+}
+
 ProblemChooser::ProblemChooser(const Journal &journal, SkillModel &skills, Random &random)
     : m_journal(journal), m_skills(skills), m_random(random)
 {
@@ -212,9 +217,10 @@ std::vector<ProblemChooser::Candidate> ProblemChooser::withFact(int32_t player, 
     return out;
 }
 
-const ProblemChooser::Candidate *ProblemChooser::best(const std::vector<Candidate> &from,
+const ProblemChooser::Candidate *ProblemChooser::Pick(const std::vector<Candidate> &from,
                                                       double aim, const std::set<Op> &ops,
-                                                      const std::vector<RecentProblem> &recent)
+                                                      const std::vector<RecentProblem> &recent,
+                                                      Random &random)
 {
     std::vector<Fact> lastFacts;
     if (!recent.empty()) {
@@ -248,7 +254,7 @@ const ProblemChooser::Candidate *ProblemChooser::best(const std::vector<Candidat
             if (i < size_t(RecentTypes) && sameType(rule, p)) score += TypeRepeat;
         }
         if (opCount[OpCode(rule.Operation)] > leastGiven + OperationSlack) score += Repeat;
-        score += Jitter * m_random.below(1000) / 1000.0;
+        score += Jitter * random.below(1000) / 1000.0;
         if (!chosen || score < lowestScore) {
             chosen = &c;
             lowestScore = score;
@@ -279,7 +285,7 @@ std::optional<ChosenProblem> ProblemChooser::relearning(int32_t player,
         if (!settings.Adaptive) continue;
         const Fact fact{item.Operation, item.Operand1, item.Operand2};
         const std::vector<Candidate> with = withFact(player, fact, rules, settings.StepMode);
-        if (const Candidate *c = best(with, settings.Target, {fact.Operation}, recent))
+        if (const Candidate *c = Pick(with, settings.Target, {fact.Operation}, recent, m_random))
             return ChosenProblem{c->Rule->Operation, c->Rule->Type.Line, c->Operand1,
                                  c->Operand2,        settings.StepMode,  true};
     }
@@ -329,14 +335,12 @@ std::optional<ChosenProblem> ProblemChooser::next(int32_t player,
         return placement(player, rules, settings, recent);
     const double success = m_skills.recentSuccess(player);
     const double reached = success < 0 ? settings.Target : success;
-    const double aim = std::clamp(settings.Target + m_skills.aimShift(player) +
-                                      AimGain * (settings.Target - reached),
-                                  AimLow, AimHigh);
+    const double aim = AimFor(settings.Target, m_skills.aimShift(player), reached);
     std::set<Op> ops;
     for (const TypeRule &rule : rules)
         ops.insert(rule.Operation);
     const std::vector<Candidate> all = candidates(player, rules, settings.StepMode);
-    const Candidate *c = best(all, aim, ops, recent);
+    const Candidate *c = Pick(all, aim, ops, recent, m_random);
     if (!c) return {};
     return ChosenProblem{c->Rule->Operation, c->Rule->Type.Line, c->Operand1,
                          c->Operand2,        settings.StepMode,  false};

@@ -82,6 +82,16 @@ public:
     std::vector<Candidate> candidates(int32_t player, const std::vector<TypeRule> &rules,
                                       bool stepMode);
 
+    // What the choice aims at: the target, moved by the shift the player's history asks for
+    // and against the success reached lately.
+    static double AimFor(double target, double shift, double reached);
+    // The candidate nearest aim, with a little variety, among those not given lately (recent,
+    // newest first) and of operations in ops not given more than their share; null when from
+    // is empty.
+    static const Candidate *Pick(const std::vector<Candidate> &from, double aim,
+                                 const std::set<Op> &ops, const std::vector<RecentProblem> &recent,
+                                 Random &random);
+
 private:
     std::optional<ChosenProblem> relearning(int32_t player, const std::vector<TypeRule> &rules,
                                             const ChoiceSettings &settings, const QDate &today,
@@ -89,9 +99,6 @@ private:
     std::optional<ChosenProblem> placement(int32_t player, const std::vector<TypeRule> &rules,
                                            const ChoiceSettings &settings,
                                            const std::vector<RecentProblem> &recent);
-    // The candidate nearest aim, with a little variety; none when there are none.
-    const Candidate *best(const std::vector<Candidate> &from, double aim, const std::set<Op> &ops,
-                          const std::vector<RecentProblem> &recent);
     std::vector<Candidate> withFact(int32_t player, const Fact &fact,
                                     const std::vector<TypeRule> &rules, bool stepMode);
     // A pair of rule drawn the way its engine draws; false when none was found.
