@@ -139,11 +139,19 @@ void MasteryGrid::paintEvent(QPaintEvent *)
     QFont f = font();
     int px = std::clamp(static_cast<int>(h * 0.5), 8, 40);
     f.setPixelSize(px);
+    // Judged for fluency, the cells keep their right edge for the symbol.
+    const bool symbols = std::any_of(m_cells.begin(), m_cells.end(),
+                                     [](const FactCell &cell) { return cell.Speed.has_value(); });
+    const double room = symbols ? 0.7 : 0.85;
     int widest = 0;
     for (const FactCell &cell : m_cells)
         widest = std::max(widest, QFontMetrics(f).horizontalAdvance(cell.Text));
-    if (widest > w * 0.85 && widest > 0) px = std::max(6, static_cast<int>(px * w * 0.85 / widest));
+    if (widest > w * room && widest > 0) px = std::max(6, static_cast<int>(px * w * room / widest));
     f.setPixelSize(px);
+    QFont small = f;
+    small.setPixelSize(std::max(6, px * 2 / 3));
+    const double symbolWidth =
+        symbols ? QFontMetrics(small).horizontalAdvance(QStringLiteral("●")) + 2 : 0;
     p.setFont(f);
     for (int r = 0; r < m_rows; ++r) {
         for (int c = 0; c < m_columns; ++c) {
@@ -155,11 +163,8 @@ void MasteryGrid::paintEvent(QPaintEvent *)
             p.setBrush(cell.Speed ? colourOf(*cell.Speed) : colourOf(cell.State));
             p.drawRoundedRect(rect, 3, 3);
             p.setPen(unseen ? QColor(140, 140, 140) : QColor(40, 40, 40));
-            p.drawText(rect, Qt::AlignCenter, cell.Text);
+            p.drawText(rect.adjusted(0, 0, -symbolWidth, 0), Qt::AlignCenter, cell.Text);
             if (cell.Speed && !symbolOf(*cell.Speed).isEmpty()) {
-                // In the corner, small, where it leaves the fact readable.
-                QFont small = f;
-                small.setPixelSize(std::max(6, px * 2 / 3));
                 p.setFont(small);
                 p.drawText(rect.adjusted(0, 1, -2, 0), Qt::AlignTop | Qt::AlignRight,
                            symbolOf(*cell.Speed));

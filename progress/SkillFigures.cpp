@@ -45,7 +45,7 @@ SkillFigures ComputeSkillFigures(const SkillModel &model, int32_t player, const 
 
     // What comes back from the calendar goes first, as it does in the game.
     for (const RelearnItem &item : model.dueRelearning(player, today)) {
-        if (f.Next.size() >= SkillFigures::NextItems) break;
+        if (f.Next.size() >= SkillFigures::NextAgain) break;
         f.Next.push_back({FactText(OpCode(item.Operation), item.Operand1, item.Operand2),
                           QCoreApplication::translate("SkillFigures", "以前做错过，再练一次")});
     }
@@ -80,10 +80,15 @@ SkillFigures ComputeSkillFigures(const SkillModel &model, int32_t player, const 
     });
     for (const Weak &w : weak) {
         if (f.Next.size() >= SkillFigures::NextItems) break;
+        const QString text = FactText(OpCode(w.F.Operation), w.F.A, w.F.B);
+        // A fact already coming back from the calendar is there once.
+        if (std::any_of(f.Next.begin(), f.Next.end(),
+                        [&](const NextPractice &n) { return n.Text == text; }))
+            continue;
         const QString note = w.State == Fluency::Slow
                                  ? QCoreApplication::translate("SkillFigures", "对了，但还慢")
                                  : percentText(w.Success);
-        f.Next.push_back({FactText(OpCode(w.F.Operation), w.F.A, w.F.B), note});
+        f.Next.push_back({text, note});
     }
     return f;
 }

@@ -37,6 +37,7 @@ struct SkillFigures
 {
     static constexpr double LevelSuccess = 0.8;
     static constexpr int LevelAnswers = 3;
+    static constexpr size_t NextAgain = 3;
     static constexpr size_t NextLines = 3;
     static constexpr size_t NextItems = 8;
 
