@@ -5,7 +5,9 @@
 //
 //   build/bench/bench_learner [children per kind] [problems] [child]
 //
-// SUMSPROUT_SIM_TRACE=1 prints every problem with the child's chance and the model's.
+// SUMSPROUT_SIM_TRACE=1 prints every problem with the child's chance and the model's;
+// SUMSPROUT_SIM_KEEP=folder keeps the Set/ folder of the last child whose problems were
+// chosen to fit, journal and all.
 
 #include "core/ProblemView.h"
 #include "game/Session.h"
@@ -222,6 +224,11 @@ Run play(const Child &child, bool adaptive, int problems, unsigned seed)
         }
         run.Right.push_back(right);
         runCourse();
+    }
+    const QString keep = qEnvironmentVariable("SUMSPROUT_SIM_KEEP");
+    if (!keep.isEmpty() && adaptive) {
+        QDir(keep).removeRecursively();
+        copyTree(set, keep);
     }
     return run;
 }
