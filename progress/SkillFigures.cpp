@@ -103,5 +103,5 @@ SkillFigures LoadSkillFigures(const Journal &journal, int32_t player, const QDat
 
 int64_t StoredFluencyMs(const Journal &journal)
 {
-    return SkillModel(journal).fluencyThresholdMs();
+    return SkillModel::fluencyThresholdMs(journal);
 }

@@ -168,6 +168,8 @@ void SkillModel::rebuild()
 void SkillModel::catchUp()
 {
     if (!m_reading->canRead()) return;
+    // Only answers folded before this call can be missing from what is followed here.
+    m_followedFrom = m_foldedId;
     for (;;) {
         const std::vector<FoldedAnswer> batch =
             SkillStore::answersAfter(*m_reading, m_foldedId, FoldBatch);
@@ -214,8 +216,12 @@ SkillModel::Scratch &SkillModel::scratchOf(const FoldedAnswer &a)
     if (found != m_scratch.end()) return found->second;
     Scratch &s = m_scratch[a.Problem];
     s.Shape = SkillRule::shapeOf(a.Operation, a.Operand1, a.Operand2, a.StepMode);
-    // Answers folded before this one (an earlier run, or a problem followed long ago).
-    for (const FoldedAnswer &earlier : SkillStore::answersOf(*m_reading, a.Problem, m_foldedId)) {
+    // Its answers folded in already: in an earlier call, or before it was let go. A fold from
+    // the first answer on meets every problem first at its first answer.
+    const std::vector<FoldedAnswer> before =
+        m_followedFrom > 0 ? SkillStore::answersOf(*m_reading, a.Problem, a.Id - 1)
+                           : std::vector<FoldedAnswer>();
+    for (const FoldedAnswer &earlier : before) {
         if (s.Tried.insert(earlier.Step).second) {
             s.Ms += std::max<int64_t>(0, earlier.Ms);
             ++s.Steps;
@@ -386,7 +392,9 @@ double SkillModel::meanRating(int32_t player, const QString &prefix) const
 
 double SkillModel::lineRating(int32_t player, Op op, const QString &line) const
 {
-    return ratingOr(player, lineItem(op, line), meanRating(player, QStringLiteral("line:")));
+    const auto found = m_ratings.find({player, lineItem(op, line)});
+    if (found != m_ratings.end()) return found->second.Value;
+    return meanRating(player, QStringLiteral("line:"));
 }
 
 double SkillModel::factRating(int32_t player, const Fact &fact) const
@@ -577,6 +585,12 @@ void SkillModel::setLineForms(Op op, const QString &typeLine, const LineForms &f
     for (double s : forms.Share)
         parts << QString::number(s, 'g', 4);
     setState(formsKey(op, typeLine), parts.join(QLatin1Char(',')));
+}
+
+int64_t SkillModel::fluencyThresholdMs(const Journal &journal)
+{
+    return SkillStore::state(journal, FluencyKey, QString::number(FluencyRule::DefaultThresholdMs))
+        .toLongLong();
 }
 
 int64_t SkillModel::fluencyThresholdMs() const

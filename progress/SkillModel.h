@@ -99,6 +99,7 @@ public:
     // The forms of a line, as the game's rule for it draws them.
     void setLineForms(Op op, const QString &typeLine, const LineForms &forms);
     // The report's fluency threshold (0: off), and the target the game chooses by.
+    static int64_t fluencyThresholdMs(const Journal &journal);
     int64_t fluencyThresholdMs() const;
     void setFluencyThresholdMs(int64_t ms);
     double target() const;
@@ -161,6 +162,7 @@ private:
     std::map<RelearnKey, RelearnRow> m_relearn;
     std::map<QString, QString> m_state;
     int64_t m_foldedId = 0;
+    int64_t m_followedFrom = 0;
     int64_t m_foldedCount = 0;
     std::map<int64_t, Scratch> m_scratch;
     // Changed since the last save.

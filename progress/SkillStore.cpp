@@ -248,6 +248,17 @@ void SkillStore::setState(Journal &journal, const QString &key, const QString &v
     save(journal, SkillChanges{{}, {}, {}, {}, {{key, value}}});
 }
 
+QString SkillStore::state(const Journal &journal, const QString &key, const QString &fallback)
+{
+    if (!journal.canRead()) return fallback;
+    QSqlQuery q(journal.database());
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral("SELECT value FROM skill_state WHERE key = ?"));
+    q.bindValue(0, key);
+    if (!read(journal, q) || !q.next()) return fallback;
+    return q.value(0).toString();
+}
+
 void SkillStore::markPosedAgain(Journal &journal, int64_t problem)
 {
     if (!journal.m_on || problem == 0) return;

@@ -103,6 +103,8 @@ public:
     // Forgets every rating and the calendar; the settings stay.
     static bool clear(Journal &journal, const QStringList &stateKeys);
     static void setState(Journal &journal, const QString &key, const QString &value);
+    // One setting kept beside the ratings; fallback when it is not there.
+    static QString state(const Journal &journal, const QString &key, const QString &fallback);
     // The problem of row problem was posed again from the calendar: it counts as a review.
     static void markPosedAgain(Journal &journal, int64_t problem);
 
