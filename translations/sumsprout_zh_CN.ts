@@ -2,9 +2,17 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN" sourcelanguage="zh_CN">
 <context>
+    <name>FluencyLegend</name>
+    <message>
+        <location filename="../progress/MasteryGrid.cpp" line="+230"/>
+        <source>（快：%1秒以内，看最近三次）</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>Journal</name>
     <message>
-        <location filename="../progress/Journal.cpp" line="+162"/>
+        <location filename="../progress/Journal.cpp" line="+175"/>
         <source>做题记录写不进去，这次游戏不再记录。
 文件：%1
 原因：%2</source>
@@ -29,7 +37,7 @@
 <context>
     <name>MasteryGrid</name>
     <message>
-        <location filename="../progress/MasteryGrid.cpp" line="+50"/>
+        <location filename="../progress/MasteryGrid.cpp" line="-180"/>
         <source>没做过</source>
         <translation type="unfinished"></translation>
     </message>
@@ -49,13 +57,38 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+72"/>
+        <location line="+24"/>
+        <source>没见过</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>还不会</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>对但慢</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>又对又快</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+104"/>
         <source>%1：还没做过</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
         <location line="+1"/>
         <source>%1：做了%2次，一次做对%3次</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>；%1</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -67,7 +100,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+93"/>
+        <location line="+96"/>
         <source>加法</source>
         <translation type="unfinished"></translation>
     </message>
@@ -237,6 +270,57 @@
     </message>
 </context>
 <context>
+    <name>SkillFigures</name>
+    <message>
+        <location filename="../progress/SkillFigures.cpp" line="+14"/>
+        <source>约做对%1%</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+36"/>
+        <source>以前做错过，再练一次</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+39"/>
+        <source>对了，但还慢</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>SkillSection</name>
+    <message>
+        <location filename="../progress/SkillSection.cpp" line="+29"/>
+        <source>现在的水平</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>还没做过</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>%1（约做对%2%）</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>还在打基础</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>接下来练</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>先做一些题，就知道接下来练什么了。</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>TAboutForm</name>
     <message>
         <location filename="../settings/uAbout.cpp" line="+33"/>
@@ -262,7 +346,7 @@
 <context>
     <name>TDec</name>
     <message>
-        <location filename="../engines/DecAlgo.cpp" line="+166"/>
+        <location filename="../engines/DecAlgo.cpp" line="+171"/>
         <source>借%1</source>
         <translation type="unfinished"></translation>
     </message>
@@ -293,7 +377,7 @@
 <context>
     <name>TMainForm</name>
     <message>
-        <location filename="../app/Main.cpp" line="+127"/>
+        <location filename="../app/Main.cpp" line="+128"/>
         <source>做题耗时%1:%2:%3      做题总数%4道</source>
         <translation type="unfinished"></translation>
     </message>
@@ -397,7 +481,7 @@
 <context>
     <name>TReportForm</name>
     <message>
-        <location filename="../progress/uReport.cpp" line="+51"/>
+        <location filename="../progress/uReport.cpp" line="+53"/>
         <source>%1秒</source>
         <translation type="unfinished"></translation>
     </message>
@@ -497,7 +581,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+39"/>
+        <location line="+42"/>
         <source>成绩</source>
         <translation type="unfinished"></translation>
     </message>
@@ -517,20 +601,35 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <location line="+2"/>
+        <source>3秒</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <location line="+1"/>
-        <location line="+125"/>
+        <source>6秒</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>不看快慢</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <location line="+135"/>
         <source>改名字</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="-124"/>
-        <location line="+162"/>
+        <location line="-134"/>
+        <location line="+172"/>
         <location line="+7"/>
         <source>导出</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="-168"/>
+        <location line="-178"/>
         <source>关闭</source>
         <translation type="unfinished"></translation>
     </message>
@@ -545,12 +644,17 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+76"/>
+        <location line="+3"/>
+        <source>快的标准：</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+80"/>
         <source>%1的成绩（%2）</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+15"/>
+        <location line="+18"/>
         <source>没有做题记录。</source>
         <translation type="unfinished"></translation>
     </message>
@@ -629,7 +733,7 @@
 <context>
     <name>TSetForm</name>
     <message>
-        <location filename="../settings/uSet.cpp" line="+92"/>
+        <location filename="../settings/uSet.cpp" line="+93"/>
         <location line="+30"/>
         <source>设置</source>
         <translation type="unfinished"></translation>
@@ -715,7 +819,17 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+9"/>
+        <location line="+1"/>
+        <source>按孩子的水平出题</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>争取一次做对</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+20"/>
         <source>确定</source>
         <translation type="unfinished"></translation>
     </message>
@@ -725,7 +839,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+127"/>
+        <location line="+130"/>
         <source>设置没有保存，所有设置文件都保持原样。
 </source>
         <translation type="unfinished"></translation>
