@@ -324,7 +324,7 @@ std::optional<ChosenProblem> ProblemChooser::next(int32_t player,
                                                   const ChoiceSettings &settings,
                                                   const QDate &today)
 {
-    if (rules.empty()) return {};
+    if (rules.empty() || (!settings.Adaptive && !settings.Review)) return {};
     const std::vector<RecentProblem> recent =
         SkillStore::lastProblems(m_journal, player, RecentProblems);
     if (auto again = relearning(player, rules, settings, today, recent)) return again;
