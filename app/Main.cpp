@@ -4,6 +4,7 @@
 #include "platform/Art.h"
 #include "platform/Bitmap.h"
 #include "platform/Errors.h"
+#include "progress/SkillModel.h"
 #include "progress/uReport.h"
 #include "settings/uAbout.h"
 #include "settings/uSet.h"
@@ -563,6 +564,8 @@ void TMainForm::SpeedButton3Click()
     std::vector<ReportPlayer> players;
     for (int32_t p : {0, 2, 3, 4})
         players.push_back({p, m_game->bank().NameOf(p)});
+    if (SkillModel *skills = m_game->controller().skills())
+        report.KeepFluency = [skills](int64_t ms) { skills->setFluencyThresholdMs(ms); };
     report.setPlayers(players, m_game->Player());
     report.RefuseName = [this](int32_t player, const QString &name) {
         return m_game->RenameRefusal(player, name);

@@ -5,6 +5,7 @@
 #include "platform/Clock.h"
 #include "progress/Journal.h"
 #include "progress/Review.h"
+#include "progress/SkillModel.h"
 #include "settings/SetFiles.h"
 #include "BenchSupport.h"
 
@@ -157,6 +158,35 @@ void BM_ReadProblems(benchmark::State &state)
         benchmark::DoNotOptimize(j.journal->problems(0, {}).size());
 }
 BENCHMARK(BM_ReadProblems)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// The next problem as the game poses it, chosen to fit the child (1) or drawn (0), with the
+// shipped choice of types of all four operations, after a few hundred problems played.
+void BM_NextProblem(benchmark::State &state)
+{
+    Session session(benchServices(), screen(1024, 768, 1));
+    TMainClass &game = session.controller();
+    game.LoadOptionsFrom(
+        SetFiles::BasicLines(false, {0, 1, 2, 3}, true, true, true, state.range(0) == 1));
+    for (int i = 0; i < 300; ++i) {
+        game.NewProblem();
+        game.CheckAnswer(i % 5 == 0 ? -1 : 0);
+    }
+    for (auto _ : state)
+        game.NewProblem();
+    if (!game.journal()->isOn()) state.SkipWithError("journal switched off");
+}
+BENCHMARK(BM_NextProblem)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// The skill model rebuilt from every answer of a large journal, as after its tables were lost.
+void BM_SkillRebuild(benchmark::State &state)
+{
+    FilledJournal j(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        const SkillModel model(static_cast<const Journal &>(*j.journal));
+        benchmark::DoNotOptimize(model.decidedProblems(0));
+    }
+}
+BENCHMARK(BM_SkillRebuild)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

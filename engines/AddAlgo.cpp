@@ -35,6 +35,16 @@ bool TAdd::CanDraw(const ProblemType &t)
     }
 }
 
+bool TAdd::Accepts(const ProblemType &t, int32_t a, int32_t b)
+{
+    if (DigitCount(a) != t.Digits1 || DigitCount(b) != t.Digits2) return false;
+    const int32_t s = a + b;
+    return t.Compare == 1    ? s > t.Threshold
+           : t.Compare == 0  ? s == t.Threshold
+           : t.Compare == -1 ? s < t.Threshold
+                             : true;
+}
+
 void TAdd::LoadSettings()
 {
     Types = ReadProblemTypes(Host, QStringLiteral("Set/AddSet.dat"), QLatin1Char('+'), true);
@@ -65,12 +75,7 @@ void TAdd::NewProblem()
     for (;;) {
         a = DrawWithDigits(Host.random(), t.Digits1);
         b = DrawWithDigits(Host.random(), t.Digits2);
-        const int32_t s = a + b;
-        if (t.Compare == 1    ? s > t.Threshold
-            : t.Compare == 0  ? s == t.Threshold
-            : t.Compare == -1 ? s < t.Threshold
-                              : true)
-            break;
+        if (Accepts(t, a, b)) break;
     }
     SetProblem(a, b);
 }

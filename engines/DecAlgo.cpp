@@ -24,6 +24,11 @@ bool TDec::CanDraw(const ProblemType &t)
            t.Digits2 <= t.Digits1;
 }
 
+bool TDec::Accepts(const ProblemType &t, int32_t a, int32_t b)
+{
+    return DigitCount(a) == t.Digits1 && DigitCount(b) == t.Digits2 && b <= a;
+}
+
 void TDec::LoadSettings()
 {
     Types = ReadProblemTypes(Host, QStringLiteral("Set/DecSet.dat"), QLatin1Char('-'), false);
@@ -52,7 +57,7 @@ void TDec::NewProblem()
     do {
         a = DrawWithDigits(Host.random(), t.Digits1);
         b = DrawWithDigits(Host.random(), t.Digits2);
-    } while (b > a);
+    } while (!Accepts(t, a, b));
     SetProblem(a, b);
 }
 

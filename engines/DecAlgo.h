@@ -43,6 +43,8 @@ public:
     void SetProblem(int32_t a, int32_t b, bool stepMode);
     // Whether a problem of type t can be drawn at all: the subtrahend may not be longer.
     static bool CanDraw(const ProblemType &t);
+    // Whether the draw keeps the pair (a, b) for type t.
+    static bool Accepts(const ProblemType &t, int32_t a, int32_t b);
 
     Bitmap &Board;
     Bitmap &Hint;

@@ -7,12 +7,14 @@
 #include "engines/DivAlgo.h"
 #include "engines/MulAlgo.h"
 #include "game/CoinBank.h"
+#include "game/ProblemChooser.h"
 #include "platform/Clock.h"
 #include "platform/Errors.h"
 #include "platform/Random.h"
 #include "platform/TextFiles.h"
 #include "progress/Journal.h"
 #include "progress/Review.h"
+#include "progress/SkillModel.h"
 #include "settings/SetFiles.h"
 
 #include <QDateTime>
@@ -51,6 +53,8 @@ TMainClass::TMainClass(EngineHost &host, Bitmap &board, Bitmap &hint, const Coin
         resolvePath(SetFiles::Path(host.folders().setFolder(), QStringLiteral("Progress.db"))),
         reporter, &host.clock());
     m_review = std::make_unique<Review>(*m_journal);
+    m_skills = std::make_unique<SkillModel>(*m_journal);
+    m_chooser = std::make_unique<ProblemChooser>(*m_journal, *m_skills, host.random());
 }
 
 TMainClass::~TMainClass()
@@ -83,6 +87,9 @@ void TMainClass::LoadOptionsFrom(const QStringList &lines)
     m_chosenOps = ops.isEmpty() ? QList<Op>{Op::Add} : ops;
     m_hintOn = !HasZero(LineAt(lines, 2));
     m_reviewOn = SetFiles::ReviewOn(lines);
+    m_adaptiveOn = SetFiles::AdaptiveOn(lines);
+    m_target = SetFiles::TargetPercent(lines) / 100.0;
+    m_stepMode = !HasZero(LineAt(lines, 3));
 }
 
 void TMainClass::ReloadEngines()
@@ -122,7 +129,12 @@ Op TMainClass::Operation() const
 
 void TMainClass::NewProblem()
 {
-    if (PoseReview()) return;
+    if (!PoseReview()) DrawProblem();
+}
+
+void TMainClass::DrawProblem()
+{
+    if (PoseChosen()) return;
     m_engine->NewProblem();
     ProblemPosed();
 }
@@ -141,6 +153,29 @@ bool TMainClass::PoseReview()
     m_engine = &engine;
     ProblemPosed();
     m_review->posed(*item, m_open.Row);
+    return true;
+}
+
+bool TMainClass::PoseChosen()
+{
+    if (!m_skills->isOn()) return false;
+    std::vector<TypeRule> rules;
+    for (Op op : AllOps) {
+        if (!m_chosenOps.contains(op)) continue;
+        for (const TypeRule &rule : ProblemChooser::RulesOf(EngineOf(op), op))
+            rules.push_back(rule);
+    }
+    m_skills->setTarget(m_target);
+    const QDate today = utcNow(m_host.clock()).toLocalTime().date();
+    const auto chosen = m_chooser->next(CurrentPlayer, rules,
+                                        {m_adaptiveOn, m_reviewOn, m_target, m_stepMode}, today);
+    if (!chosen) return false;
+    TAlgo &engine = EngineOf(chosen->Operation);
+    if (!engine.PoseAgain(chosen->Operand1, chosen->Operand2, chosen->TypeLine, chosen->StepMode))
+        return false;
+    m_engine = &engine;
+    ProblemPosed();
+    if (chosen->Again) m_skills->posedAgain(m_open.Row);
     return true;
 }
 
@@ -200,6 +235,7 @@ bool TMainClass::CheckAnswer(int32_t value, bool worked, bool coinAtStake, Mista
     a.SilverTaken = !right && coinAtStake && m_bank.TakesFrom(CurrentPlayer);
     m_journal->recordAnswer(m_open.Row, a);
     if (m_reviewOn) m_review->answered(m_open.Row, right, a.Finishes);
+    m_skills->catchUp();
     if (a.Finishes) m_open = {};
     return right;
 }

@@ -14,8 +14,10 @@ class Bitmap;
 class CoinBank;
 class EngineHost;
 class Journal;
+class ProblemChooser;
 class Reporter;
 class Review;
+class SkillModel;
 
 // The game controller: the four engines on the scene's board and hint, the options of
 // Basic.dat, which engine poses the next problem (a missed one coming back, or a drawn one),
@@ -43,6 +45,9 @@ public:
     // The current engine poses a new problem, or a missed one comes back instead; one still in
     // progress is abandoned and stays unfinished in the journal.
     void NewProblem();
+    // The same without this session's review: a problem chosen to fit the child (or brought
+    // back from an earlier day), or else drawn by the current engine.
+    void DrawProblem();
     // Records the current engine's problem as newly posed, for a problem given to it some
     // other way (its SetProblem).
     void ProblemPosed();
@@ -69,12 +74,18 @@ public:
     int32_t ChildPicture() const { return m_childPicture; }
     bool HintOn() const { return m_hintOn; }
     bool ReviewOn() const { return m_reviewOn; }
+    // Problems chosen to fit the child (the sixth line of Basic.dat), aiming at Target.
+    bool AdaptiveOn() const { return m_adaptiveOn; }
+    double Target() const { return m_target; }
     Journal *journal() const { return m_journal.get(); }
+    SkillModel *skills() const { return m_skills.get(); }
 
 private:
     QString basicPath() const;
     // Poses a missed problem that is due instead of a drawn one; false when there is none.
     bool PoseReview();
+    // Poses what the chooser gives instead of a drawn problem; false when the engine draws.
+    bool PoseChosen();
 
     EngineHost &m_host;
     const CoinBank &m_bank;
@@ -86,8 +97,13 @@ private:
     bool m_hintOn = true;
     // Missed problems come back (the fifth line of Basic.dat).
     bool m_reviewOn = true;
+    bool m_adaptiveOn = true;
+    double m_target = 0.8;
+    bool m_stepMode = true;
     std::unique_ptr<Journal> m_journal;
     std::unique_ptr<Review> m_review;
+    std::unique_ptr<SkillModel> m_skills;
+    std::unique_ptr<ProblemChooser> m_chooser;
     // The problem the journal has open: its row, and with what hint the step under way was
     // asked.
     struct OpenProblem

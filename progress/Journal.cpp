@@ -56,6 +56,20 @@ const std::vector<Migration> &migrations()
         // The coins each answer moved: what a finishing answer paid, -1 for a silver taken for
         // a wrong one. Older answers took and paid nothing that was written down.
         {4, {"ALTER TABLE answers ADD COLUMN coins INTEGER NOT NULL DEFAULT 0"}},
+        // The skill model: each player's ratings and the family's difficulties, the calendar
+        // of relearning on later days, and how far into the answers they stand. All of it
+        // follows from the answers and is rebuilt from them when missing.
+        {5,
+         {"CREATE TABLE skill_rating(player INTEGER NOT NULL, item TEXT NOT NULL, "
+          "value REAL NOT NULL, answers INTEGER NOT NULL, recent TEXT, "
+          "PRIMARY KEY(player, item))",
+          "CREATE TABLE skill_difficulty(item TEXT PRIMARY KEY, value REAL NOT NULL, "
+          "answers INTEGER NOT NULL)",
+          "CREATE TABLE relearn(player INTEGER NOT NULL, fact INTEGER NOT NULL, "
+          "operation INTEGER NOT NULL, operand1 INTEGER NOT NULL, operand2 INTEGER NOT NULL, "
+          "type TEXT, step_mode INTEGER, due TEXT NOT NULL, clean_days INTEGER NOT NULL, "
+          "last_day TEXT NOT NULL, PRIMARY KEY(player, fact, operation, operand1, operand2))",
+          "CREATE TABLE skill_state(key TEXT PRIMARY KEY, value TEXT)"}},
     };
     return steps;
 }

@@ -182,6 +182,8 @@ public:
     static QDateTime parseTime(const QString &text);
 
 private:
+    // The skill model's tables are written through the journal's queue and read beside it.
+    friend class SkillStore;
     enum class Outcome { Done, Blocked, Failed };
     // Queues write and tries what waits when it is due.
     void write(JournalWrite write);

@@ -58,6 +58,51 @@ QString MasteryGrid::nameOf(Mastery state)
     return QString();
 }
 
+QColor MasteryGrid::colourOf(Fluency state)
+{
+    switch (state) {
+    case Fluency::NeverSeen:
+        return colourOf(Mastery::NeverTried);
+    case Fluency::NotYet:
+        return colourOf(Mastery::MostlyWrong);
+    case Fluency::Slow:
+        return colourOf(Mastery::Mixed);
+    case Fluency::Fluent:
+        return colourOf(Mastery::MostlyRight);
+    }
+    return Qt::white;
+}
+
+QString MasteryGrid::nameOf(Fluency state)
+{
+    switch (state) {
+    case Fluency::NeverSeen:
+        return tr("没见过");
+    case Fluency::NotYet:
+        return tr("还不会");
+    case Fluency::Slow:
+        return tr("对但慢");
+    case Fluency::Fluent:
+        return tr("又对又快");
+    }
+    return QString();
+}
+
+QString MasteryGrid::symbolOf(Fluency state)
+{
+    switch (state) {
+    case Fluency::NeverSeen:
+        return QString();
+    case Fluency::NotYet:
+        return QStringLiteral("○");
+    case Fluency::Slow:
+        return QStringLiteral("◐");
+    case Fluency::Fluent:
+        return QStringLiteral("●");
+    }
+    return QString();
+}
+
 QSize MasteryGrid::sizeHint() const
 {
     return QSize(m_columns * CellWidth + 1, m_rows * CellHeight + 1);
@@ -94,22 +139,37 @@ void MasteryGrid::paintEvent(QPaintEvent *)
     QFont f = font();
     int px = std::clamp(static_cast<int>(h * 0.5), 8, 40);
     f.setPixelSize(px);
+    // Judged for fluency, the cells keep their right edge for the symbol.
+    const bool symbols = std::any_of(m_cells.begin(), m_cells.end(),
+                                     [](const FactCell &cell) { return cell.Speed.has_value(); });
+    const double room = symbols ? 0.7 : 0.85;
     int widest = 0;
     for (const FactCell &cell : m_cells)
         widest = std::max(widest, QFontMetrics(f).horizontalAdvance(cell.Text));
-    if (widest > w * 0.85 && widest > 0) px = std::max(6, static_cast<int>(px * w * 0.85 / widest));
+    if (widest > w * room && widest > 0) px = std::max(6, static_cast<int>(px * w * room / widest));
     f.setPixelSize(px);
+    QFont small = f;
+    small.setPixelSize(std::max(6, px * 2 / 3));
+    const double symbolWidth =
+        symbols ? QFontMetrics(small).horizontalAdvance(QStringLiteral("●")) + 2 : 0;
     p.setFont(f);
     for (int r = 0; r < m_rows; ++r) {
         for (int c = 0; c < m_columns; ++c) {
             const FactCell &cell = m_cells[static_cast<size_t>(r * m_columns + c)];
             const QRectF rect = cellRect(r, c).adjusted(1, 1, -1, -1);
+            const bool unseen =
+                cell.Speed ? *cell.Speed == Fluency::NeverSeen : cell.State == Mastery::NeverTried;
             p.setPen(Qt::NoPen);
-            p.setBrush(colourOf(cell.State));
+            p.setBrush(cell.Speed ? colourOf(*cell.Speed) : colourOf(cell.State));
             p.drawRoundedRect(rect, 3, 3);
-            p.setPen(cell.State == Mastery::NeverTried ? QColor(140, 140, 140)
-                                                       : QColor(40, 40, 40));
-            p.drawText(rect, Qt::AlignCenter, cell.Text);
+            p.setPen(unseen ? QColor(140, 140, 140) : QColor(40, 40, 40));
+            p.drawText(rect.adjusted(0, 0, -symbolWidth, 0), Qt::AlignCenter, cell.Text);
+            if (cell.Speed && !symbolOf(*cell.Speed).isEmpty()) {
+                p.setFont(small);
+                p.drawText(rect.adjusted(0, 1, -2, 0), Qt::AlignTop | Qt::AlignRight,
+                           symbolOf(*cell.Speed));
+                p.setFont(f);
+            }
         }
     }
 }
@@ -125,11 +185,11 @@ bool MasteryGrid::event(QEvent *e)
             return true;
         }
         const FactCell &cell = m_cells[static_cast<size_t>(i)];
-        const QString text = cell.Tries == 0 ? tr("%1：还没做过").arg(cell.Text)
-                                             : tr("%1：做了%2次，一次做对%3次")
-                                                   .arg(cell.Text)
-                                                   .arg(cell.Tries)
-                                                   .arg(cell.Right);
+        QString text =
+            cell.Tries == 0
+                ? tr("%1：还没做过").arg(cell.Text)
+                : tr("%1：做了%2次，一次做对%3次").arg(cell.Text).arg(cell.Tries).arg(cell.Right);
+        if (cell.Speed) text += tr("；%1").arg(nameOf(*cell.Speed));
         QToolTip::showText(help->globalPos(), text, this);
         return true;
     }
@@ -150,5 +210,23 @@ MasteryLegend::MasteryLegend(QWidget *parent) : QWidget(parent)
         row->addWidget(new QLabel(MasteryGrid::nameOf(m), this));
         row->addSpacing(12);
     }
+    row->addStretch(1);
+}
+
+FluencyLegend::FluencyLegend(int64_t thresholdMs, QWidget *parent) : QWidget(parent)
+{
+    auto *row = new QHBoxLayout(this);
+    row->setContentsMargins(0, 0, 0, 0);
+    for (Fluency state : {Fluency::NeverSeen, Fluency::NotYet, Fluency::Slow, Fluency::Fluent}) {
+        auto *swatch = new QLabel(MasteryGrid::symbolOf(state), this);
+        swatch->setFixedSize(18, 18);
+        swatch->setAlignment(Qt::AlignCenter);
+        swatch->setStyleSheet(QStringLiteral("background: %1; border-radius: 3px;")
+                                  .arg(MasteryGrid::colourOf(state).name()));
+        row->addWidget(swatch);
+        row->addWidget(new QLabel(MasteryGrid::nameOf(state), this));
+        row->addSpacing(12);
+    }
+    row->addWidget(new QLabel(tr("（快：%1秒以内，看最近三次）").arg(thresholdMs / 1000), this));
     row->addStretch(1);
 }

@@ -22,6 +22,11 @@ public:
 
     static QColor colourOf(Mastery state);
     static QString nameOf(Mastery state);
+    // A cell judged for fluency shows it instead, by colour and by a symbol (full, half,
+    // empty), so that it reads without colour too.
+    static QColor colourOf(Fluency state);
+    static QString nameOf(Fluency state);
+    static QString symbolOf(Fluency state);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -45,4 +50,14 @@ class MasteryLegend : public QWidget
 
 public:
     explicit MasteryLegend(QWidget *parent = nullptr);
+};
+
+// The fluency states with their colours and symbols, for beside the grids.
+class FluencyLegend : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // thresholdMs: what counts as fast.
+    explicit FluencyLegend(int64_t thresholdMs, QWidget *parent = nullptr);
 };

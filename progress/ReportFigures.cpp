@@ -94,6 +94,9 @@ std::vector<FactCell> grid(int rows, int columns, int32_t operation, int first,
             }
             FactCell cell;
             cell.Text = FactText(operation, a, b);
+            cell.Operation = operation;
+            cell.A = a;
+            cell.B = b;
             auto it = facts.find({operation, a, b});
             if (it != facts.end()) {
                 cell.Tries = it->second.first;
@@ -268,6 +271,20 @@ ReportFigures LoadFigures(const Journal &journal, int32_t player, ReportPeriod p
                           const QDateTime &now)
 {
     return ComputeFigures(journal.problems(player, PeriodStart(period, now)), period, now);
+}
+
+void ApplySkills(ReportFigures &f, const SkillFigures &skills)
+{
+    f.Skills = skills;
+    for (std::vector<FactCell> *grid : {&f.TimesTable, &f.Addition, &f.Subtraction}) {
+        for (FactCell &cell : *grid) {
+            cell.Speed.reset();
+            Op op;
+            if (skills.FluencyMs <= 0 || !OpFromCode(cell.Operation, op)) continue;
+            const auto found = skills.Facts.find(Fact{op, cell.A, cell.B});
+            cell.Speed = found == skills.Facts.end() ? Fluency::NeverSeen : found->second;
+        }
+    }
 }
 
 QByteArray CsvText(const QStringList &header, const QList<QStringList> &rows)

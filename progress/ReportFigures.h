@@ -1,5 +1,8 @@
 #pragma once
 
+#include "progress/Fluency.h"
+#include "progress/SkillFigures.h"
+
 #include <QByteArray>
 #include <QDate>
 #include <QDateTime>
@@ -8,6 +11,7 @@
 #include <QStringList>
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 class Journal;
@@ -27,6 +31,11 @@ struct FactCell
     int Tries = 0;
     int Right = 0;
     Mastery State = Mastery::NeverTried;
+    // The fact the cell stands for, and how readily it comes when the report judges that.
+    int32_t Operation = 0;
+    int32_t A = 0;
+    int32_t B = 0;
+    std::optional<Fluency> Speed;
 };
 
 struct MissedFact
@@ -88,6 +97,8 @@ struct ReportFigures
     std::vector<FactCell> TimesTable;
     std::vector<FactCell> Addition;
     std::vector<FactCell> Subtraction;
+    // Levels, what to practise next, and the facts' fluency, from the skill model.
+    SkillFigures Skills;
 
     // Nothing was answered in the period.
     bool Empty() const { return Answers == 0; }
@@ -118,6 +129,8 @@ ReportFigures ComputeFigures(const std::vector<ProblemRow> &rows, ReportPeriod p
                              const QDateTime &now);
 ReportFigures LoadFigures(const Journal &journal, int32_t player, ReportPeriod period,
                           const QDateTime &now);
+// Puts the skill model's figures in, the fluency on the grids' cells.
+void ApplySkills(ReportFigures &figures, const SkillFigures &skills);
 
 // Rows as CSV in UTF-8 with a byte-order mark (so a spreadsheet reads the Chinese as such): a
 // header line, CR LF line ends, fields quoted where needed. A text that a spreadsheet would

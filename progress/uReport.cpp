@@ -3,6 +3,8 @@
 #include "platform/Clock.h"
 #include "progress/Journal.h"
 #include "progress/MasteryGrid.h"
+#include "progress/SkillFigures.h"
+#include "progress/SkillSection.h"
 
 #include <QApplication>
 #include <QBarCategoryAxis>
@@ -370,7 +372,10 @@ QWidget *grids(const ReportFigures &f)
     pair->addLayout(add);
     pair->addLayout(sub);
     v->addLayout(pair, 10);
-    v->addWidget(new MasteryLegend);
+    if (f.Skills.FluencyMs > 0)
+        v->addWidget(new FluencyLegend(f.Skills.FluencyMs));
+    else
+        v->addWidget(new MasteryLegend);
     return box;
 }
 
@@ -386,7 +391,7 @@ std::vector<std::vector<Section>> reportPages(const ReportFigures &f)
 {
     return {
         {{summary(f), 0}, {operationTable(f), 0}, {solvedChart(f), 3}, {accuracyChart(f), 2}},
-        {{timeChart(f), 3}, {missedList(f), 0}, {new QWidget, 1}},
+        {{timeChart(f), 3}, {missedList(f), 0}, {new SkillSection(f.Skills), 0}, {new QWidget, 1}},
         {{grids(f), 1}},
     };
 }
@@ -414,6 +419,14 @@ TReportForm::TReportForm(const Journal *journal, Clock &clock, QWidget *parent)
     PeriodBox->addItem(tr("最近7天"), int(ReportPeriod::Last7Days));
     PeriodBox->addItem(tr("最近30天"), int(ReportPeriod::Last30Days));
     PeriodBox->addItem(tr("全部"), int(ReportPeriod::Everything));
+    FluencyBox = new QComboBox;
+    FluencyBox->addItem(tr("3秒"), 3000);
+    FluencyBox->addItem(tr("6秒"), 6000);
+    FluencyBox->addItem(tr("不看快慢"), 0);
+    if (journal && journal->canRead()) {
+        const int stored = FluencyBox->findData(int(StoredFluencyMs(*journal)));
+        if (stored >= 0) FluencyBox->setCurrentIndex(stored);
+    }
     RenameButton = new QPushButton(tr("改名字"));
     ExportButton = new QPushButton(tr("导出"));
     CloseButton = new QPushButton(tr("关闭"));
@@ -427,6 +440,9 @@ TReportForm::TReportForm(const Journal *journal, Clock &clock, QWidget *parent)
     bar->addSpacing(16);
     bar->addWidget(new QLabel(tr("时间：")));
     bar->addWidget(PeriodBox);
+    bar->addSpacing(16);
+    bar->addWidget(new QLabel(tr("快的标准：")));
+    bar->addWidget(FluencyBox);
     bar->addStretch(1);
     bar->addWidget(ExportButton);
     bar->addWidget(CloseButton);
@@ -459,6 +475,10 @@ TReportForm::TReportForm(const Journal *journal, Clock &clock, QWidget *parent)
 
     connect(PlayerBox, &QComboBox::currentIndexChanged, this, &TReportForm::refresh);
     connect(PeriodBox, &QComboBox::currentIndexChanged, this, &TReportForm::refresh);
+    connect(FluencyBox, &QComboBox::currentIndexChanged, this, [this] {
+        if (KeepFluency) KeepFluency(FluencyBox->currentData().toInt());
+        refresh();
+    });
     connect(RenameButton, &QPushButton::clicked, this, &TReportForm::RenameButtonClick);
     connect(ExportButton, &QPushButton::clicked, this, &TReportForm::ExportButtonClick);
     connect(CloseButton, &QPushButton::clicked, this, &QDialog::accept);
@@ -521,6 +541,9 @@ void TReportForm::refresh()
 {
     const bool readable = m_journal && m_journal->canRead();
     m_figures = readable ? LoadFigures(*m_journal, player(), period(), now()) : ReportFigures();
+    if (readable)
+        ApplySkills(m_figures, LoadSkillFigures(*m_journal, player(), now(),
+                                                FluencyBox->currentData().toInt()));
     Title->setText(titleText());
     // What can be read is shown; a parent should know nothing new is being added to it.
     const bool notRecording = readable && !m_journal->isOn();

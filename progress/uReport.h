@@ -43,6 +43,8 @@ public:
     std::function<QString(int32_t player, const QString &name)> Rename;
     // Why a name cannot be given to a player, asked before Rename; empty when it can.
     std::function<QString(int32_t player, const QString &name)> RefuseName;
+    // Keeps the fluency threshold the parent chose (0: fluency not judged).
+    std::function<void(int64_t ms)> KeepFluency;
 
     // Writes the report as a PDF at pdfPath and the raw rows as CSV beside it (same name,
     // ".csv"). False with the reason in error when a file could not be written.
@@ -51,6 +53,8 @@ public:
 
     QComboBox *PlayerBox;
     QComboBox *PeriodBox;
+    // What counts as fast: 3 s, 6 s, or fluency not judged.
+    QComboBox *FluencyBox;
     QPushButton *RenameButton;
     QPushButton *ExportButton;
     QPushButton *CloseButton;

@@ -52,7 +52,8 @@ void WriteTogether(const QString &setFolder, const QList<std::pair<QString, QStr
     writeFilesTogether(writes);
 }
 
-QStringList BasicLines(bool girl, const QList<int> &ops, bool hint, bool stepMode, bool review)
+QStringList BasicLines(bool girl, const QList<int> &ops, bool hint, bool stepMode, bool review,
+                       bool adaptive, int target)
 {
     QString alg = QStringLiteral("Alg=");
     bool any = false;
@@ -66,12 +67,28 @@ QStringList BasicLines(bool girl, const QList<int> &ops, bool hint, bool stepMod
     return {girl ? QStringLiteral("Children=1") : QStringLiteral("Children=0"), alg,
             hint ? QStringLiteral("Hint=1") : QStringLiteral("Hint=0"),
             stepMode ? QStringLiteral("AddDecMultiStep=1") : QStringLiteral("AddDecMultiStep=0"),
-            review ? QStringLiteral("Review=1") : QStringLiteral("Review=0")};
+            review ? QStringLiteral("Review=1") : QStringLiteral("Review=0"),
+            adaptive ? QStringLiteral("Adaptive=1") : QStringLiteral("Adaptive=0"),
+            QStringLiteral("Target=%1").arg(std::clamp(target, LowestTarget, HighestTarget))};
 }
 
 bool ReviewOn(const QStringList &basicLines)
 {
     return basicLines.size() < 5 || !HasZero(basicLines.at(4));
+}
+
+bool AdaptiveOn(const QStringList &basicLines)
+{
+    return basicLines.size() < 6 || !HasZero(basicLines.at(5));
+}
+
+int TargetPercent(const QStringList &basicLines)
+{
+    if (basicLines.size() < 7) return DefaultTarget;
+    QString line = basicLines.at(6);
+    deleteThrough(line, QLatin1Char('='));
+    const int32_t target = LenientInt(line);
+    return target <= 0 ? DefaultTarget : std::clamp<int>(target, LowestTarget, HighestTarget);
 }
 
 QStringList AlgCodes(const QString &line)

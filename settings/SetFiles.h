@@ -28,13 +28,25 @@ QStringList ReadLines(const QString &setFolder, const QString &name);
 // Writes files of the Set/ folder all or none (see writeFilesTogether).
 void WriteTogether(const QString &setFolder, const QList<std::pair<QString, QStringList>> &files);
 
-// The five lines of Basic.dat as the dialog writes them: "Alg=0," when no operation is
-// chosen, codes in ascending order otherwise.
-QStringList BasicLines(bool girl, const QList<int> &ops, bool hint, bool stepMode, bool review);
+// The first-try success, in percent, that adaptive choice aims at, and its bounds.
+inline constexpr int DefaultTarget = 80;
+inline constexpr int LowestTarget = 70;
+inline constexpr int HighestTarget = 90;
+
+// The lines of Basic.dat as the dialog writes them: "Alg=0," when no operation is chosen,
+// codes in ascending order otherwise.
+QStringList BasicLines(bool girl, const QList<int> &ops, bool hint, bool stepMode, bool review,
+                       bool adaptive = true, int target = DefaultTarget);
 
 // Whether missed problems come back: the fifth line of Basic.dat, on unless it contains a
 // "0". Files of four lines, as older games wrote them, have it on.
 bool ReviewOn(const QStringList &basicLines);
+// Whether problems are chosen to fit the child: the sixth line, on unless it contains a "0",
+// and on when missing.
+bool AdaptiveOn(const QStringList &basicLines);
+// The target of adaptive choice, the seventh line "Target=80": within its bounds, the default
+// when missing or unreadable. Its own line, since 70, 80 and 90 all contain a "0".
+int TargetPercent(const QStringList &basicLines);
 
 // The codes of an "Alg=" line: the text after the first "=", each code ended by ",".
 // A last code without its "," still counts.

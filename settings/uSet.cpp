@@ -20,6 +20,7 @@
 #include <QRadioButton>
 #include <QShortcut>
 #include <QShowEvent>
+#include <QSpinBox>
 #include <QToolButton>
 
 namespace {
@@ -151,6 +152,18 @@ TSetForm::TSetForm(const QString &setFolder, Reporter &reporter, QWidget *parent
     AddDecMultiStepCheck = makeToggle<QCheckBox>(this, tr("分步做题 (仅限加减法)"), 432, 464);
     HintCheck = makeToggle<QCheckBox>(this, tr("进行提示"), 432, 488);
     ReviewCheck = makeToggle<QCheckBox>(this, tr("复习做错的题"), 432, 512);
+    AdaptiveCheck = makeToggle<QCheckBox>(this, tr("按孩子的水平出题"), 624, 464);
+    TargetLabel = makeLabel(this, tr("争取一次做对"), 644, 490);
+    TargetBox = new QSpinBox(this);
+    TargetBox->setRange(SetFiles::LowestTarget, SetFiles::HighestTarget);
+    TargetBox->setSingleStep(5);
+    TargetBox->setSuffix(QStringLiteral("%"));
+    TargetBox->setValue(SetFiles::DefaultTarget);
+    TargetBox->move(TargetLabel->x() + TargetLabel->width() + 6, 486);
+    TargetBox->adjustSize();
+    // The target means something only to adaptive choice.
+    connect(AdaptiveCheck, &QCheckBox::toggled, TargetBox, &QWidget::setEnabled);
+    connect(AdaptiveCheck, &QCheckBox::toggled, TargetLabel, &QWidget::setEnabled);
     RadioButton1->setChecked(true);
     CheckBox1->setChecked(true);
     CheckBox2->setChecked(true);
@@ -158,6 +171,7 @@ TSetForm::TSetForm(const QString &setFolder, Reporter &reporter, QWidget *parent
     HintCheck->setChecked(true);
     AddDecMultiStepCheck->setChecked(true);
     ReviewCheck->setChecked(true);
+    AdaptiveCheck->setChecked(true);
 
     Button1 = new QPushButton(tr("确定"), this);
     Button1->setGeometry(104, 520, 75, 25);
@@ -241,6 +255,8 @@ void TSetForm::LoadBasicFrom(const QString &file, const QStringList &lines)
     HintCheck->setChecked(!HasZero(LineAt(lines, 2)));
     AddDecMultiStepCheck->setChecked(!HasZero(LineAt(lines, 3)));
     ReviewCheck->setChecked(SetFiles::ReviewOn(lines));
+    AdaptiveCheck->setChecked(SetFiles::AdaptiveOn(lines));
+    TargetBox->setValue(SetFiles::TargetPercent(lines));
 }
 
 QStringList TSetForm::ShownBasic() const
@@ -250,7 +266,8 @@ QStringList TSetForm::ShownBasic() const
         if (m_ops[op]->isChecked()) ops << op;
     }
     return SetFiles::BasicLines(!RadioButton1->isChecked(), ops, HintCheck->isChecked(),
-                                AddDecMultiStepCheck->isChecked(), ReviewCheck->isChecked());
+                                AddDecMultiStepCheck->isChecked(), ReviewCheck->isChecked(),
+                                AdaptiveCheck->isChecked(), TargetBox->value());
 }
 
 void TSetForm::MoveToChosen(int op)

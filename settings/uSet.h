@@ -10,6 +10,7 @@ class QListWidget;
 class QPushButton;
 class QRadioButton;
 class QShowEvent;
+class QSpinBox;
 class QToolButton;
 
 // The settings dialog: who plays, which operations, hints, step-by-step mode, and for each
@@ -35,6 +36,10 @@ public:
     // CheckBox1 to CheckBox4 stand for operations 0 to 3.
     QCheckBox *CheckBox1, *CheckBox2, *CheckBox3, *CheckBox4;
     QCheckBox *AddDecMultiStepCheck, *HintCheck, *ReviewCheck;
+    // Problems chosen to fit the child, aiming at about TargetBox percent right at first try.
+    QCheckBox *AdaptiveCheck;
+    QLabel *TargetLabel;
+    QSpinBox *TargetBox;
     QPushButton *Button1, *Button2;
 
     // List i (0 to 7) in reading and writing order, and the file it holds.

@@ -2,9 +2,17 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN" sourcelanguage="zh_CN">
 <context>
+    <name>FluencyLegend</name>
+    <message>
+        <location filename="../progress/MasteryGrid.cpp" line="+230"/>
+        <source>（快：%1秒以内，看最近三次）</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>Journal</name>
     <message>
-        <location filename="../progress/Journal.cpp" line="+166"/>
+        <location filename="../progress/Journal.cpp" line="+175"/>
         <source>做题记录写不进去，这次游戏不再记录。
 文件：%1
 原因：%2</source>
@@ -29,7 +37,7 @@
 <context>
     <name>MasteryGrid</name>
     <message>
-        <location filename="../progress/MasteryGrid.cpp" line="+50"/>
+        <location filename="../progress/MasteryGrid.cpp" line="-180"/>
         <source>没做过</source>
         <translation type="unfinished"></translation>
     </message>
@@ -49,7 +57,27 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+72"/>
+        <location line="+24"/>
+        <source>没见过</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>还不会</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>对但慢</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>又对又快</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+104"/>
         <source>%1：还没做过</source>
         <translation type="unfinished"></translation>
     </message>
@@ -58,103 +86,9 @@
         <source>%1：做了%2次，一次做对%3次</source>
         <translation type="unfinished"></translation>
     </message>
-</context>
-<context>
-    <name>Mistakes</name>
     <message>
-        <location filename="../engines/Mistakes.cpp" line="+200"/>
-        <source>十位</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location line="+2"/>
-        <source>百位</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location line="+2"/>
-        <source>千位</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location line="+8"/>
-        <source>，写%1进%2</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location line="+12"/>
-        <location line="+10"/>
-        <source>别忘了加上进位的%1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location line="-8"/>
-        <source>和是两位数，十位也要写上</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location line="+2"/>
-        <source>满十要进一，这里只写个位</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location line="+2"/>
-        <source>这一位借出了1，要先减去1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location line="+2"/>
-        <source>%1不够减%2，要向%3借1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location line="+4"/>
-        <source>口诀记错了，再背一遍口诀</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location line="+2"/>
-        <source>商大了，试试小一点的数</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location line="+2"/>
-        <source>商小了，试试大一点的数</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location line="+41"/>
-        <source>不够减时，向前一位借1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location line="+3"/>
-        <source>借出过1的那一位，要先减去1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location line="+16"/>
-        <source>这一列只有%1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location line="+21"/>
-        <source>借1：%1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location line="+18"/>
-        <source>%1比%2小，商0</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location line="+3"/>
-        <source>%1里面最多有%2个%3</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location line="+16"/>
-        <source>改对了！</source>
+        <location line="+1"/>
+        <source>；%1</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -166,7 +100,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+93"/>
+        <location line="+96"/>
         <source>加法</source>
         <translation type="unfinished"></translation>
     </message>
@@ -189,7 +123,7 @@
 <context>
     <name>RhymeText</name>
     <message>
-        <location filename="../engines/MulAlgo.cpp" line="+13"/>
+        <location filename="../engines/MulAlgo.cpp" line="+12"/>
         <source>零</source>
         <translation type="unfinished"></translation>
     </message>
@@ -267,7 +201,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../platform/Bitmap.cpp" line="+826"/>
+        <location filename="../platform/Bitmap.cpp" line="+759"/>
         <source>Bitmap image is not valid: &quot;%1&quot;</source>
         <translation type="unfinished"></translation>
     </message>
@@ -310,7 +244,7 @@
 <context>
     <name>Scene</name>
     <message>
-        <location filename="../game/Scene.cpp" line="+98"/>
+        <location filename="../game/Scene.cpp" line="+97"/>
         <source>现在没有</source>
         <translation type="unfinished"></translation>
     </message>
@@ -332,6 +266,57 @@
     <message>
         <location line="+1"/>
         <source>选择题型。</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>SkillFigures</name>
+    <message>
+        <location filename="../progress/SkillFigures.cpp" line="+14"/>
+        <source>约做对%1%</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+36"/>
+        <source>以前做错过，再练一次</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+39"/>
+        <source>对了，但还慢</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>SkillSection</name>
+    <message>
+        <location filename="../progress/SkillSection.cpp" line="+29"/>
+        <source>现在的水平</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>还没做过</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>%1（约做对%2%）</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>还在打基础</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>接下来练</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>先做一些题，就知道接下来练什么了。</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -361,7 +346,7 @@
 <context>
     <name>TDec</name>
     <message>
-        <location filename="../engines/DecAlgo.cpp" line="+173"/>
+        <location filename="../engines/DecAlgo.cpp" line="+171"/>
         <source>借%1</source>
         <translation type="unfinished"></translation>
     </message>
@@ -369,7 +354,7 @@
 <context>
     <name>TDiv</name>
     <message>
-        <location filename="../engines/DivAlgo.cpp" line="+514"/>
+        <location filename="../engines/DivAlgo.cpp" line="+426"/>
         <source>零乘任何数</source>
         <translation type="unfinished"></translation>
     </message>
@@ -379,7 +364,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+4"/>
+        <location line="+10"/>
         <source>一乘任何数</source>
         <translation type="unfinished"></translation>
     </message>
@@ -392,7 +377,7 @@
 <context>
     <name>TMainForm</name>
     <message>
-        <location filename="../app/Main.cpp" line="+127"/>
+        <location filename="../app/Main.cpp" line="+128"/>
         <source>做题耗时%1:%2:%3      做题总数%4道</source>
         <translation type="unfinished"></translation>
     </message>
@@ -424,13 +409,13 @@
     <message>
         <location line="+4"/>
         <location line="+1"/>
-        <location line="+344"/>
+        <location line="+341"/>
         <location line="+1"/>
         <source>%1个</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="-338"/>
+        <location line="-335"/>
         <source>我做题</source>
         <translation type="unfinished"></translation>
     </message>
@@ -475,7 +460,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+109"/>
+        <location line="+106"/>
         <source>%1做题</source>
         <translation type="unfinished"></translation>
     </message>
@@ -483,7 +468,7 @@
 <context>
     <name>TMul</name>
     <message>
-        <location filename="../engines/MulAlgo.cpp" line="+525"/>
+        <location filename="../engines/MulAlgo.cpp" line="+452"/>
         <source>零乘任何数</source>
         <translation type="unfinished"></translation>
     </message>
@@ -496,7 +481,7 @@
 <context>
     <name>TReportForm</name>
     <message>
-        <location filename="../progress/uReport.cpp" line="+51"/>
+        <location filename="../progress/uReport.cpp" line="+53"/>
         <source>%1秒</source>
         <translation type="unfinished"></translation>
     </message>
@@ -596,7 +581,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+39"/>
+        <location line="+42"/>
         <source>成绩</source>
         <translation type="unfinished"></translation>
     </message>
@@ -616,20 +601,35 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <location line="+2"/>
+        <source>3秒</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <location line="+1"/>
-        <location line="+125"/>
+        <source>6秒</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>不看快慢</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <location line="+135"/>
         <source>改名字</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="-124"/>
-        <location line="+162"/>
+        <location line="-134"/>
+        <location line="+172"/>
         <location line="+7"/>
         <source>导出</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="-168"/>
+        <location line="-178"/>
         <source>关闭</source>
         <translation type="unfinished"></translation>
     </message>
@@ -644,12 +644,17 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+76"/>
+        <location line="+3"/>
+        <source>快的标准：</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+80"/>
         <source>%1的成绩（%2）</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+15"/>
+        <location line="+18"/>
         <source>没有做题记录。</source>
         <translation type="unfinished"></translation>
     </message>
@@ -728,7 +733,7 @@
 <context>
     <name>TSetForm</name>
     <message>
-        <location filename="../settings/uSet.cpp" line="+92"/>
+        <location filename="../settings/uSet.cpp" line="+93"/>
         <location line="+30"/>
         <source>设置</source>
         <translation type="unfinished"></translation>
@@ -814,7 +819,17 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+9"/>
+        <location line="+1"/>
+        <source>按孩子的水平出题</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>争取一次做对</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+20"/>
         <source>确定</source>
         <translation type="unfinished"></translation>
     </message>
@@ -824,7 +839,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+127"/>
+        <location line="+130"/>
         <source>设置没有保存，所有设置文件都保持原样。
 </source>
         <translation type="unfinished"></translation>

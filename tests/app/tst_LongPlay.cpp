@@ -158,10 +158,12 @@ void tst_LongPlay::tenThousandProblems()
     long residentAtWarmUp = 0;
     for (int p = 0; p < problems; ++p) {
         if (p == problems / 2) {
-            // Second half: whole answers in one go.
+            // Second half: whole answers in one go, and problems drawn at random as before
+            // they were chosen to fit the child.
             data.writeLines(QStringLiteral("Set/Basic.dat"),
                             {QStringLiteral("Children=0"), QStringLiteral("Alg=0,1,2,3,"),
-                             QStringLiteral("Hint=1"), QStringLiteral("AddDecMultiStep=0")});
+                             QStringLiteral("Hint=1"), QStringLiteral("AddDecMultiStep=0"),
+                             QStringLiteral("Review=1"), QStringLiteral("Adaptive=0")});
             form.ApplySettings();
             wholeFrom = journal.value(QStringLiteral("SELECT max(id) FROM problems")).toLongLong();
         }

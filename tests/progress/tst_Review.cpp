@@ -20,11 +20,13 @@
 
 namespace {
 
-QStringList basic(const QString &alg, bool steps = true, const QString &review = "Review=1")
+QStringList basic(const QString &alg, bool steps = true, const QString &review = "Review=1",
+                  const QString &adaptive = "Adaptive=1")
 {
     return {QStringLiteral("Children=0"), alg, QStringLiteral("Hint=1"),
             steps ? QStringLiteral("AddDecMultiStep=1") : QStringLiteral("AddDecMultiStep=0"),
-            review};
+            review,
+            adaptive};
 }
 
 // A problem as the engine posed it, and whether it came from the review.
@@ -112,8 +114,7 @@ public:
         game->PickOperation();
         if (bare) {
             // Posing as the game did before missed problems came back.
-            game->Engine().NewProblem();
-            game->ProblemPosed();
+            game->DrawProblem();
         } else {
             game->NewProblem();
         }
@@ -378,19 +379,22 @@ void tst_Review::offDrawsAsBefore_data()
 {
     QTest::addColumn<QString>("review");
     QTest::addColumn<bool>("journalUsable");
-    QTest::newRow("switched off") << "Review=0" << true;
-    QTest::newRow("any 0 is off") << "Review=10" << true;
-    QTest::newRow("journal unusable") << "Review=1" << false;
+    QTest::addColumn<QString>("adaptive");
+    QTest::newRow("switched off") << "Review=0" << true << "Adaptive=1";
+    QTest::newRow("any 0 is off") << "Review=10" << true << "Adaptive=1";
+    QTest::newRow("journal unusable") << "Review=1" << false << "Adaptive=1";
+    QTest::newRow("switched off, drawn at random") << "Review=0" << true << "Adaptive=0";
 }
 
 void tst_Review::offDrawsAsBefore()
 {
     QFETCH(QString, review);
     QFETCH(bool, journalUsable);
+    QFETCH(QString, adaptive);
     const QString answers = QStringLiteral("xxoxooxoxxoo");
     QList<Posed> runs[2];
     for (int bare = 0; bare < 2; ++bare) {
-        Practice s(basic(QStringLiteral("Alg=0,1,2,3,"), true, review), journalUsable);
+        Practice s(basic(QStringLiteral("Alg=0,1,2,3,"), true, review, adaptive), journalUsable);
         QCOMPARE(s.game->journal()->isOn(), journalUsable);
         s.play(answers, bare == 1);
         runs[bare] = s.seen;

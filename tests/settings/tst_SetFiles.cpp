@@ -44,6 +44,8 @@ private slots:
     void shippedTypesPayByDifficulty();
     void reviewLine_data();
     void reviewLine();
+    void adaptiveLines_data();
+    void adaptiveLines();
 };
 
 void tst_SetFiles::listOrder_data()
@@ -146,6 +148,42 @@ void tst_SetFiles::reviewLine()
     QCOMPARE(SetFiles::ReviewOn(lines), on);
     // What the dialog writes reads back the same.
     QCOMPARE(SetFiles::ReviewOn(SetFiles::BasicLines(false, {0}, true, true, on)), on);
+}
+
+void tst_SetFiles::adaptiveLines_data()
+{
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<bool>("on");
+    QTest::addColumn<int>("target");
+    const QStringList five{"Children=0", "Alg=0,", "Hint=1", "AddDecMultiStep=1", "Review=1"};
+    const int dflt = SetFiles::DefaultTarget;
+    QTest::newRow("five lines, as older games wrote") << five << true << dflt;
+    QTest::newRow("on, target missing") << five + QStringList{"Adaptive=1"} << true << dflt;
+    QTest::newRow("off") << five + QStringList{"Adaptive=0", "Target=75"} << false << 75;
+    QTest::newRow("any 0 is off") << five + QStringList{"Adaptive=10", "Target=85"} << false << 85;
+    QTest::newRow("target below its bounds")
+        << five + QStringList{"Adaptive=1", "Target=50"} << true << SetFiles::LowestTarget;
+    QTest::newRow("target above its bounds")
+        << five + QStringList{"Adaptive=1", "Target=99"} << true << SetFiles::HighestTarget;
+    QTest::newRow("target unreadable")
+        << five + QStringList{"Adaptive=1", "Target=x"} << true << dflt;
+    QTest::newRow("shipped") << readTextLines(QString::fromUtf8(SUMSPROUT_DATA_DIR) +
+                                              QStringLiteral("/Set/Basic.dat"))
+                             << true << dflt;
+}
+
+void tst_SetFiles::adaptiveLines()
+{
+    QFETCH(QStringList, lines);
+    QFETCH(bool, on);
+    QFETCH(int, target);
+    QCOMPARE(SetFiles::AdaptiveOn(lines), on);
+    QCOMPARE(SetFiles::TargetPercent(lines), target);
+    // What the dialog writes reads back the same, with every line before it as it was.
+    const QStringList written = SetFiles::BasicLines(true, {1}, false, true, false, on, target);
+    QCOMPARE(SetFiles::AdaptiveOn(written), on);
+    QCOMPARE(SetFiles::TargetPercent(written), target);
+    QVERIFY(!SetFiles::ReviewOn(written));
 }
 
 QTEST_MAIN(tst_SetFiles)

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QToolButton>
+#include <QSpinBox>
 #include <QtTest>
 
 #include <memory>
@@ -172,6 +173,10 @@ void tst_uSet::loadBasic_data()
     QTest::newRow("review: any 0 is off")
         << QStringList{"Children=1", "Alg=1,", "Hint=1", "AddDecMultiStep=1", "Review=10"} << true
         << 0b0010 << true << true << false;
+    QTest::newRow("adaptive off, its target kept")
+        << QStringList{"Children=1", "Alg=1,",     "Hint=1",   "AddDecMultiStep=1",
+                       "Review=1",   "Adaptive=0", "Target=75"}
+        << true << 0b0010 << true << true << true;
     QTest::newRow("further lines ignored")
         << QStringList{"Children=1", "Alg=1,", "Hint=0", "AddDecMultiStep=1", "Hint=1", "Hint=0"}
         << true << 0b0010 << false << true << true;
@@ -197,6 +202,9 @@ void tst_uSet::loadBasic()
     QCOMPARE(form.HintCheck->isChecked(), hint);
     QCOMPARE(form.AddDecMultiStepCheck->isChecked(), step);
     QCOMPARE(form.ReviewCheck->isChecked(), review);
+    QCOMPARE(form.AdaptiveCheck->isChecked(), SetFiles::AdaptiveOn(lines));
+    QCOMPARE(form.TargetBox->value(), SetFiles::TargetPercent(lines));
+    QCOMPARE(form.TargetBox->isEnabled(), form.AdaptiveCheck->isChecked());
 }
 
 void tst_uSet::readFailure_data()
@@ -262,20 +270,23 @@ void tst_uSet::okWritesBasic_data()
     QTest::addColumn<bool>("hint");
     QTest::addColumn<bool>("step");
     QTest::addColumn<bool>("review");
+    QTest::addColumn<bool>("adaptive");
+    QTest::addColumn<int>("target");
     QTest::addColumn<QByteArray>("written");
     QTest::addColumn<int>("shownNext");
 
-    QTest::newRow("none chosen") << false << 0 << true << true << true
+    QTest::newRow("none chosen") << false << 0 << true << true << true << true << 80
                                  << crlf({"Children=0", "Alg=0,", "Hint=1", "AddDecMultiStep=1",
-                                          "Review=1"})
+                                          "Review=1", "Adaptive=1", "Target=80"})
                                  << 0b0001;
-    QTest::newRow("all chosen") << true << 0b1111 << false << false << false
+    QTest::newRow("all chosen") << true << 0b1111 << false << false << false << false << 70
                                 << crlf({"Children=1", "Alg=0,1,2,3,", "Hint=0",
-                                         "AddDecMultiStep=0", "Review=0"})
+                                         "AddDecMultiStep=0", "Review=0", "Adaptive=0",
+                                         "Target=70"})
                                 << 0b1111;
-    QTest::newRow("some chosen") << true << 0b1010 << true << false << true
+    QTest::newRow("some chosen") << true << 0b1010 << true << false << true << true << 90
                                  << crlf({"Children=1", "Alg=1,3,", "Hint=1", "AddDecMultiStep=0",
-                                          "Review=1"})
+                                          "Review=1", "Adaptive=1", "Target=90"})
                                  << 0b1010;
 }
 
@@ -285,6 +296,8 @@ void tst_uSet::okWritesBasic()
     QFETCH(bool, hint);
     QFETCH(bool, step);
     QFETCH(bool, review);
+    QFETCH(bool, adaptive);
+    QFETCH(int, target);
     QFETCH(QByteArray, written);
     QFETCH(int, shownNext);
     QFETCH(int, ops);
@@ -301,6 +314,8 @@ void tst_uSet::okWritesBasic()
     form.HintCheck->setChecked(hint);
     form.AddDecMultiStepCheck->setChecked(step);
     form.ReviewCheck->setChecked(review);
+    form.AdaptiveCheck->setChecked(adaptive);
+    form.TargetBox->setValue(target);
     QTest::mouseClick(form.Button1, Qt::LeftButton);
 
     QVERIFY(!form.isVisible());
@@ -310,6 +325,8 @@ void tst_uSet::okWritesBasic()
     form.show();
     QCOMPARE(checkedOps(form), shownNext);
     QCOMPARE(form.ReviewCheck->isChecked(), review);
+    QCOMPARE(form.AdaptiveCheck->isChecked(), adaptive);
+    QCOMPARE(form.TargetBox->value(), target);
 }
 
 void tst_uSet::movesLandSortedAndAreWritten()
@@ -535,7 +552,8 @@ void tst_uSet::unreadListsAreNotOverwritten()
         QCOMPARE(dir.readBytes("Set/" + name), before[name]);
     }
     QCOMPARE(dir.readBytes("Set/Basic.dat"),
-             crlf({"Children=1", "Alg=2,", "Hint=1", "AddDecMultiStep=1", "Review=1"}));
+             crlf({"Children=1", "Alg=2,", "Hint=1", "AddDecMultiStep=1", "Review=1", "Adaptive=1",
+                   "Target=80"}));
 
     // A list whose partner could not be read takes no moves either: a line moved out of the
     // one that is written would be in neither file.
