@@ -45,6 +45,13 @@ const std::vector<Migration> &migrations()
           "CREATE INDEX review_by_problem ON review(last_problem)",
           // Problems counted by player in the order they were posed.
           "CREATE INDEX problems_by_player_row ON problems(player, id)"}},
+        // The class journal: how far each table has reached each server, and this file's own
+        // name there, so a journal made afresh at the same seat never collides with the old.
+        {3,
+         {"CREATE TABLE class_sent(target TEXT NOT NULL, tbl TEXT NOT NULL, "
+          "last_id INTEGER NOT NULL, PRIMARY KEY(target, tbl))",
+          "CREATE TABLE class_journal(id TEXT NOT NULL)",
+          "INSERT INTO class_journal VALUES(lower(hex(randomblob(16))))"}},
     };
     return steps;
 }

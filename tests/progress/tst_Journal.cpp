@@ -70,7 +70,7 @@ void tst_Journal::schemaOfANewFile()
     }
     QVERIFY(reporter.errors.isEmpty());
     JournalProbe probe(path);
-    QCOMPARE(probe.value(QStringLiteral("PRAGMA user_version")).toInt(), 2);
+    QCOMPARE(probe.value(QStringLiteral("PRAGMA user_version")).toInt(), Journal::SchemaVersion);
     QCOMPARE(probe.value(QStringLiteral("PRAGMA journal_mode")).toString(), QStringLiteral("wal"));
     // Names, types, NOT NULL and defaults that tools and parents' scripts rely on.
     auto columns = [&](const char *table) {
