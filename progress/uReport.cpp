@@ -352,7 +352,9 @@ TReportForm::TReportForm(const Journal *journal, QWidget *parent)
     RenameButton = new QPushButton(QStringLiteral("改名字"));
     ExportButton = new QPushButton(QStringLiteral("导出"));
     CloseButton = new QPushButton(QStringLiteral("关闭"));
-    for (QPushButton *b : {RenameButton, ExportButton, CloseButton})
+    ClassButton = new QPushButton(tr("全班"));
+    ClassButton->hide();
+    for (QPushButton *b : {RenameButton, ExportButton, CloseButton, ClassButton})
         b->setAutoDefault(false);
 
     auto *bar = new QHBoxLayout;
@@ -363,6 +365,7 @@ TReportForm::TReportForm(const Journal *journal, QWidget *parent)
     bar->addWidget(new QLabel(QStringLiteral("时间：")));
     bar->addWidget(PeriodBox);
     bar->addStretch(1);
+    bar->addWidget(ClassButton);
     bar->addWidget(ExportButton);
     bar->addWidget(CloseButton);
 
@@ -389,6 +392,9 @@ TReportForm::TReportForm(const Journal *journal, QWidget *parent)
     connect(RenameButton, &QPushButton::clicked, this, &TReportForm::RenameButtonClick);
     connect(ExportButton, &QPushButton::clicked, this, &TReportForm::ExportButtonClick);
     connect(CloseButton, &QPushButton::clicked, this, &QDialog::accept);
+    connect(ClassButton, &QPushButton::clicked, this, [this] {
+        if (m_openClass) m_openClass();
+    });
 
     // Most of the screen, whatever its size; the layouts do the rest.
     const QScreen *s = parent ? parent->screen() : QGuiApplication::primaryScreen();
@@ -407,6 +413,12 @@ void TReportForm::setPlayers(const std::vector<ReportPlayer> &players, int32_t c
     }
     PlayerBox->setCurrentIndex(selected);
     refresh();
+}
+
+void TReportForm::offerClass(std::function<void()> open)
+{
+    m_openClass = std::move(open);
+    ClassButton->setVisible(bool(m_openClass));
 }
 
 int32_t TReportForm::player() const

@@ -39,6 +39,8 @@ public:
 
     // Renames a player and answers the name as saved, or an empty text when it was refused.
     std::function<QString(int32_t player, const QString &name)> Rename;
+    // Shows "全班", which runs open: for a teacher's connection to the class server.
+    void offerClass(std::function<void()> open);
 
     // Writes the report as a PDF at pdfPath and the raw rows as CSV beside it (same name,
     // ".csv"). False with the reason in error when a file could not be written.
@@ -50,6 +52,7 @@ public:
     QPushButton *RenameButton;
     QPushButton *ExportButton;
     QPushButton *CloseButton;
+    QPushButton *ClassButton;
     QLabel *Title;
     QStackedWidget *Pages;
     QLabel *EmptyLabel;
@@ -67,4 +70,5 @@ private:
     QDateTime now() const;
     const Journal *m_journal;
     ReportFigures m_figures;
+    std::function<void()> m_openClass;
 };
