@@ -48,19 +48,21 @@ private:
             m_failures = 1;
             delay = 0;
         } else {
-            delay = retryDelay(m_failures++);
+            delay = retryDelay(m_failures++, r.outcome == ClassRound::Refused
+                                                 ? m_timing.longestRefusedMs
+                                                 : m_timing.longestRetryMs);
         }
         m_link.m_canRead = m_sender->canReadClass();
         m_link.roundFinished(r);
         if (!thread->isInterruptionRequested()) m_timer.start(delay);
     }
 
-    int retryDelay(int failures)
+    int retryDelay(int failures, int longest)
     {
         int64_t ms = m_timing.firstRetryMs;
-        for (int i = 0; i < failures && ms < m_timing.longestRetryMs; ++i)
+        for (int i = 0; i < failures && ms < longest; ++i)
             ms *= 2;
-        ms = std::min<int64_t>(ms, m_timing.longestRetryMs);
+        ms = std::min<int64_t>(ms, longest);
         std::uniform_int_distribution<int64_t> spread(ms * 3 / 4, ms * 5 / 4);
         return static_cast<int>(spread(m_random));
     }

@@ -16,10 +16,12 @@ class Reporter;
 struct ClassTiming
 {
     int pollMs = 1000;
-    // The wait after the first failure, doubled after each further one up to longestRetryMs,
-    // each drawn a quarter either way so thirty seats do not all knock at once.
+    // The wait after the first failure, doubled after each further one up to longestRetryMs
+    // (longestRefusedMs while the server refuses the seat), each drawn a quarter either way
+    // so thirty seats do not all knock at once.
     int firstRetryMs = 1000;
-    int longestRetryMs = 16000;
+    int longestRetryMs = 8000;
+    int longestRefusedMs = 60000;
     int batchRows = 500;
 };
 

@@ -114,7 +114,8 @@ bool ClassSender::openJournal(QString &why)
         return false;
     }
     while (marks.next())
-        m_sent[marks.value(0).toString().toStdString()] = marks.value(1).toLongLong();
+        m_written[marks.value(0).toString().toStdString()] = marks.value(1).toLongLong();
+    m_sent = m_written;
     return true;
 }
 
@@ -326,12 +327,19 @@ ClassRound ClassSender::sendPending(const std::function<bool()> &stop)
     if (!m_connected) {
         const ClassRound connected = connectServer();
         if (connected.outcome != ClassRound::Sent) return connected;
-        // Marks taken from the server are kept in the journal too; a journal that is busy
-        // now gets them with the next batch.
-        writeMarks(why);
     }
+    const ClassRound round = sendBatches(stop);
+    // Once a round, not after every batch: the write lock it takes is one the game's own
+    // recording would have to wait for. A journal that is busy now hears it next round.
+    if (m_sent != m_written && writeMarks(why)) m_written = m_sent;
+    return round;
+}
+
+ClassRound ClassSender::sendBatches(const std::function<bool()> &stop)
+{
     QSqlDatabase server = QSqlDatabase::database(m_server, false);
     ClassRound round;
+    QString why;
     while (!(stop && stop())) {
         std::map<std::string, QByteArray> json;
         std::map<std::string, int64_t> last;
@@ -356,8 +364,6 @@ ClassRound ClassSender::sendPending(const std::function<bool()> &stop)
         for (const auto &[table, upto] : last)
             m_sent[table] = upto;
         round.rowsSent += rows;
-        // Kept in memory whatever happens; the journal catches up with the next batch.
-        writeMarks(why);
     }
     return round;
 }

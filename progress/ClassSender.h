@@ -70,6 +70,7 @@ private:
     ClassRound::Outcome classifyLogin() const;
     bool readBatch(std::map<std::string, QByteArray> &json, std::map<std::string, int64_t> &last,
                    int64_t &rows, QString &why);
+    ClassRound sendBatches(const std::function<bool()> &stop);
     bool writeMarks(QString &why);
     // One batch in one server transaction; an invalid error when it was committed.
     QSqlError sendBatch(const std::map<std::string, QByteArray> &json, const QString &sentAt);
@@ -84,4 +85,6 @@ private:
     bool m_connected = false;
     bool m_canRead = false;
     std::map<std::string, int64_t> m_sent;
+    // As the journal's class_sent table has them.
+    std::map<std::string, int64_t> m_written;
 };

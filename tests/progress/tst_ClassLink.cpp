@@ -8,7 +8,7 @@
 namespace {
 
 // Short waits, so a server that comes back is found within a second.
-const ClassTiming fast{100, 100, 400, 500};
+const ClassTiming fast{100, 100, 400, 400, 500};
 
 } // namespace
 
