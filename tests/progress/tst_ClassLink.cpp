@@ -43,7 +43,7 @@ void tst_ClassLink::twoSeatsThroughAStoppedServer()
     CapturingReporter reporter;
     ClassSeat a, b, teacher;
     a.writeIni(m_server.settings(QStringLiteral("三年级二班"), QStringLiteral("A01")));
-    b.writeIni(m_server.settings(QStringLiteral("三年级二班"), QStringLiteral("A02")));
+    b.writeIni(m_server.settings(QStringLiteral("三年级二班"), QStringLiteral("第2排 A02")));
     teacher.writeIni(m_server.settings(QStringLiteral("三年级二班"), QStringLiteral("T"), true));
     // The seats start before the teacher's machine has made the tables, and wait for it.
     auto linkA = ClassLink::start(a.setFolder(), reporter, m_clock, fast);
@@ -53,7 +53,7 @@ void tst_ClassLink::twoSeatsThroughAStoppedServer()
     b.play(4);
     QTRY_COMPARE(linkA->status().outcome, ClassRound::NotReady);
     auto linkT = ClassLink::start(teacher.setFolder(), reporter, m_clock, fast);
-    QTRY_VERIFY_WITH_TIMEOUT(same(a, QStringLiteral("A01")) && same(b, QStringLiteral("A02")),
+    QTRY_VERIFY_WITH_TIMEOUT(same(a, QStringLiteral("A01")) && same(b, QStringLiteral("第2排 A02")),
                              10000);
     QVERIFY(linkT->canReadClass());
     QVERIFY(!linkA->canReadClass());
@@ -71,11 +71,12 @@ void tst_ClassLink::twoSeatsThroughAStoppedServer()
     a.play(2);
     b.play(2);
     linkB->wake();
-    QTRY_VERIFY_WITH_TIMEOUT(same(a, QStringLiteral("A01")) && same(b, QStringLiteral("A02")),
+    QTRY_VERIFY_WITH_TIMEOUT(same(a, QStringLiteral("A01")) && same(b, QStringLiteral("第2排 A02")),
                              10000);
     for (const ClassTable &t : ClassSchema::tables()) {
         QCOMPARE(m_server.rows(t, QStringLiteral("三年级二班"), QStringLiteral("A01")), a.rows(t));
-        QCOMPARE(m_server.rows(t, QStringLiteral("三年级二班"), QStringLiteral("A02")), b.rows(t));
+        QCOMPARE(m_server.rows(t, QStringLiteral("三年级二班"), QStringLiteral("第2排 A02")),
+                 b.rows(t));
     }
     // A server that was away is no news for the child.
     QCOMPARE(reporter.errors.size(), 2);

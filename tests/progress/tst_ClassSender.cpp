@@ -49,7 +49,9 @@ void tst_ClassSender::initTestCase()
                      // A user that may log in but is no seat, and a database without tables.
                      "CREATE ROLE outsider LOGIN PASSWORD '%1';"
                      "GRANT CONNECT ON DATABASE %2 TO outsider")
-                     .arg(ClassServer::seatPassword, ClassServer::database),
+                     .arg(QString::fromUtf8(ClassServer::seatPassword)
+                              .replace(QLatin1Char('\''), QStringLiteral("''")),
+                          ClassServer::database),
                  QLatin1String(ClassServer::database)),
              QString());
     QCOMPARE(m_server.cluster.exec(QStringLiteral("CREATE DATABASE fresh OWNER teacher")),

@@ -71,7 +71,6 @@ class tst_uClassReport : public QObject
 private slots:
     void showsEachChildOfTheClass();
     void exportWritesAPageForEachChild();
-    void offeredFromTheReport();
 };
 
 void tst_uClassReport::showsEachChildOfTheClass()
@@ -133,17 +132,6 @@ void tst_uClassReport::exportWritesAPageForEachChild()
 
     QVERIFY(!form.exportTo(dir.filePath(QStringLiteral("missing/全班.pdf")), rows, &error));
     QVERIFY(error.contains(QStringLiteral("missing")));
-}
-
-void tst_uClassReport::offeredFromTheReport()
-{
-    TReportForm report(nullptr);
-    QVERIFY(report.ClassButton->isHidden());
-    int opened = 0;
-    report.offerClass([&] { ++opened; });
-    QVERIFY(!report.ClassButton->isHidden());
-    report.ClassButton->click();
-    QCOMPARE(opened, 1);
 }
 
 QTEST_MAIN(tst_uClassReport)
