@@ -41,7 +41,8 @@ public:
 
     ClassLink(ClassSettings settings, const QString &journalPath, Reporter &reporter, Clock &clock,
               const ClassTiming &timing = {});
-    // Waits for a batch in flight (seconds at most), never for a server that is away.
+    // Waits for the round in flight: a batch, or a connection attempt to a host that does
+    // not answer (3 s); a network gone in the middle of a batch, 10 s at most.
     ~ClassLink() override;
 
     const ClassSettings &settings() const { return m_settings; }

@@ -5,6 +5,7 @@
 #include "progress/Journal.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -152,7 +153,14 @@ ClassRound ClassSender::connectServer()
         db.setConnectOptions(m_settings.connectOptions());
     }
     db.close();
-    if (!db.open()) return failure(classifyLogin(), db.lastError().text());
+    QElapsedTimer waited;
+    waited.start();
+    if (!db.open()) {
+        // A host that never answered took the whole connect timeout: no need to ping it, and
+        // a game that is closing waits for one timeout, not two.
+        const bool timedOut = waited.elapsed() >= 2500;
+        return failure(timedOut ? ClassRound::Unreachable : classifyLogin(), db.lastError().text());
+    }
 
     const ClassSchema::State state = ClassSchema::prepare(db);
     if (!state.error.isEmpty()) {
