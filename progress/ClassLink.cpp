@@ -145,21 +145,18 @@ void ClassLink::roundFinished(const ClassRound &round)
         m_status.error = round.error;
     }
     emit roundDone();
-    if (round.outcome != ClassRound::Refused && round.outcome != ClassRound::NotReady) return;
+    if (round.outcome != ClassRound::Refused) return;
     // The box belongs to the window's thread; the link may be gone by the time it gets there.
-    const bool refused = round.outcome == ClassRound::Refused;
     const QString why = round.error;
     QMetaObject::invokeMethod(
         this,
-        [this, refused, why] {
+        [this, why] {
             if (m_told) return;
             m_told = true;
-            const QString text = refused ? tr("全班的服务器没有让这台电脑送做题记录：\n%1\n"
-                                              "请老师检查 Class.ini 里的用户名和密码。")
-                                               .arg(why)
-                                         : tr("全班的服务器上还没有准备好做题记录的表。\n"
-                                              "请老师先用自己的账号连一次服务器。");
-            m_reporter.showError(text + tr("\n做题记录先留在这台电脑上，连好以后会自动补送。"));
+            m_reporter.showError(tr("全班的服务器没有让这台电脑送做题记录：\n%1\n"
+                                    "请老师检查 Class.ini 里的用户名和密码。\n"
+                                    "做题记录先留在这台电脑上，改好以后会自动补送。")
+                                     .arg(why));
         },
         Qt::QueuedConnection);
 }

@@ -28,7 +28,9 @@ struct ClassTiming
 // The game's end of the class journal: made at program start when Set/Class.ini exists,
 // it sends on a thread of its own for as long as it lives. Recording never waits for it.
 // Of everything that can go wrong it tells the child's screen one thing once: that the
-// server refuses this seat, or is not set up yet. A server that is away is waited for quietly.
+// server refuses this seat, which only the teacher can put right. A server that is away, or
+// has no tables until the teacher's machine first connects, is waited for quietly: seats are
+// often switched on before the teacher's.
 class ClassLink : public QObject
 {
     Q_OBJECT

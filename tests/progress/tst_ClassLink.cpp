@@ -57,8 +57,8 @@ void tst_ClassLink::twoSeatsThroughAStoppedServer()
                              10000);
     QVERIFY(linkT->canReadClass());
     QVERIFY(!linkA->canReadClass());
-    // Only the missing tables were worth a box, once on each seat.
-    QCOMPARE(reporter.errors.size(), 2);
+    // Waiting for the tables, and for a server that was away, is no news for the child.
+    QCOMPARE(reporter.errors.size(), 0);
 
     m_server.cluster.stop();
     a.play(6);
@@ -78,8 +78,7 @@ void tst_ClassLink::twoSeatsThroughAStoppedServer()
         QCOMPARE(m_server.rows(t, QStringLiteral("三年级二班"), QStringLiteral("第2排 A02")),
                  b.rows(t));
     }
-    // A server that was away is no news for the child.
-    QCOMPARE(reporter.errors.size(), 2);
+    QCOMPARE(reporter.errors.size(), 0);
 }
 
 void tst_ClassLink::oneMessageForAWrongPassword()
