@@ -84,7 +84,7 @@ bool ClassSender::openJournal(QString &why)
     if (db.isOpen() && !m_journalId.isEmpty()) return true;
     // Opening would make an empty file where the game has not made its journal yet.
     if (!QFileInfo(m_journalPath).isFile()) {
-        why = QStringLiteral("no journal file yet");
+        why = tr("这台电脑上还没有做题记录。");
         return false;
     }
     if (!db.isValid()) {
@@ -141,7 +141,7 @@ ClassRound ClassSender::connectServer()
 {
     if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL")))
         return failure(ClassRound::Refused,
-                       QStringLiteral("Qt's PostgreSQL driver (libqt6sql6-psql) is missing"));
+                       tr("Qt 的 PostgreSQL 驱动（libqt6sql6-psql）没有安装。"));
     QSqlDatabase db = QSqlDatabase::database(m_server, false);
     if (!db.isValid()) {
         db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), m_server);
@@ -170,7 +170,7 @@ ClassRound ClassSender::connectServer()
     if (!state.ready) {
         disconnect();
         return failure(ClassRound::NotReady,
-                       QStringLiteral("the server's schema is at version %1, this game needs %2")
+                       tr("服务器上的表是第 %1 版，这个游戏要第 %2 版：请老师的电脑连一次服务器。")
                            .arg(state.found)
                            .arg(ClassSchema::version()));
     }

@@ -2,6 +2,7 @@
 
 #include "progress/ClassSettings.h"
 
+#include <QCoreApplication>
 #include <QString>
 #include <cstdint>
 #include <functional>
@@ -45,6 +46,8 @@ struct ClassRound
 // Everything happens on the thread that calls sendPending(); destroy it on that thread.
 class ClassSender
 {
+    Q_DECLARE_TR_FUNCTIONS(ClassSender)
+
 public:
     // clock gives the seat's time for sent_at; it is called from the sending thread.
     ClassSender(ClassSettings settings, QString journalPath, Clock &clock, int batchRows = 500);
