@@ -88,7 +88,7 @@ std::unique_ptr<ClassSeat> filledSeat(int problems)
         db.commit();
     }
     QSqlDatabase::removeDatabase(QStringLiteral("fill"));
-    seat->journal = std::make_unique<Journal>(seat->journalPath());
+    seat->journal = std::make_unique<Journal>(seat->journalPath(), seat->reporter);
     return seat;
 }
 
@@ -172,7 +172,7 @@ void BM_RecordWhileSending(benchmark::State &state)
     }
     PosedRecord p;
     p.PlayerName = QStringLiteral("小明");
-    p.Operation = 2;
+    p.Operation = Op::Mul;
     p.Operand1 = 7;
     p.Operand2 = 8;
     p.PosedAt = QDateTime::currentDateTimeUtc();
@@ -213,7 +213,6 @@ BENCHMARK(BM_RecordWhileSending)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    setReporter(&quiet);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

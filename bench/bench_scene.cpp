@@ -3,8 +3,8 @@
 #include "app/Zoom.h"
 #include "characters/uAnimation.h"
 #include "core/Def.h"
-#include "core/uMainClass.h"
 #include "engines/AddAlgo.h"
+#include "game/Session.h"
 #include "platform/Bitmap.h"
 #include "platform/Clock.h"
 #include "BenchSupport.h"
@@ -17,35 +17,42 @@
 namespace {
 
 // A game with a problem on the board, its hint fully faded in, and the shipped characters.
-struct Scene
+struct Shown
 {
-    explicit Scene(const SceneGeometry &g = screen(1024, 768, 1))
+    explicit Shown(const SceneGeometry &g = screen(1024, 768, 1))
     {
-        game = std::make_unique<TMainClass>(g, nullptr);
-        auto *add = static_cast<TAdd *>(game->Engines[0].get());
-        game->Engine = add;
+        game = std::make_unique<Session>(benchServices(), g);
+        game->controller().UseEngine(Op::Add);
+        add = &static_cast<TAdd &>(game->controller().Engine());
         add->SetProblem(38, 45);
         stillClock.now += 6000; // hint due
         for (int i = 0; i < 20; ++i) {
             stillClock.now += 100;
-            game->Present();
+            present();
         }
     }
-    std::unique_ptr<TMainClass> game;
+    // The scene tick, the hint in sight or not.
+    void present(bool hintOn = true)
+    {
+        game->scene().Present(*add, true, hintOn, game->animation());
+    }
+    Scene &scene() { return game->scene(); }
+    std::unique_ptr<Session> game;
+    TAdd *add = nullptr;
 };
 
 // The tick alone, at 800 x 600 scene pixels times the argument.
 void BM_PresentScene(benchmark::State &state)
 {
     const int scale = static_cast<int>(state.range(0));
-    Scene scene(screen(1024 * scale, 768 * scale, scale));
+    Shown shown(screen(1024 * scale, 768 * scale, scale));
     for (auto _ : state) {
         stillClock.now += 100;
-        scene.game->Present();
-        benchmark::DoNotOptimize(scene.game->Composer.takeChanged());
+        shown.present();
+        benchmark::DoNotOptimize(shown.scene().TakeChanged());
     }
-    state.SetItemsProcessed(state.iterations() * scene.game->BackBuffer.width() *
-                            scene.game->BackBuffer.height());
+    state.SetItemsProcessed(state.iterations() * shown.scene().BackBuffer().width() *
+                            shown.scene().BackBuffer().height());
 }
 BENCHMARK(BM_PresentScene)->Arg(1)->Arg(2)->Arg(4)->Unit(benchmark::kMicrosecond);
 
@@ -53,26 +60,27 @@ BENCHMARK(BM_PresentScene)->Arg(1)->Arg(2)->Arg(4)->Unit(benchmark::kMicrosecond
 // made from its key colour and the layer's opacity.
 void BM_ReferenceCompose(benchmark::State &state)
 {
-    Scene scene;
-    TMainClass &g = *scene.game;
-    QImage target(g.SceneWidth, g.SceneHeight, QImage::Format_RGB32);
+    Shown shown;
+    Scene &g = shown.scene();
+    TAnimation &animation = shown.game->animation();
+    QImage target(g.Rect().size(), QImage::Format_RGB32);
     for (auto _ : state) {
         stillClock.now += 100;
-        g.Animation->Animate();
-        g.BoardPicture.fill(Magenta);
-        g.Engine->PaintBoard();
-        g.HintTextPicture.fill(Magenta);
-        g.Engine->PaintHint();
-        std::vector<SceneLayer *> layers = {
-            &g.BlackboardLayer, &g.BoardLayer,    &g.TreeRightLayer, &g.TreeLeftLayer,
-            &g.HintPanelLayer,  &g.HintTextLayer, &g.GrassLeftLayer, &g.GrassRightLayer};
-        for (auto &s : g.Animation->Sprites)
+        animation.Animate();
+        g.BoardPicture().fill(Magenta);
+        shown.add->PaintBoard();
+        g.HintTextPicture().fill(Magenta);
+        shown.add->PaintHint();
+        std::vector<const SceneLayer *> layers;
+        for (int id = 0; id < Scene::LayerCount; ++id)
+            layers.push_back(&g.Layer(Scene::LayerId(id)));
+        for (auto &s : animation.Sprites)
             layers.push_back(&s->Layer);
         std::stable_sort(layers.begin(), layers.end(),
                          [](auto *a, auto *b) { return CompareLayers(*a, *b) < 0; });
         QPainter p(&target);
-        p.drawImage(0, 0, g.Background.image());
-        for (SceneLayer *l : layers) {
+        p.drawImage(0, 0, g.Background().image());
+        for (const SceneLayer *l : layers) {
             if (l->Alpha == 0) continue;
             QImage picture = l->Picture->image().convertToFormat(QImage::Format_ARGB32);
             const QImage mask = l->Picture->image().createMaskFromColor(
@@ -95,19 +103,18 @@ void frame(benchmark::State &state, bool fading)
 {
     const int w = static_cast<int>(state.range(0)), h = static_cast<int>(state.range(1));
     const qreal zoom = ZoomForScreen(QSizeF(w, h));
-    Scene scene(screen(w, h, zoom));
-    TMainClass &g = *scene.game;
+    Shown shown(screen(w, h, zoom));
+    Scene &g = shown.scene();
     QImage window(w, h, QImage::Format_RGB32);
-    const QPoint at(toDevicePixels(g.SceneLeft, zoom), toDevicePixels(g.SceneTop, zoom));
+    const QPoint at(toDevicePixels(g.Rect().left(), zoom), toDevicePixels(g.Rect().top(), zoom));
     int tick = 0;
     for (auto _ : state) {
         stillClock.now += 100;
-        // Fading in again and again.
-        if (fading) g.HintPanelLayer.Alpha = g.HintTextLayer.Alpha = 5 * (tick++ % 12);
-        g.Present();
-        const QRegion changed = g.Composer.takeChanged().translated(at);
+        // Fading in again and again: hidden at once, then 5 more each tick.
+        shown.present(!fading || tick++ % 12 != 0);
+        const QRegion changed = g.TakeChanged().translated(at);
         QPainter p(&window);
-        PaintScene(p, g.BackBuffer, at, changed);
+        PaintScene(p, g.BackBuffer(), at, changed);
         p.end();
         benchmark::DoNotOptimize(window.constBits());
     }
@@ -130,16 +137,17 @@ BENCHMARK(BM_FrameHintFading)
     ->Args({3840, 2160})
     ->Unit(benchmark::kMicrosecond);
 
-// What a start costs until the first frame is composed: the controller with its pictures, and
+// What a start costs until the first frame is composed: the game with its pictures, and
 // the first frame, which on a zoomed screen reads the large drawings.
 void BM_FirstFrame(benchmark::State &state)
 {
     const int w = static_cast<int>(state.range(0)), h = static_cast<int>(state.range(1));
     const qreal zoom = ZoomForScreen(QSizeF(w, h));
     for (auto _ : state) {
-        TMainClass game(screen(w, h, zoom), nullptr);
-        game.Present();
-        benchmark::DoNotOptimize(game.BackBuffer.constBits());
+        Session game(benchServices(), screen(w, h, zoom));
+        TMainClass &c = game.controller();
+        game.scene().Present(c.Engine(), c.CanPose(), c.HintOn(), game.animation());
+        benchmark::DoNotOptimize(game.scene().BackBuffer().constBits());
     }
     state.counters["zoom"] = zoom;
 }
@@ -169,20 +177,19 @@ BENCHMARK(BM_BlendBitmap)->Arg(100)->Arg(200)->Arg(800);
 
 void BM_PaintBoardAdd(benchmark::State &state)
 {
-    Scene scene;
-    auto *add = static_cast<TAdd *>(scene.game->Engines[0].get());
-    add->SetProblem(385, 947);
+    Shown shown;
+    shown.add->SetProblem(385, 947);
     for (auto _ : state)
-        add->PaintBoard();
+        shown.add->PaintBoard();
 }
 BENCHMARK(BM_PaintBoardAdd)->Unit(benchmark::kMicrosecond);
 
 void BM_Animate(benchmark::State &state)
 {
-    Scene scene;
+    Shown shown;
     for (auto _ : state) {
         stillClock.now += 100;
-        scene.game->Animation->Animate();
+        shown.game->animation().Animate();
     }
 }
 BENCHMARK(BM_Animate)->Unit(benchmark::kMicrosecond);
@@ -194,8 +201,6 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     installFontSubstitutions();
-    setGameClock(&stillClock);
-    AppDir = benchDataTree();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -78,7 +78,7 @@ QList<QVariantList> ClassServer::rows(const ClassTable &table, const QString &cl
 ClassSeat::ClassSeat(const QDateTime &start) : now(start)
 {
     QDir(dir.path()).mkpath(QStringLiteral("Set"));
-    journal = std::make_unique<Journal>(journalPath());
+    journal = std::make_unique<Journal>(journalPath(), reporter);
 }
 
 QString ClassSeat::setFolder() const
@@ -113,7 +113,7 @@ void ClassSeat::play(int problems, bool finishLast)
         PosedRecord p;
         p.Player = n % 5 == 4 ? 2 : 0;
         p.PlayerName = p.Player == 0 ? QStringLiteral("小明") : QStringLiteral("妹妹");
-        p.Operation = n % 4;
+        p.Operation = static_cast<Op>(n % 4);
         p.Operand1 = 2 + n % 8;
         p.Operand2 = 1 + n % 9;
         p.Type = QStringLiteral("1位数×1位数");

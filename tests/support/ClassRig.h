@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PgCluster.h"
+#include "TestSupport.h"
 #include "platform/Clock.h"
 #include "progress/ClassSettings.h"
 #include "progress/Journal.h"
@@ -16,7 +17,6 @@ class ShiftedClock : public Clock
 {
 public:
     uint32_t tickCount() override { return 0; }
-    void idle(int) override {}
     int64_t utcMilliseconds() override { return QDateTime::currentMSecsSinceEpoch() + offsetMs; }
     int64_t offsetMs = 0;
 };
@@ -63,6 +63,7 @@ public:
     QList<QVariantList> rows(const ClassTable &table) const;
 
     QTemporaryDir dir;
+    CapturingReporter reporter;
     std::unique_ptr<Journal> journal;
     QDateTime now;
 

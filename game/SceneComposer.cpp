@@ -1,4 +1,4 @@
-#include "core/SceneComposer.h"
+#include "game/SceneComposer.h"
 
 #include "platform/BlendKernel.h"
 #include "platform/LargeDrawing.h"
