@@ -3,6 +3,7 @@
 #include "characters/uAnimation.h"
 #include "characters/uSound.h"
 #include "platform/Clock.h"
+#include "progress/ClassLink.h"
 #include "settings/SetFiles.h"
 
 Session::Session(const GameServices &services, const SceneGeometry &geometry)
@@ -13,6 +14,8 @@ Session::Session(const GameServices &services, const SceneGeometry &geometry)
     m_animation = std::make_unique<TAnimation>(services.GameClock, m_host.random(),
                                                services.Messages, services.Folders);
     m_sound = std::make_unique<TSound>(services.Sound, services.Folders);
+    m_classLink =
+        ClassLink::start(services.Folders.setFolder(), services.Messages, services.GameClock);
 }
 
 Session::~Session() = default;
@@ -69,6 +72,7 @@ AnswerOutcome Session::Submit(int32_t value)
             out.CoinsPaid = engine.Reward();
             m_bank.AddCoins(player, out.CoinsPaid);
             m_bank.SaveMoney();
+            if (m_classLink) m_classLink->wake();
         } else {
             stepWaits = true;
         }
@@ -171,4 +175,6 @@ void Session::ApplySettings()
     m_game.PickOperation();
     NewProblem();
     m_bank.LoadMoney();
+    // The problem left for the new settings can go to the class now.
+    if (m_classLink) m_classLink->wake();
 }

@@ -1,11 +1,32 @@
 #include "progress/ClassLink.h"
 
+#include "platform/Clock.h"
 #include "platform/Errors.h"
 #include "platform/TextFiles.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QTimer>
 #include <random>
+
+// The seat's time as the sending thread may read it: the machine's clock, moved by how far
+// the game's clock stood from it when the game's thread last looked.
+class ClassLink::SeatClock : public Clock
+{
+public:
+    uint32_t tickCount() override { return 0; }
+    int64_t utcMilliseconds() override
+    {
+        return QDateTime::currentMSecsSinceEpoch() + m_offsetMs.load();
+    }
+    void follow(Clock &game)
+    {
+        m_offsetMs = game.utcMilliseconds() - QDateTime::currentMSecsSinceEpoch();
+    }
+
+private:
+    std::atomic<int64_t> m_offsetMs{0};
+};
 
 class ClassLink::Worker : public QObject
 {
@@ -99,9 +120,11 @@ std::unique_ptr<ClassLink> ClassLink::start(const QString &setFolder, Reporter &
 
 ClassLink::ClassLink(ClassSettings settings, const QString &journalPath, Reporter &reporter,
                      Clock &clock, const ClassTiming &timing)
-    : m_settings(std::move(settings)), m_reporter(reporter),
-      m_worker(new Worker(*this, m_settings, journalPath, clock, timing))
+    : m_settings(std::move(settings)), m_reporter(reporter), m_gameClock(clock),
+      m_seatClock(std::make_unique<SeatClock>()),
+      m_worker(new Worker(*this, m_settings, journalPath, *m_seatClock, timing))
 {
+    m_seatClock->follow(m_gameClock);
     m_thread.setObjectName(QStringLiteral("class journal"));
     m_worker->moveToThread(&m_thread);
     m_thread.start(QThread::LowPriority);
@@ -125,6 +148,7 @@ ClassLink::~ClassLink()
 
 void ClassLink::wake()
 {
+    m_seatClock->follow(m_gameClock);
     QMetaObject::invokeMethod(
         m_worker, [w = m_worker] { w->wake(); }, Qt::QueuedConnection);
 }

@@ -25,8 +25,8 @@ struct ClassTiming
     int batchRows = 500;
 };
 
-// The game's end of the class journal: made at program start when Set/Class.ini exists,
-// it sends on a thread of its own for as long as it lives. Recording never waits for it.
+// The game's end of the class journal: made with the game when Set/Class.ini exists, it
+// sends on a thread of its own for as long as it lives. Recording never waits for it.
 // Of everything that can go wrong it tells the child's screen one thing once: that the
 // server refuses this seat, which only the teacher can put right. A server that is away, or
 // has no tables until the teacher's machine first connects, is waited for quietly: seats are
@@ -41,6 +41,7 @@ public:
     static std::unique_ptr<ClassLink> start(const QString &setFolder, Reporter &reporter,
                                             Clock &clock, const ClassTiming &timing = {});
 
+    // clock is the game's, read on the thread that makes the link and wakes it.
     ClassLink(ClassSettings settings, const QString &journalPath, Reporter &reporter, Clock &clock,
               const ClassTiming &timing = {});
     // Waits for the round in flight: a batch, or a connection attempt to a host that does
@@ -62,7 +63,7 @@ public:
 
 public slots:
     // Something was recorded: send it soon, unless the link is waiting for the server.
-    // Safe from any thread.
+    // Called on the game's thread.
     void wake();
 
 signals:
@@ -71,10 +72,13 @@ signals:
 
 private:
     class Worker;
+    class SeatClock;
     void roundFinished(const ClassRound &round);
 
     ClassSettings m_settings;
     Reporter &m_reporter;
+    Clock &m_gameClock;
+    std::unique_ptr<SeatClock> m_seatClock;
     QThread m_thread;
     Worker *m_worker;
     std::atomic<bool> m_canRead{false};
