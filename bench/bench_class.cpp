@@ -1,14 +1,18 @@
 // Sending the journal to a class server: how fast rows go in, how long a room's backlog takes
 // to arrive when the server comes back, and what a running link costs the recording path.
-#include "ClassRig.h"
+#include "ClassServer.h"
+#include "platform/Clock.h"
 #include "platform/Errors.h"
 #include "progress/ClassLink.h"
 #include "progress/ClassSender.h"
+#include "progress/Journal.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 #include <QThread>
 #include <QVariant>
 #include <benchmark/benchmark.h>
@@ -26,7 +30,17 @@ public:
 };
 
 QuietReporter quiet;
-ShiftedClock seatClock;
+SystemClock seatClock;
+
+// A machine's Set/ folder with its journal.
+struct BenchSeat
+{
+    BenchSeat() { QDir(dir.path()).mkpath(QStringLiteral("Set")); }
+    QString setFolder() const { return dir.filePath(QStringLiteral("Set")); }
+    QString journalPath() const { return dir.filePath(QStringLiteral("Set/Progress.db")); }
+    QTemporaryDir dir;
+    std::unique_ptr<Journal> journal = std::make_unique<Journal>(journalPath(), quiet);
+};
 
 // One server for every benchmark, set up as the README says; null when it cannot run.
 ClassServer *server()
@@ -39,7 +53,7 @@ ClassServer *server()
         if (!why.isEmpty())
             s.reset();
         else {
-            ClassSeat own;
+            BenchSeat own;
             ClassSender(s->settings(QStringLiteral("setup"), QStringLiteral("T"), true),
                         own.journalPath(), seatClock)
                 .sendPending();
@@ -55,9 +69,9 @@ int serial()
 }
 
 // A seat with problems finished problems of three answers each already in its journal.
-std::unique_ptr<ClassSeat> filledSeat(int problems)
+std::unique_ptr<BenchSeat> filledSeat(int problems)
 {
-    auto seat = std::make_unique<ClassSeat>();
+    auto seat = std::make_unique<BenchSeat>();
     seat->journal.reset();
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "fill");
@@ -88,17 +102,16 @@ std::unique_ptr<ClassSeat> filledSeat(int problems)
         db.commit();
     }
     QSqlDatabase::removeDatabase(QStringLiteral("fill"));
-    seat->journal = std::make_unique<Journal>(seat->journalPath(), seat->reporter);
+    seat->journal = std::make_unique<Journal>(seat->journalPath(), quiet);
     return seat;
 }
 
 qlonglong rowsOnServer(const QString &className)
 {
-    const auto rows = server()->cluster.rows(
-        QStringLiteral("SELECT (SELECT count(*) FROM problems WHERE class = '%1') + "
-                       "(SELECT count(*) FROM answers WHERE class = '%1')")
-            .arg(className),
-        QLatin1String(ClassServer::database));
+    const auto rows =
+        server()->rows(QStringLiteral("SELECT (SELECT count(*) FROM problems WHERE class = '%1') + "
+                                      "(SELECT count(*) FROM answers WHERE class = '%1')")
+                           .arg(className));
     return rows.isEmpty() ? -1 : rows.first().first().toLongLong();
 }
 
@@ -125,20 +138,21 @@ BENCHMARK(BM_SendRows)->Arg(100)->Arg(500)->Arg(2000)->Unit(benchmark::kMillisec
 void BM_ClassBacklog(benchmark::State &state)
 {
     if (!server()) return state.SkipWithError("no PostgreSQL server");
-    std::vector<std::unique_ptr<ClassSeat>> seats;
+    std::vector<std::unique_ptr<BenchSeat>> seats;
     for (int i = 0; i < 30; ++i)
         seats.push_back(filledSeat(500));
     const qlonglong expected = 30 * 500 * 4;
     for (auto _ : state) {
         const QString className = QStringLiteral("room-%1").arg(serial());
-        server()->cluster.stop();
+        server()->stop();
         std::vector<std::unique_ptr<ClassLink>> links;
         for (int i = 0; i < 30; ++i) {
-            seats[i]->writeIni(server()->settings(className, QStringLiteral("S%1").arg(i)));
+            ClassServer::writeIni(seats[i]->setFolder(),
+                                  server()->settings(className, QStringLiteral("S%1").arg(i)));
             links.push_back(ClassLink::start(seats[i]->setFolder(), quiet, seatClock));
         }
         QThread::sleep(unsigned(state.range(0)));
-        if (const QString why = server()->cluster.start(); !why.isEmpty())
+        if (const QString why = server()->start(); !why.isEmpty())
             return state.SkipWithError(qPrintable(why));
         QElapsedTimer clock;
         clock.start();
@@ -163,11 +177,12 @@ void BM_RecordWhileSending(benchmark::State &state)
 {
     if (!server()) return state.SkipWithError("no PostgreSQL server");
     const auto seat = filledSeat(state.range(0) == 1 ? 20000 : 100);
-    if (state.range(0) == 2) server()->cluster.stop();
+    if (state.range(0) == 2) server()->stop();
     std::unique_ptr<ClassLink> link;
     const QString className = QStringLiteral("record-%1").arg(serial());
     if (state.range(0) != 0) {
-        seat->writeIni(server()->settings(className, QStringLiteral("A01")));
+        ClassServer::writeIni(seat->setFolder(),
+                              server()->settings(className, QStringLiteral("A01")));
         link = ClassLink::start(seat->setFolder(), quiet, seatClock);
     }
     PosedRecord p;
@@ -198,7 +213,7 @@ void BM_RecordWhileSending(benchmark::State &state)
     // Rows that went to the server meanwhile.
     if (state.range(0) == 1) state.counters["sent"] = double(rowsOnServer(className));
     if (!seat->journal->isOn()) state.SkipWithError("journal switched off");
-    if (!server()->cluster.running()) server()->cluster.start();
+    if (!server()->running()) server()->start();
 }
 BENCHMARK(BM_RecordWhileSending)
     ->Arg(0)

@@ -1,5 +1,5 @@
+// Set/Class.ini as a teacher writes it, and the link a game starts from it.
 #include "progress/ClassSettings.h"
-#include "ClassRig.h"
 #include "TestSupport.h"
 #include "progress/ClassLink.h"
 
@@ -10,111 +10,72 @@ class tst_ClassSettings : public QObject
 {
     Q_OBJECT
 private slots:
-    void reads_data();
-    void reads();
-    void startsOnlyWithAUsableFile_data();
-    void startsOnlyWithAUsableFile();
+    void startsALinkOnlyFromAUsableFile_data();
+    void startsALinkOnlyFromAUsableFile();
 };
 
-void tst_ClassSettings::reads_data()
+void tst_ClassSettings::startsALinkOnlyFromAUsableFile_data()
 {
-    QTest::addColumn<QByteArray>("ini");
-    QTest::addColumn<QString>("expected"); // host|port|database|user|password|ssl|class|seat
-    QTest::addColumn<QString>("refusal");  // part of the reason, when the file is refused
-    const QByteArray server = "[Server]\nHost=10.0.0.5\nDatabase=class3b\nUser=seat\n";
-    QTest::newRow("defaults") << server + "[Class]\nName=三年级二班\nSeat=A07\n"
-                              << "10.0.0.5|5432|class3b|seat||prefer|三年级二班|A07"
-                              << "";
+    QTest::addColumn<QByteArray>("ini"); // null: no file
+    QTest::addColumn<int>("mode");
+    // host|port|database|user|password|ssl|class|seat, or empty when no link starts
+    QTest::addColumn<QString>("read");
+    QTest::addColumn<QStringList>("told"); // a part of each message, in order
+    // Nowhere to connect to: the link waits for it without a word.
+    const QByteArray server = "[Server]\nHost=/nowhere\nDatabase=class3b\nUser=seat\n"
+                              "Password=secret-9\n";
+    const QByteArray seat = "[Class]\nName=三年级二班\nSeat=A07\n";
+    const QString read = "/nowhere|5432|class3b|seat|secret-9|prefer|三年级二班|A07";
+    const QString warning = "chmod 600";
+    QTest::newRow("no Class.ini") << QByteArray() << 0600 << "" << QStringList();
+    QTest::newRow("defaults") << server + seat << 0600 << read << QStringList();
     QTest::newRow("everything, a password with commas and a semicolon")
-        << QByteArray("[Server]\nHost=/run/pg\nPort=6543\nDatabase=d\nUser=u\n"
+        << QByteArray("[Server]\nHost=/run/nowhere\nPort=6543\nDatabase=d\nUser=u\n"
                       "Password=\"a,b;c\"\nSslMode=verify-full\n[Class]\nName=n\nSeat= B2 \n")
-        << "/run/pg|6543|d|u|a,b;c|verify-full|n|B2"
-        << "";
+        << 0600 << "/run/nowhere|6543|d|u|a,b;c|verify-full|n|B2" << QStringList();
+    QTest::newRow("readable by the group") << server + seat << 0640 << read << QStringList{warning};
+    QTest::newRow("readable by everyone") << server + seat << 0644 << read << QStringList{warning};
     QTest::newRow("no seat") << server + "[Class]\nName=n\n"
-                             << ""
-                             << "[Class] Seat";
-    QTest::newRow("no database or class") << QByteArray("[Server]\nUser=u\n[Class]\nSeat=1\n") << ""
-                                          << "[Server] Database、[Class] Name";
-    QTest::newRow("port is no number") << server + "Port=fifty\n[Class]\nName=n\nSeat=1\n"
-                                       << ""
-                                       << "Port";
-    QTest::newRow("unknown ssl mode") << server + "SslMode=maybe\n[Class]\nName=n\nSeat=1\n"
-                                      << ""
-                                      << "verify-full";
+                             << 0600 << "" << QStringList{"[Class] Seat"};
+    QTest::newRow("no database or class, readable by everyone")
+        << QByteArray("[Server]\nUser=u\nPassword=secret-9\n[Class]\nSeat=1\n") << 0644 << ""
+        << QStringList{warning, "[Server] Database、[Class] Name"};
+    QTest::newRow("port is no number")
+        << server + "Port=fifty\n" + seat << 0600 << "" << QStringList{"Port"};
+    QTest::newRow("unknown ssl mode")
+        << server + "SslMode=maybe\n" + seat << 0600 << "" << QStringList{"verify-full"};
 }
 
-void tst_ClassSettings::reads()
+void tst_ClassSettings::startsALinkOnlyFromAUsableFile()
 {
     QFETCH(QByteArray, ini);
-    QFETCH(QString, expected);
-    QFETCH(QString, refusal);
-    ClassSeat seat;
-    QFile file(QDir(seat.setFolder()).filePath(QStringLiteral("Class.ini")));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(ini);
-    file.close();
-    QString why;
-    const std::optional<ClassSettings> s = ClassSettings::read(file.fileName(), &why);
-    if (!refusal.isEmpty()) {
-        QVERIFY(!s);
-        QVERIFY2(why.contains(refusal), qPrintable(why));
-        return;
-    }
-    QVERIFY2(s, qPrintable(why));
-    QCOMPARE(QStringList({s->host, QString::number(s->port), s->database, s->user, s->password,
-                          s->sslMode, s->className, s->seat})
-                 .join(QLatin1Char('|')),
-             expected);
-}
-
-void tst_ClassSettings::startsOnlyWithAUsableFile_data()
-{
-    QTest::addColumn<QString>("file"); // none, good, refused
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<int>("messages");
-    QTest::addColumn<bool>("link");
-    QTest::newRow("no Class.ini") << "none" << 0600 << 0 << false;
-    QTest::newRow("for the owner only") << "good" << 0600 << 0 << true;
-    QTest::newRow("readable by the group") << "good" << 0640 << 1 << true;
-    QTest::newRow("readable by everyone") << "good" << 0644 << 1 << true;
-    QTest::newRow("missing its seat") << "refused" << 0600 << 1 << false;
-    QTest::newRow("missing its seat, readable by everyone") << "refused" << 0644 << 2 << false;
-}
-
-void tst_ClassSettings::startsOnlyWithAUsableFile()
-{
-    QFETCH(QString, file);
     QFETCH(int, mode);
-    QFETCH(int, messages);
-    QFETCH(bool, link);
-    CapturingReporter reporter;
-    ShiftedClock clock;
-    ClassSeat seat;
-    ClassSettings s;
-    // A server that is nowhere: the link waits for it without a word.
-    s.host = seat.dir.filePath(QStringLiteral("no-server"));
-    s.database = QStringLiteral("d");
-    s.user = QStringLiteral("u");
-    s.password = QStringLiteral("secret-9");
-    s.className = QStringLiteral("n");
-    s.seat = file == QLatin1String("refused") ? QString() : QStringLiteral("A1");
-    if (file != QLatin1String("none")) {
-        seat.writeIni(s);
+    QFETCH(QString, read);
+    QFETCH(QStringList, told);
+    TempDataDir dir(false);
+    if (!ini.isNull()) {
         // The name as a teacher might spell it.
-        const QString path = QDir(seat.setFolder()).filePath(QStringLiteral("Class.ini"));
-        const QString renamed = QDir(seat.setFolder()).filePath(QStringLiteral("class.INI"));
-        QVERIFY(QFile::rename(path, renamed));
-        QCOMPARE(::chmod(QFile::encodeName(renamed).constData(), mode_t(mode)), 0);
-        QCOMPARE(ClassSettings::readableByOthers(renamed), (mode & 044) != 0);
+        dir.writeBytes(QStringLiteral("Set/class.INI"), ini);
+        QCOMPARE(::chmod(QFile::encodeName(dir.path(QStringLiteral("Set/class.INI"))), mode), 0);
     }
-    std::unique_ptr<ClassLink> started = ClassLink::start(seat.setFolder(), reporter, clock);
-    QCOMPARE(bool(started), link);
-    if (started) QTRY_VERIFY(started->status().rounds >= 1);
-    if (started) QCOMPARE(started->status().outcome, ClassRound::Unreachable);
+    CapturingReporter reporter;
+    FakeClock clock;
+    const std::unique_ptr<ClassLink> link = ClassLink::start(dir.setFolder(), reporter, clock);
+    QCOMPARE(bool(link), !read.isEmpty());
+    if (link) {
+        const ClassSettings &s = link->settings();
+        QCOMPARE(QStringList({s.host, QString::number(s.port), s.database, s.user, s.password,
+                              s.sslMode, s.className, s.seat})
+                     .join(QLatin1Char('|')),
+                 read);
+        QTRY_VERIFY(link->status().rounds >= 1);
+    }
     QCoreApplication::processEvents();
-    QCOMPARE(reporter.errors.size(), messages);
-    for (const QString &m : reporter.errors)
-        QVERIFY(!m.contains(s.password));
+    QCOMPARE(reporter.errors.size(), told.size());
+    for (int i = 0; i < told.size(); ++i) {
+        QVERIFY2(reporter.errors[i].contains(told[i]), qPrintable(reporter.errors[i]));
+        QVERIFY(!reporter.errors[i].contains(QStringLiteral("secret-9")));
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_ClassSettings)
