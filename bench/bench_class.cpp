@@ -35,10 +35,10 @@ SystemClock seatClock;
 // A machine's Set/ folder with its journal.
 struct BenchSeat
 {
-    BenchSeat() { QDir(dir.path()).mkpath(QStringLiteral("Set")); }
     QString setFolder() const { return dir.filePath(QStringLiteral("Set")); }
     QString journalPath() const { return dir.filePath(QStringLiteral("Set/Progress.db")); }
     QTemporaryDir dir;
+    bool made = QDir(dir.path()).mkpath(QStringLiteral("Set"));
     std::unique_ptr<Journal> journal = std::make_unique<Journal>(journalPath(), quiet);
 };
 
