@@ -2,9 +2,73 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN" sourcelanguage="zh_CN">
 <context>
+    <name>ClassLink</name>
+    <message>
+        <location filename="../progress/ClassLink.cpp" line="+108"/>
+        <source>全班的设置文件 %1 别的用户也能打开，里面的密码会被看到。
+请老师把它改成只有自己能读：chmod 600 %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>
+这次的做题记录只留在这台电脑上。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+66"/>
+        <source>全班的服务器没有让这台电脑送做题记录：
+%1
+请老师检查 Class.ini 里的用户名和密码。
+做题记录先留在这台电脑上，改好以后会自动补送。</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>ClassSender</name>
+    <message>
+        <location filename="../progress/ClassSender.cpp" line="+87"/>
+        <source>这台电脑上还没有做题记录。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+57"/>
+        <source>Qt 的 PostgreSQL 驱动（libqt6sql6-psql）没有安装。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+29"/>
+        <source>服务器上的表是第 %1 版，这个游戏要第 %2 版：请老师的电脑连一次服务器。</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>ClassSettings</name>
+    <message>
+        <location filename="../progress/ClassSettings.cpp" line="+36"/>
+        <source>全班的设置文件 %1 读不懂。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+23"/>
+        <source>全班的设置文件 %1 缺少：%2。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>全班的设置文件 %1 里的端口（Port）不对。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>全班的设置文件 %1 里的 SslMode 只能是 %2。</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>Journal</name>
     <message>
-        <location filename="../progress/Journal.cpp" line="+162"/>
+        <location filename="../progress/Journal.cpp" line="+168"/>
         <source>做题记录写不进去，这次游戏不再记录。
 文件：%1
 原因：%2</source>
@@ -260,6 +324,184 @@
     </message>
 </context>
 <context>
+    <name>TClassReportForm</name>
+    <message>
+        <location filename="../progress/uClassReport.cpp" line="+41"/>
+        <source>%1秒</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+16"/>
+        <source>座位</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>名字</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>做完</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>一次就做对</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>每题用时（中位数）</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>%1道</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>%1（座位 %2）</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>全班最常做错的题</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>这段时间全班没有做错的题。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>错了%1次</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+23"/>
+        <source>乘法口诀表</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>20以内加法</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>20以内减法</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+36"/>
+        <source>全班</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>最近7天</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>最近30天</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>全部</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>刷新</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <location line="+168"/>
+        <source>导出</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="-167"/>
+        <source>关闭</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>时间：</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+70"/>
+        <source>%1全班的成绩（%2）</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+11"/>
+        <source>正在从全班的服务器读成绩……</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+13"/>
+        <source>全班的服务器现在读不到：
+%1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>这段时间全班还没有做题记录。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+35"/>
+        <source>全班成绩-%1-%2.pdf</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>导出全班的成绩</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+22"/>
+        <source>全班的成绩已经导出：
+%1
+%2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>导出没有成功。
+%1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>确定</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+24"/>
+        <source>文件写不进去</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+27"/>
+        <source>导出时间：%1    第%2页，共%3页</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>文件写不完整</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>TDec</name>
     <message>
         <location filename="../engines/DecAlgo.cpp" line="+166"/>
@@ -293,7 +535,7 @@
 <context>
     <name>TMainForm</name>
     <message>
-        <location filename="../app/Main.cpp" line="+127"/>
+        <location filename="../app/Main.cpp" line="+129"/>
         <source>做题耗时%1:%2:%3      做题总数%4道</source>
         <translation type="unfinished"></translation>
     </message>
@@ -308,7 +550,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+1"/>
         <source>设置</source>
         <translation type="unfinished"></translation>
     </message>
@@ -318,20 +560,20 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+1"/>
         <source>成绩</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
         <location line="+4"/>
         <location line="+1"/>
-        <location line="+341"/>
+        <location line="+337"/>
         <location line="+1"/>
         <source>%1个</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="-335"/>
+        <location line="-331"/>
         <source>我做题</source>
         <translation type="unfinished"></translation>
     </message>
@@ -341,7 +583,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+46"/>
+        <location line="+45"/>
         <source>我知道了！</source>
         <translation type="unfinished"></translation>
     </message>
@@ -366,12 +608,12 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+166"/>
+        <location line="+164"/>
         <source>结束游戏吗？</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+1"/>
+        <location line="+0"/>
         <source>询问</source>
         <translation type="unfinished"></translation>
     </message>
@@ -518,24 +760,29 @@
     </message>
     <message>
         <location line="+1"/>
-        <location line="+125"/>
+        <location line="+136"/>
         <source>改名字</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="-124"/>
-        <location line="+162"/>
+        <location line="-135"/>
+        <location line="+173"/>
         <location line="+7"/>
         <source>导出</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="-168"/>
+        <location line="-179"/>
         <source>关闭</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+5"/>
+        <location line="+1"/>
+        <source>全班</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+6"/>
         <source>谁：</source>
         <translation type="unfinished"></translation>
     </message>
@@ -545,7 +792,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+76"/>
+        <location line="+86"/>
         <source>%1的成绩（%2）</source>
         <translation type="unfinished"></translation>
     </message>
@@ -560,7 +807,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+3"/>
+        <location line="+2"/>
         <source>这段时间还没有做题记录。
 先去做几道题，再来看看成绩吧！</source>
         <translation type="unfinished"></translation>
@@ -573,12 +820,12 @@
     <message>
         <location line="+2"/>
         <location line="+39"/>
-        <location line="+6"/>
+        <location line="+5"/>
         <source>确定</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="-44"/>
+        <location line="-43"/>
         <source>取消</source>
         <translation type="unfinished"></translation>
     </message>
@@ -600,7 +847,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+7"/>
+        <location line="+6"/>
         <source>导出没有成功。
 %1</source>
         <translation type="unfinished"></translation>
@@ -616,12 +863,12 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+22"/>
+        <location line="+23"/>
         <source>导出时间：%1    第%2页，共%3页</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+28"/>
+        <location line="+24"/>
         <source>文件写不完整</source>
         <translation type="unfinished"></translation>
     </message>
