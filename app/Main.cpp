@@ -4,6 +4,8 @@
 #include "platform/Art.h"
 #include "platform/Bitmap.h"
 #include "platform/Errors.h"
+#include "progress/ClassLink.h"
+#include "progress/uClassReport.h"
 #include "progress/SkillModel.h"
 #include "progress/uReport.h"
 #include "settings/uAbout.h"
@@ -175,11 +177,9 @@ TMainForm::TMainForm(const GameServices &services, QWidget *parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
 
     SpeedButton0 = makeFlatButton(this, tr("退出"), QStringLiteral(":/art/exit.png"));
-    SpeedButton1 =
-        makeFlatButton(this, tr("设置"), QStringLiteral(":/art/settings.png"));
+    SpeedButton1 = makeFlatButton(this, tr("设置"), QStringLiteral(":/art/settings.png"));
     SpeedButton2 = makeFlatButton(this, tr("关于"), QStringLiteral(":/art/about.png"));
-    SpeedButton3 =
-        makeFlatButton(this, tr("成绩"), QStringLiteral(":/art/results.png"));
+    SpeedButton3 = makeFlatButton(this, tr("成绩"), QStringLiteral(":/art/results.png"));
 
     MoneyImage = new QLabel(this);
     MoneyImage->resize(MoneyImageSize);
@@ -237,8 +237,7 @@ TMainForm::TMainForm(const GameServices &services, QWidget *parent)
         b->setGeometry(x, 19, 68, 68);
         return b;
     };
-    SpeedButton12 =
-        glyphButton(QStringLiteral(":/art/submit.png"), tr("我知道了！"), 320);
+    SpeedButton12 = glyphButton(QStringLiteral(":/art/submit.png"), tr("我知道了！"), 320);
     BackNumberButton = glyphButton(QStringLiteral(":/art/erase.png"), tr("擦掉"), 584);
     Label1 = makeLabel(AnswerPanel, QStringLiteral("="), pixelFont("Arial", 48), "#ff0000");
     Label1->setGeometry(400, 24, 28, 55);
@@ -248,13 +247,11 @@ TMainForm::TMainForm(const GameServices &services, QWidget *parent)
     const QString result[3] = {tr("结"), tr("果"), tr("是")};
     QLabel **resultLabels[3] = {&Label2, &Label3, &Label4};
     for (int i = 0; i < 3; ++i) {
-        *resultLabels[i] =
-            makeLabel(AnswerPanel, result[i], pixelFont("Arial", 32), "white");
+        *resultLabels[i] = makeLabel(AnswerPanel, result[i], pixelFont("Arial", 32), "white");
         (*resultLabels[i])->setGeometry(24, 34 * i, 32, 36);
     }
 
-    HintPanel = makeLabel(this, ClockLine(0, 0, 0, 0),
-                          pixelFont("Arial", 16), "#ffff00");
+    HintPanel = makeLabel(this, ClockLine(0, 0, 0, 0), pixelFont("Arial", 16), "#ffff00");
     HintPanel->setAlignment(Qt::AlignCenter);
     HintPanel->setStyleSheet(QStringLiteral("color: #ffff00; background: black;"));
     HintPanel->resize(HintPanelWidth, HintPanelHeight);
@@ -416,8 +413,7 @@ void TMainForm::FormKeyDown(int key)
     if (key == Qt::Key_Escape) {
         if (!AnswerLabel->text().isEmpty()) {
             AnswerLabel->clear();
-        } else if (m_services.Messages.askYesNo(tr("结束游戏吗？"),
-                                                tr("询问"))) {
+        } else if (m_services.Messages.askYesNo(tr("结束游戏吗？"), tr("询问"))) {
             close();
         }
         return;
@@ -578,6 +574,11 @@ void TMainForm::SpeedButton3Click()
         });
         return saved;
     };
+    // The teacher's machine may read the whole class.
+    if (const ClassLink *link = m_game->classLink(); link && link->canReadClass())
+        report.offerClass([this, link, &report] {
+            TClassReportForm(link->settings(), m_game->clock(), &report).exec();
+        });
     report.exec();
 }
 

@@ -4,6 +4,7 @@
 #include "characters/uSound.h"
 #include "game/PlayerNames.h"
 #include "platform/Clock.h"
+#include "progress/ClassLink.h"
 #include "progress/Journal.h"
 #include "settings/SetFiles.h"
 
@@ -18,6 +19,8 @@ Session::Session(const GameServices &services, const SceneGeometry &geometry)
     m_animation = std::make_unique<TAnimation>(services.GameClock, m_host.random(),
                                                services.Messages, services.Folders);
     m_sound = std::make_unique<TSound>(services.Sound, services.Folders);
+    m_classLink =
+        ClassLink::start(services.Folders.setFolder(), services.Messages, services.GameClock);
 }
 
 Session::~Session()
@@ -95,6 +98,7 @@ AnswerOutcome Session::Submit(int32_t value)
             m_solved += 1;
             out.CoinsPaid = engine.Reward();
             m_bank.AddCoins(player, out.CoinsPaid);
+            if (m_classLink) m_classLink->wake();
         } else {
             stepWaits = true;
         }
@@ -230,4 +234,6 @@ void Session::ApplySettings()
     m_game.PickOperation();
     NewProblem();
     m_saver.Reload();
+    // The problem left for the new settings can go to the class now.
+    if (m_classLink) m_classLink->wake();
 }

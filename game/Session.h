@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <memory>
 
+class ClassLink;
 class Clock;
 class Reporter;
 class SoundService;
@@ -60,7 +61,8 @@ struct AnswerOutcome
 
 // One game: the scene, the engines and their controller, the coin bank, the characters and
 // their cues, and the rules that tie them together: the road of one answer, the reactions,
-// the next problem, the player cycle. It uses no widget; the window hands it each action and
+// the next problem, the player cycle. With a Class.ini in its Set/ folder it also sends its
+// journal to the class server. It uses no widget; the window hands it each action and
 // its timers' ticks, and shows what it holds.
 class Session
 {
@@ -138,6 +140,8 @@ public:
     EngineHost &host() { return m_host; }
     Clock &clock() const { return m_services.GameClock; }
     const GameServices &services() const { return m_services; }
+    // The link to the class server; null without a usable Class.ini.
+    ClassLink *classLink() const { return m_classLink.get(); }
 
 private:
     static CoinBank LoadedBank(const DataFolders &folders);
@@ -155,6 +159,8 @@ private:
     TMainClass m_game;
     std::unique_ptr<TAnimation> m_animation;
     std::unique_ptr<TSound> m_sound;
+    // Last: it reads the journal the controller made.
+    std::unique_ptr<ClassLink> m_classLink;
     int32_t m_solved = 0;
     // Problems posed so far: a step waiting for the board ends when another problem comes.
     uint64_t m_posed = 0;

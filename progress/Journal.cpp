@@ -70,6 +70,13 @@ const std::vector<Migration> &migrations()
           "type TEXT, step_mode INTEGER, due TEXT NOT NULL, clean_days INTEGER NOT NULL, "
           "last_day TEXT NOT NULL, PRIMARY KEY(player, fact, operation, operand1, operand2))",
           "CREATE TABLE skill_state(key TEXT PRIMARY KEY, value TEXT)"}},
+        // The class journal: how far each table has reached each server, and this file's own
+        // name there, so a journal made afresh at the same seat never collides with the old.
+        {6,
+         {"CREATE TABLE class_sent(target TEXT NOT NULL, tbl TEXT NOT NULL, "
+          "last_id INTEGER NOT NULL, PRIMARY KEY(target, tbl))",
+          "CREATE TABLE class_journal(id TEXT NOT NULL)",
+          "INSERT INTO class_journal VALUES(lower(hex(randomblob(16))))"}},
     };
     return steps;
 }

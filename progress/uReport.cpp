@@ -430,7 +430,9 @@ TReportForm::TReportForm(const Journal *journal, Clock &clock, QWidget *parent)
     RenameButton = new QPushButton(tr("改名字"));
     ExportButton = new QPushButton(tr("导出"));
     CloseButton = new QPushButton(tr("关闭"));
-    for (QPushButton *b : {RenameButton, ExportButton, CloseButton})
+    ClassButton = new QPushButton(tr("全班"));
+    ClassButton->hide();
+    for (QPushButton *b : {RenameButton, ExportButton, CloseButton, ClassButton})
         b->setAutoDefault(false);
 
     auto *bar = new QHBoxLayout;
@@ -444,6 +446,7 @@ TReportForm::TReportForm(const Journal *journal, Clock &clock, QWidget *parent)
     bar->addWidget(new QLabel(tr("快的标准：")));
     bar->addWidget(FluencyBox);
     bar->addStretch(1);
+    bar->addWidget(ClassButton);
     bar->addWidget(ExportButton);
     bar->addWidget(CloseButton);
 
@@ -482,6 +485,9 @@ TReportForm::TReportForm(const Journal *journal, Clock &clock, QWidget *parent)
     connect(RenameButton, &QPushButton::clicked, this, &TReportForm::RenameButtonClick);
     connect(ExportButton, &QPushButton::clicked, this, &TReportForm::ExportButtonClick);
     connect(CloseButton, &QPushButton::clicked, this, &QDialog::accept);
+    connect(ClassButton, &QPushButton::clicked, this, [this] {
+        if (m_openClass) m_openClass();
+    });
 
     // Most of the screen, whatever its size; the layouts do the rest.
     const QScreen *s = parent ? parent->screen() : QGuiApplication::primaryScreen();
@@ -500,6 +506,12 @@ void TReportForm::setPlayers(const std::vector<ReportPlayer> &players, int32_t c
     }
     PlayerBox->setCurrentIndex(selected);
     refresh();
+}
+
+void TReportForm::offerClass(std::function<void()> open)
+{
+    m_openClass = std::move(open);
+    ClassButton->setVisible(bool(m_openClass));
 }
 
 int32_t TReportForm::player() const
@@ -557,8 +569,7 @@ void TReportForm::refresh()
         else if (!readable)
             EmptyLabel->setText(tr("做题记录打不开：%1").arg(m_journal->failure()));
         else
-            EmptyLabel->setText(
-                tr("这段时间还没有做题记录。\n先去做几道题，再来看看成绩吧！"));
+            EmptyLabel->setText(tr("这段时间还没有做题记录。\n先去做几道题，再来看看成绩吧！"));
         Pages->setCurrentWidget(EmptyLabel);
         return;
     }
@@ -630,9 +641,8 @@ void TReportForm::ExportButtonClick()
         box.addButton(tr("确定"), QMessageBox::AcceptRole);
         box.exec();
     } else {
-        QMessageBox box(QMessageBox::Warning, tr("导出"),
-                        tr("导出没有成功。\n%1").arg(error), QMessageBox::NoButton,
-                        this);
+        QMessageBox box(QMessageBox::Warning, tr("导出"), tr("导出没有成功。\n%1").arg(error),
+                        QMessageBox::NoButton, this);
         box.addButton(tr("确定"), QMessageBox::AcceptRole);
         box.exec();
     }
@@ -684,11 +694,8 @@ bool TReportForm::exportTo(const QString &pdfPath, QString *error)
         f.setPixelSize(22);
         title->setFont(f);
         v->addWidget(title);
-        v->addWidget(bigLabel(tr("导出时间：%1    第%2页，共%3页")
-                                  .arg(stamp)
-                                  .arg(i + 1)
-                                  .arg(pages.size()),
-                              12));
+        v->addWidget(bigLabel(
+            tr("导出时间：%1    第%2页，共%3页").arg(stamp).arg(i + 1).arg(pages.size()), 12));
         for (const Section &section : pages[i])
             v->addWidget(section.Widget, section.Stretch);
         page->setFixedSize(pageSize);

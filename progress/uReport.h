@@ -45,6 +45,8 @@ public:
     std::function<QString(int32_t player, const QString &name)> RefuseName;
     // Keeps the fluency threshold the parent chose (0: fluency not judged).
     std::function<void(int64_t ms)> KeepFluency;
+    // Shows "全班", which runs open: for a teacher's connection to the class server.
+    void offerClass(std::function<void()> open);
 
     // Writes the report as a PDF at pdfPath and the raw rows as CSV beside it (same name,
     // ".csv"). False with the reason in error when a file could not be written.
@@ -58,6 +60,7 @@ public:
     QPushButton *RenameButton;
     QPushButton *ExportButton;
     QPushButton *CloseButton;
+    QPushButton *ClassButton;
     QLabel *Title;
     // Says that recording is off, above what was recorded before.
     QLabel *Notice;
@@ -78,4 +81,5 @@ private:
     const Journal *m_journal;
     Clock &m_clock;
     ReportFigures m_figures;
+    std::function<void()> m_openClass;
 };

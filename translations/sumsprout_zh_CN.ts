@@ -2,17 +2,73 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN" sourcelanguage="zh_CN">
 <context>
-    <name>FluencyLegend</name>
+    <name>ClassLink</name>
     <message>
-        <location filename="../progress/MasteryGrid.cpp" line="+230"/>
-        <source>（快：%1秒以内，看最近三次）</source>
+        <location filename="../progress/ClassLink.cpp" line="+108"/>
+        <source>全班的设置文件 %1 别的用户也能打开，里面的密码会被看到。
+请老师把它改成只有自己能读：chmod 600 %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>
+这次的做题记录只留在这台电脑上。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+66"/>
+        <source>全班的服务器没有让这台电脑送做题记录：
+%1
+请老师检查 Class.ini 里的用户名和密码。
+做题记录先留在这台电脑上，改好以后会自动补送。</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>ClassSender</name>
+    <message>
+        <location filename="../progress/ClassSender.cpp" line="+87"/>
+        <source>这台电脑上还没有做题记录。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+57"/>
+        <source>Qt 的 PostgreSQL 驱动（libqt6sql6-psql）没有安装。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+29"/>
+        <source>服务器上的表是第 %1 版，这个游戏要第 %2 版：请老师的电脑连一次服务器。</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>ClassSettings</name>
+    <message>
+        <location filename="../progress/ClassSettings.cpp" line="+36"/>
+        <source>全班的设置文件 %1 读不懂。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+23"/>
+        <source>全班的设置文件 %1 缺少：%2。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>全班的设置文件 %1 里的端口（Port）不对。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>全班的设置文件 %1 里的 SslMode 只能是 %2。</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
     <name>Journal</name>
     <message>
-        <location filename="../progress/Journal.cpp" line="+175"/>
+        <location filename="../progress/Journal.cpp" line="+168"/>
         <source>做题记录写不进去，这次游戏不再记录。
 文件：%1
 原因：%2</source>
@@ -37,7 +93,7 @@
 <context>
     <name>MasteryGrid</name>
     <message>
-        <location filename="../progress/MasteryGrid.cpp" line="-180"/>
+        <location filename="../progress/MasteryGrid.cpp" line="+50"/>
         <source>没做过</source>
         <translation type="unfinished"></translation>
     </message>
@@ -57,38 +113,13 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+24"/>
-        <source>没见过</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location line="+2"/>
-        <source>还不会</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location line="+2"/>
-        <source>对但慢</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location line="+2"/>
-        <source>又对又快</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location line="+104"/>
+        <location line="+72"/>
         <source>%1：还没做过</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
         <location line="+1"/>
         <source>%1：做了%2次，一次做对%3次</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>；%1</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -100,7 +131,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+96"/>
+        <location line="+93"/>
         <source>加法</source>
         <translation type="unfinished"></translation>
     </message>
@@ -270,57 +301,6 @@
     </message>
 </context>
 <context>
-    <name>SkillFigures</name>
-    <message>
-        <location filename="../progress/SkillFigures.cpp" line="+14"/>
-        <source>约做对%1%</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location line="+36"/>
-        <source>以前做错过，再练一次</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location line="+39"/>
-        <source>对了，但还慢</source>
-        <translation type="unfinished"></translation>
-    </message>
-</context>
-<context>
-    <name>SkillSection</name>
-    <message>
-        <location filename="../progress/SkillSection.cpp" line="+29"/>
-        <source>现在的水平</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location line="+5"/>
-        <source>还没做过</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location line="+2"/>
-        <source>%1（约做对%2%）</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location line="+2"/>
-        <source>还在打基础</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location line="+7"/>
-        <source>接下来练</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location line="+2"/>
-        <source>先做一些题，就知道接下来练什么了。</source>
-        <translation type="unfinished"></translation>
-    </message>
-</context>
-<context>
     <name>TAboutForm</name>
     <message>
         <location filename="../settings/uAbout.cpp" line="+33"/>
@@ -344,9 +324,187 @@
     </message>
 </context>
 <context>
+    <name>TClassReportForm</name>
+    <message>
+        <location filename="../progress/uClassReport.cpp" line="+41"/>
+        <source>%1秒</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+16"/>
+        <source>座位</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>名字</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>做完</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>一次就做对</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>每题用时（中位数）</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>%1道</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>%1（座位 %2）</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>全班最常做错的题</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>这段时间全班没有做错的题。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>错了%1次</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+23"/>
+        <source>乘法口诀表</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>20以内加法</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>20以内减法</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+36"/>
+        <source>全班</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>最近7天</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>最近30天</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>全部</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>刷新</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <location line="+168"/>
+        <source>导出</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="-167"/>
+        <source>关闭</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>时间：</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+70"/>
+        <source>%1全班的成绩（%2）</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+11"/>
+        <source>正在从全班的服务器读成绩……</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+13"/>
+        <source>全班的服务器现在读不到：
+%1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>这段时间全班还没有做题记录。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+35"/>
+        <source>全班成绩-%1-%2.pdf</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>导出全班的成绩</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+22"/>
+        <source>全班的成绩已经导出：
+%1
+%2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>导出没有成功。
+%1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>确定</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+24"/>
+        <source>文件写不进去</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+27"/>
+        <source>导出时间：%1    第%2页，共%3页</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>文件写不完整</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>TDec</name>
     <message>
-        <location filename="../engines/DecAlgo.cpp" line="+171"/>
+        <location filename="../engines/DecAlgo.cpp" line="+166"/>
         <source>借%1</source>
         <translation type="unfinished"></translation>
     </message>
@@ -377,7 +535,7 @@
 <context>
     <name>TMainForm</name>
     <message>
-        <location filename="../app/Main.cpp" line="+128"/>
+        <location filename="../app/Main.cpp" line="+129"/>
         <source>做题耗时%1:%2:%3      做题总数%4道</source>
         <translation type="unfinished"></translation>
     </message>
@@ -392,7 +550,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+1"/>
         <source>设置</source>
         <translation type="unfinished"></translation>
     </message>
@@ -402,20 +560,20 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+1"/>
         <source>成绩</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
         <location line="+4"/>
         <location line="+1"/>
-        <location line="+341"/>
+        <location line="+337"/>
         <location line="+1"/>
         <source>%1个</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="-335"/>
+        <location line="-331"/>
         <source>我做题</source>
         <translation type="unfinished"></translation>
     </message>
@@ -425,7 +583,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+46"/>
+        <location line="+45"/>
         <source>我知道了！</source>
         <translation type="unfinished"></translation>
     </message>
@@ -450,12 +608,12 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+166"/>
+        <location line="+164"/>
         <source>结束游戏吗？</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+1"/>
+        <location line="+0"/>
         <source>询问</source>
         <translation type="unfinished"></translation>
     </message>
@@ -481,7 +639,7 @@
 <context>
     <name>TReportForm</name>
     <message>
-        <location filename="../progress/uReport.cpp" line="+53"/>
+        <location filename="../progress/uReport.cpp" line="+51"/>
         <source>%1秒</source>
         <translation type="unfinished"></translation>
     </message>
@@ -581,7 +739,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+42"/>
+        <location line="+39"/>
         <source>成绩</source>
         <translation type="unfinished"></translation>
     </message>
@@ -601,40 +759,30 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+2"/>
-        <source>3秒</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <location line="+1"/>
-        <source>6秒</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>不看快慢</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location line="+5"/>
-        <location line="+135"/>
+        <location line="+136"/>
         <source>改名字</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="-134"/>
-        <location line="+172"/>
+        <location line="-135"/>
+        <location line="+173"/>
         <location line="+7"/>
         <source>导出</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="-178"/>
+        <location line="-179"/>
         <source>关闭</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+5"/>
+        <location line="+1"/>
+        <source>全班</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+6"/>
         <source>谁：</source>
         <translation type="unfinished"></translation>
     </message>
@@ -644,17 +792,12 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+3"/>
-        <source>快的标准：</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location line="+80"/>
+        <location line="+86"/>
         <source>%1的成绩（%2）</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+18"/>
+        <location line="+15"/>
         <source>没有做题记录。</source>
         <translation type="unfinished"></translation>
     </message>
@@ -664,7 +807,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+3"/>
+        <location line="+2"/>
         <source>这段时间还没有做题记录。
 先去做几道题，再来看看成绩吧！</source>
         <translation type="unfinished"></translation>
@@ -677,12 +820,12 @@
     <message>
         <location line="+2"/>
         <location line="+39"/>
-        <location line="+6"/>
+        <location line="+5"/>
         <source>确定</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="-44"/>
+        <location line="-43"/>
         <source>取消</source>
         <translation type="unfinished"></translation>
     </message>
@@ -704,7 +847,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+7"/>
+        <location line="+6"/>
         <source>导出没有成功。
 %1</source>
         <translation type="unfinished"></translation>
@@ -720,12 +863,12 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+22"/>
+        <location line="+23"/>
         <source>导出时间：%1    第%2页，共%3页</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+28"/>
+        <location line="+24"/>
         <source>文件写不完整</source>
         <translation type="unfinished"></translation>
     </message>
@@ -733,7 +876,7 @@
 <context>
     <name>TSetForm</name>
     <message>
-        <location filename="../settings/uSet.cpp" line="+93"/>
+        <location filename="../settings/uSet.cpp" line="+92"/>
         <location line="+30"/>
         <source>设置</source>
         <translation type="unfinished"></translation>
@@ -819,17 +962,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+1"/>
-        <source>按孩子的水平出题</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>争取一次做对</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location line="+20"/>
+        <location line="+9"/>
         <source>确定</source>
         <translation type="unfinished"></translation>
     </message>
@@ -839,7 +972,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+130"/>
+        <location line="+127"/>
         <source>设置没有保存，所有设置文件都保持原样。
 </source>
         <translation type="unfinished"></translation>

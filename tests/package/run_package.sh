@@ -32,7 +32,7 @@ arch=$(dpkg --print-architecture)
 [ "$(dpkg-deb -f "$deb" Section)" = games ] || fail "section is not games"
 depends=$(dpkg-deb -f "$deb" Depends)
 for need in libqt6widgets6 libopenal1 libpulse0 libjpeg62-turbo qt6-qpa-plugins qt6-translations-l10n \
-            fonts-comic-neue fonts-liberation fonts-wqy-microhei; do
+            fonts-comic-neue fonts-liberation fonts-wqy-microhei libqt6sql6-psql libpq5; do
   [[ "$depends" == *"$need"* ]] || fail "Depends lacks $need: $depends"
 done
 
