@@ -4,7 +4,8 @@
 #include <vector>
 
 // How readily a basic fact comes: fluent (right within the threshold in two of its last three
-// answers), right but slow (its last answer right, but not fluent), not yet, or never seen.
+// answers), right but not fluent yet (its last answer right: slow, or fast only once), not
+// yet, or never seen.
 // Fact fluency is usually called at about 3 s a fact.
 enum class Fluency { NeverSeen, NotYet, Slow, Fluent };
 

@@ -81,7 +81,7 @@ QString MasteryGrid::nameOf(Fluency state)
     case Fluency::NotYet:
         return tr("还不会");
     case Fluency::Slow:
-        return tr("对但慢");
+        return tr("还不熟");
     case Fluency::Fluent:
         return tr("又对又快");
     }

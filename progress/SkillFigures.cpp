@@ -86,7 +86,7 @@ SkillFigures ComputeSkillFigures(const SkillModel &model, int32_t player, const 
                         [&](const NextPractice &n) { return n.Text == text; }))
             continue;
         const QString note = w.State == Fluency::Slow
-                                 ? QCoreApplication::translate("SkillFigures", "对了，但还慢")
+                                 ? QCoreApplication::translate("SkillFigures", "对了，还不熟")
                                  : percentText(w.Success);
         f.Next.push_back({text, note});
     }

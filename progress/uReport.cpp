@@ -198,7 +198,8 @@ QChartView *accuracyChart(const ReportFigures &f)
     }
     series->setLabelsVisible(true);
     series->setLabelsFormat(QStringLiteral("@value%"));
-    series->setLabelsPosition(QAbstractBarSeries::LabelsInsideEnd);
+    // Above the bar where there is room: a low bar has no room inside for its figure.
+    series->setLabelsPosition(QAbstractBarSeries::LabelsOutsideEnd);
     auto *chart = new QChart;
     chart->setTitle(TReportForm::tr("各种算式一次做对的比例"));
     chart->addSeries(series);
