@@ -17,7 +17,6 @@
 #include "RightAnswer.h"
 #include "TestSupport.h"
 
-#include <QDir>
 #include <QtTest>
 #include <deque>
 #include <memory>
@@ -53,43 +52,27 @@ RecentProblem recentOf(const QString &text)
     return r;
 }
 
-QStringList basic(bool adaptive, bool review = true, bool steps = true)
-{
-    return SetFiles::BasicLines(false, {0, 1}, true, steps, review, adaptive);
-}
-
 // The game controller in a data folder of its own, driven as a game drives it.
 class Game
 {
 public:
-    explicit Game(const QStringList &basicLines, bool usableJournal = true,
-                  const QStringList &addTypes = {}, const QStringList &decTypes = {})
+    explicit Game(const QStringList &basicLines, const QStringList &addTypes,
+                  const QStringList &decTypes = {})
     {
         data.writeLines(QStringLiteral("Set/Basic.dat"), basicLines);
-        if (!addTypes.isEmpty()) data.writeLines(QStringLiteral("Set/AddSet.Dat"), addTypes);
+        data.writeLines(QStringLiteral("Set/AddSet.Dat"), addTypes);
         if (!decTypes.isEmpty()) data.writeLines(QStringLiteral("Set/DecSet.Dat"), decTypes);
         host.random().seed(7);
-        if (!usableJournal)
-            QDir(data.path(QStringLiteral("Set"))).mkdir(QStringLiteral("Progress.db"));
         bank.LoadMoney();
         game = std::make_unique<TMainClass>(host, board, hint, bank, reporter);
     }
 
-    // The next problem as the game poses it; bare, as the engines drew before any choice.
-    QString next(bool bare = false)
+    // The next problem as the game poses it, as text.
+    QString next()
     {
         game->PickOperation();
-        if (bare) {
-            game->Engine().NewProblem();
-            game->ProblemPosed();
-        } else {
-            game->NewProblem();
-        }
-        return current();
-    }
-    // "op:a,b type mode", and " again" for a problem posed again.
-    QString current() const
-    {
+        game->NewProblem();
+        // "op:a,b type mode", and " again" for a problem posed again.
         const ProblemSnapshot s = dynamic_cast<ProblemView &>(game->Engine()).Snapshot();
         const bool again =
             JournalProbe(data.path(QStringLiteral("Set/Progress.db")))
@@ -146,8 +129,6 @@ class tst_ProblemChooser : public QObject
 private slots:
     void pick_data();
     void pick();
-    void adaptiveOffDrawsAsBefore_data();
-    void adaptiveOffDrawsAsBefore();
     void missesComeBackOnLaterDays_data();
     void missesComeBackOnLaterDays();
     void placementSpreadsOverTheChosen_data();
@@ -221,38 +202,6 @@ void tst_ProblemChooser::pick()
     }
 }
 
-void tst_ProblemChooser::adaptiveOffDrawsAsBefore_data()
-{
-    QTest::addColumn<QStringList>("basicLines");
-    QTest::addColumn<bool>("journalUsable");
-    // One problem per character: x with a mistake, o without.
-    QTest::addColumn<QString>("answers");
-
-    const QStringList five = SetFiles::BasicLines(false, {0, 1, 2, 3}, true, true, true);
-    QTest::newRow("switched off") << basic(false) << true << "oooooooooooo";
-    QTest::newRow("any 0 is off") << (five.mid(0, 5) << "Adaptive=10") << true << "oooooooooooo";
-    QTest::newRow("off, whole answers, review off, with misses")
-        << basic(false, false, false) << true << "xoxxooxoxoox";
-    QTest::newRow("no usable journal") << basic(true) << false << "xoxxooxoxoox";
-}
-
-void tst_ProblemChooser::adaptiveOffDrawsAsBefore()
-{
-    QFETCH(QStringList, basicLines);
-    QFETCH(bool, journalUsable);
-    QFETCH(QString, answers);
-    QStringList runs[2];
-    for (int bare = 0; bare < 2; ++bare) {
-        Game g(basicLines, journalUsable);
-        QVERIFY(!g.game->AdaptiveOn() || !journalUsable);
-        for (QChar a : answers) {
-            runs[bare] << g.next(bare == 1);
-            g.solve(a == QLatin1Char('x'));
-        }
-    }
-    QCOMPARE(runs[0], runs[1]);
-}
-
 void tst_ProblemChooser::missesComeBackOnLaterDays_data()
 {
     QTest::addColumn<bool>("adaptive");
@@ -269,8 +218,8 @@ void tst_ProblemChooser::missesComeBackOnLaterDays()
     QFETCH(bool, adaptive);
     QFETCH(bool, review);
     QFETCH(bool, comesBack);
-    Game g(basic(adaptive, review), true, {QStringLiteral("3位数+3位数")},
-           {QStringLiteral("3位数-3位数")});
+    Game g(SetFiles::BasicLines(false, {0, 1}, true, true, review, adaptive),
+           {QStringLiteral("3位数+3位数")}, {QStringLiteral("3位数-3位数")});
     const QString missed = g.next().section(QLatin1Char(' '), 0, 1);
     g.solve(true);
     // The rest of the day, long enough for this session's review to be done with it.
@@ -308,7 +257,7 @@ void tst_ProblemChooser::placementSpreadsOverTheChosen()
     QFETCH(bool, right);
     const QStringList easyToHard{"1位数+1位数>10", "2位数+1位数", "2位数+2位数", "3位数+2位数",
                                  "3位数+3位数"};
-    Game g(SetFiles::BasicLines(false, {0}, true, false, false, true), true, easyToHard);
+    Game g(SetFiles::BasicLines(false, {0}, true, false, false, true), easyToHard);
     QList<int> ranks;
     for (int i = 0; i < SkillModel::PlacementProblems; ++i) {
         const QString type = g.next().section(QLatin1Char(' '), 1, 1);

@@ -64,7 +64,6 @@ private slots:
     void socketInTheUsersOwnFolder_data();
     void socketInTheUsersOwnFolder();
     void anotherUserCannotBringItToFront();
-    void realGameExplainsALockInTheWay();
 };
 
 void tst_GameLock::oneHolderPerFolder()
@@ -252,19 +251,6 @@ void tst_GameLock::anotherUserCannotBringItToFront()
         poke.waitForFinished(10000);
         delete peer;
     }
-}
-
-void tst_GameLock::realGameExplainsALockInTheWay()
-{
-    TempDataDir data;
-    const QString game = placeGame(data);
-    QVERIFY(QDir().mkdir(data.path(QStringLiteral("Set/Sumsprout.lock"))));
-    QProcess start;
-    startGame(start, game);
-    // It waits for the person in a window instead of ending without a word.
-    QVERIFY(!start.waitForFinished(3000));
-    start.kill();
-    start.waitForFinished(10000);
 }
 
 // Run as another user, the test only connects to the socket it is given.

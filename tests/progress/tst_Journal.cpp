@@ -131,28 +131,6 @@ void tst_Journal::migratesOldFiles_data()
                "INSERT INTO answers(problem, step, value, correct) VALUES(1, 0, 56, 1);"
                "PRAGMA user_version = 1")
         << 2;
-    // Version 2, as the review left it: answers without their mistake and worked columns.
-    QTest::newRow("version 2 with answers")
-        << QStringLiteral(
-               "CREATE TABLE problems(id INTEGER PRIMARY KEY, player INTEGER, player_name TEXT, "
-               "operation INTEGER, operand1 INTEGER, operand2 INTEGER, type TEXT, step_mode "
-               "INTEGER, posed_at TEXT, finished_at TEXT, wrong INTEGER NOT NULL DEFAULT 0, "
-               "hints INTEGER NOT NULL DEFAULT 0, coins INTEGER NOT NULL DEFAULT 0, "
-               "review INTEGER NOT NULL DEFAULT 0);"
-               "CREATE TABLE answers(id INTEGER PRIMARY KEY, problem INTEGER NOT NULL REFERENCES "
-               "problems(id), step INTEGER, value INTEGER, correct INTEGER, hint_shown INTEGER, "
-               "ms INTEGER, at TEXT);"
-               "CREATE TABLE review(id INTEGER PRIMARY KEY, player INTEGER, operation INTEGER, "
-               "operand1 INTEGER, operand2 INTEGER, type TEXT, step_mode INTEGER, "
-               "last_problem INTEGER NOT NULL REFERENCES problems(id), "
-               "counted_from INTEGER NOT NULL REFERENCES problems(id), gap INTEGER NOT NULL, "
-               "clean INTEGER NOT NULL DEFAULT 0, UNIQUE(player, operation, operand1, operand2));"
-               "INSERT INTO problems(player, operation, operand1, operand2, posed_at, wrong) "
-               "VALUES(0, 2, 7, 8, '2026-11-30T10:00:00.000Z', 1);"
-               "INSERT INTO answers(problem, step, value, correct, hint_shown, ms, at) "
-               "VALUES(1, 0, 54, 0, 0, 900, '2026-11-30T10:00:01.000Z');"
-               "PRAGMA user_version = 2")
-        << 1;
 }
 
 void tst_Journal::migratesOldFiles()

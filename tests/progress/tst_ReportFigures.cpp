@@ -330,10 +330,8 @@ void tst_ReportFigures::roundAxis_data()
     QTest::addColumn<double>("step");
     QTest::addColumn<double>("max");
     QTest::newRow("nothing") << 0.0 << 1.0 << 1.0;
-    QTest::newRow("three") << 3.0 << 1.0 << 3.0;
     QTest::newRow("seven") << 7.0 << 2.0 << 8.0;
     QTest::newRow("thirteen") << 13.0 << 5.0 << 15.0;
-    QTest::newRow("thirty-four and a half") << 34.5 << 10.0 << 40.0;
     QTest::newRow("a hundred and thirty") << 130.0 << 50.0 << 150.0;
     QTest::newRow("two thousand and one") << 2001.0 << 500.0 << 2500.0;
 }
