@@ -108,19 +108,18 @@ void tst_Mistakes::recognised()
     }
 }
 
+// Every named mistake is shown above, and each is told apart from the others in the journal.
 void tst_Mistakes::everyNamedMistakeIsInTheTable()
 {
     QSet<int> shown;
     for (const Case &c : Cases)
         shown << int(c.mistake);
-    QSet<QString> keys{MistakeKey(Mistake::Other)};
+    QSet<QString> keys{MistakeKey(Mistake::Other), MistakeKey(Mistake::None)};
     for (const NamedMistake &m : NamedMistakes()) {
         QVERIFY2(shown.contains(int(m.Kind)), m.Key);
-        // Each is told apart from the others in the journal.
-        QVERIFY2(!keys.contains(MistakeKey(m.Kind)), m.Key);
         keys << MistakeKey(m.Kind);
     }
-    QVERIFY(MistakeKey(Mistake::None).isEmpty());
+    QCOMPARE(keys.size(), qsizetype(NamedMistakes().size()) + 2);
 }
 
 QTEST_MAIN(tst_Mistakes)

@@ -784,7 +784,6 @@ void tst_Session::renameSaysNo_data()
 {
     QTest::addColumn<QString>("name"); // "@other": the name of another player
     QTest::addColumn<bool>("taken");
-    QTest::newRow("empty") << "" << false;
     QTest::newRow("only spaces") << "   " << false;
     QTest::newRow("an emoji") << "小\U0001F600" << false;
     QTest::newRow("an equals sign") << "a=b" << false;
