@@ -66,9 +66,10 @@ void tst_ClassSender::everyRowArrivesOnceThroughAFault_data()
     QTest::newRow("a user outside the seats' group") << "outsider" << int(ClassRound::Refused);
 }
 
-// A seat whose clock is three years behind plays problems, the last left on the board after a
-// wrong answer, then one abandoned for new settings, and more; its sender meets the fault
-// and carries on. In the end every row that is over is on the server once, as in the journal.
+// A seat whose clock is three years behind (put right in the teacher's figures: tst_ClassLink)
+// plays problems, the last left on the board after a wrong answer, then one abandoned for new
+// settings, and more; its sender meets the fault and carries on. In the end every row that is
+// over is on the server once, as in the journal.
 void tst_ClassSender::everyRowArrivesOnceThroughAFault()
 {
     QFETCH(QString, fault);
@@ -143,16 +144,6 @@ void tst_ClassSender::everyRowArrivesOnceThroughAFault()
     same();
     if (fault == QLatin1String("marks lost")) QCOMPARE(met.rowsSent + r.rowsSent, int64_t(0));
     QCOMPARE(sender->sendPending().rowsSent, int64_t(0));
-    // The seat's times arrive as they were; the server's own stand beside them.
-    for (const QVariantList &skew : m_server.rows(
-             QStringLiteral("SELECT extract(epoch FROM received_at - sent_at::timestamptz), "
-                            "extract(epoch FROM now() - received_at) FROM problems "
-                            "WHERE class = '%1'")
-                 .arg(className))) {
-        QVERIFY2(qAbs(skew[0].toDouble() * 1000 - ThreeYearsMs) < 600000,
-                 qPrintable(skew[0].toString()));
-        QVERIFY(skew[1].toDouble() < 60);
-    }
 }
 
 QTEST_MAIN(tst_ClassSender)

@@ -121,28 +121,17 @@ void tst_SkillModel::rebuiltFromTheAnswers()
     QFETCH(QString, sql);
     // The same answers, followed as they came, in a journal that never had what was deleted.
     PlayedJournal reference;
-    reference.play(before);
-    reference.play(after);
-    {
-        SkillModel model(*reference.journal);
-    }
+    reference.play(before + QStringLiteral(", ") + after);
+    SkillModel{*reference.journal};
 
     PlayedJournal h;
-    h.play(before);
-    h.play(deleted);
-    {
-        SkillModel model(*h.journal);
-    }
-    {
-        JournalProbe probe(h.path);
-        for (const QString &statement : sql.split(QStringLiteral("; ")))
-            QVERIFY2(probe.exec(statement), qPrintable(statement));
-    }
+    h.play(before + QStringLiteral(", ") + deleted);
+    SkillModel{*h.journal};
+    const JournalProbe probe(h.path);
+    for (const QString &statement : sql.split(QStringLiteral("; ")))
+        QVERIFY2(probe.exec(statement), qPrintable(statement));
     h.play(after);
-    {
-        SkillModel model(*h.journal);
-        QVERIFY(model.isOn());
-    }
+    QVERIFY(SkillModel(*h.journal).isOn());
     QCOMPARE(tables(h.path), tables(reference.path));
     QVERIFY(h.reporter.errors.isEmpty());
 }
