@@ -22,10 +22,7 @@ public:
     // entries, times over.
     static QString repeat(const QString &entries, int times)
     {
-        QStringList out;
-        for (int i = 0; i < times; ++i)
-            out << entries;
-        return out.join(QStringLiteral(", "));
+        return QStringList(times, entries).join(QStringLiteral(", "));
     }
 
     // "38+45": the problem, of the line its digits make.
