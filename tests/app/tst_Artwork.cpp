@@ -256,24 +256,21 @@ void tst_Artwork::redMarksUnderColourBlindness()
     QFETCH(RenderedBoard, board);
     for (const auto &[name, vision] : Visions) {
         std::vector<double> edge;
-        double red = 100;
         for (int y = 1; y + 1 < board.seen.height(); ++y) {
             for (int x = 1; x + 1 < board.seen.width(); ++x) {
                 const QRgb c = board.seen.pixel(x, y), behind = board.bare.pixel(x, y);
                 bool touches = false;
                 for (int d = 0; d < 9; ++d)
                     touches |= isRedMark(board.seen.pixel(x + d % 3 - 1, y + d / 3 - 1));
-                if (isRedMark(c))
-                    red = std::min(red, seenContrast(c, behind, vision));
-                else if (touches && c != behind)
+                if (touches && !isRedMark(c) && c != behind)
                     edge.push_back(seenContrast(c, behind, vision));
             }
         }
         QVERIFY(edge.size() > 50);
         std::sort(edge.begin(), edge.end());
         const double tenth = edge[edge.size() / 10];
-        qInfo("%s: red %.2f : 1, its edge %.2f : 1 (median), %.2f : 1 or more for 9 in 10", name,
-              red, edge[edge.size() / 2], tenth);
+        qInfo("%s: the edge %.2f : 1 (median), %.2f : 1 or more for 9 in 10", name,
+              edge[edge.size() / 2], tenth);
         QVERIFY2(tenth >= 3.0, name);
     }
 }
