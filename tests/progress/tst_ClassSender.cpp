@@ -56,7 +56,6 @@ void tst_ClassSender::everyRowArrivesOnceThroughAFault_data()
     QTest::addColumn<int>("outcome"); // of the round that meets it
     QTest::newRow("server down at start") << "down at start" << int(ClassRound::Unreachable);
     QTest::newRow("server down mid-game") << "down mid-game" << int(ClassRound::Broken);
-    QTest::newRow("server restarted") << "restarted" << int(ClassRound::Broken);
     QTest::newRow("backend killed during a batch") << "killed" << int(ClassRound::Broken);
     QTest::newRow("marks lost after the server took a batch")
         << "marks lost" << int(ClassRound::Sent);
@@ -108,9 +107,6 @@ void tst_ClassSender::everyRowArrivesOnceThroughAFault()
         seat.play(2);
     } else if (fault == QLatin1String("killed")) {
         QCOMPARE(m_server.exec(QStringLiteral("SELECT setval('kill_once', 1, false)")), QString());
-    } else if (fault == QLatin1String("restarted")) {
-        m_server.stop();
-        QCOMPARE(m_server.start(), QString());
     } else if (fault == QLatin1String("marks lost")) {
         // The server took the rows; the game went down before the journal heard of it.
         QCOMPARE(sender->sendPending().outcome, ClassRound::Sent);

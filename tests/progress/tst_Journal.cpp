@@ -1,4 +1,5 @@
 #include "progress/Journal.h"
+#include "HandMadeJournal.h"
 #include "JournalProbe.h"
 #include "TestSupport.h"
 
@@ -385,21 +386,19 @@ void tst_Journal::deletedFileStartsAfresh()
 {
     QFETCH(QString, deleted);
     QFETCH(int, answersLeft);
-    TempDataDir dir(false);
-    CapturingReporter reporter;
-    const QString path = dir.path(QStringLiteral("Set/Progress.db"));
-    Journal j(path, reporter);
+    HandMadeJournal h;
+    Journal &j = h.journal;
     const int64_t id = j.recordPosed(posed(2, 7, 8, "2026-12-01T08:00:00.000Z"));
     j.recordAnswer(id, answer(0, 54, false, "2026-12-01T08:00:03.000Z"));
-    QVERIFY(QFile::remove(path + deleted));
+    QVERIFY(QFile::remove(h.path + deleted));
 
     // The problem under way is finished and another begun after the file went.
     j.recordAnswer(id, answer(0, 56, true, "2026-12-01T08:00:06.000Z", true, 2));
     j.recordPosed(posed(0, 3, 4, "2026-12-01T08:00:07.000Z"));
-    QVERIFY2(reporter.errors.isEmpty(), qPrintable(reporter.errors.join('|')));
+    QVERIFY2(h.reporter.errors.isEmpty(), qPrintable(h.reporter.errors.join('|')));
     QVERIFY(j.isOn());
     // Read through another connection while the game still runs, as a kill would leave it.
-    JournalProbe probe(path);
+    JournalProbe probe(h.path);
     QCOMPARE(probe.rows(QStringLiteral("SELECT operand1, finished_at IS NOT NULL, coins FROM "
                                        "problems ORDER BY id")),
              (QList<QVariantList>{{7, 1, 2}, {3, 0, 0}}));
