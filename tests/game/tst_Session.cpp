@@ -6,7 +6,6 @@
 #include "characters/uAnimation.h"
 #include "core/ProblemView.h"
 #include "engines/AddAlgo.h"
-#include "engines/DecAlgo.h"
 #include "engines/DivAlgo.h"
 #include "engines/MulAlgo.h"
 #include "JournalProbe.h"
