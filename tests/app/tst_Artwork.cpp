@@ -2,7 +2,6 @@
 
 #include "characters/uAnimation.h"
 #include "core/Def.h"
-#include "core/EngineHost.h"
 #include "engines/AddAlgo.h"
 #include "engines/DecAlgo.h"
 #include "engines/DivAlgo.h"
@@ -11,6 +10,7 @@
 #include "platform/Random.h"
 #include "platform/Bitmap.h"
 #include "platform/LargeDrawing.h"
+#include "EngineRig.h"
 #include "TestSupport.h"
 
 #include <QFile>
@@ -39,20 +39,6 @@ template <class T> T le(const QByteArray &b, int at)
     return qFromLittleEndian<T>(b.constData() + at);
 }
 
-// WCAG 2 contrast ratio of two colours, from their relative luminance.
-double contrast(const QColor &a, const QColor &b)
-{
-    auto luminance = [](const QColor &c) {
-        auto lin = [](int v) {
-            const double s = v / 255.0;
-            return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
-        };
-        return 0.2126 * lin(c.red()) + 0.7152 * lin(c.green()) + 0.0722 * lin(c.blue());
-    };
-    const double la = luminance(a), lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
-
 // Colour vision deficiency as Machado, Oliveira and Fernandes (2009) simulate it, at full
 // severity, on linear RGB.
 using Cvd = std::array<std::array<double, 3>, 3>;
@@ -66,7 +52,8 @@ const std::pair<const char *, Cvd> Visions[] = {{"normal", {{{1, 0, 0}, {0, 1, 0
                                                    {0.280085, 0.672501, 0.047413},
                                                    {-0.011820, 0.042940, 0.968881}}}}};
 
-// Contrast of two colours as a viewer with that vision sees them.
+// WCAG 2 contrast ratio of two colours as a viewer with that vision sees them, from their
+// relative luminance.
 double seenContrast(QRgb a, QRgb b, const Cvd &m)
 {
     auto luminance = [&](QRgb c) {
@@ -85,6 +72,11 @@ double seenContrast(QRgb a, QRgb b, const Cvd &m)
     return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
+double contrast(const QColor &a, const QColor &b)
+{
+    return seenContrast(a.rgb(), b.rgb(), Visions[0].second);
+}
+
 bool isRedMark(QRgb c)
 {
     return qRed(c) >= 200 && qGreen(c) <= 70 && qBlue(c) <= 70;
@@ -99,22 +91,17 @@ struct RenderedBoard
 
 template <class E> RenderedBoard renderBoard(const std::function<void(E &)> &pose)
 {
-    TempDataDir data;
-    FakeClock clock;
-    EngineHost host(clock, data.folders());
-    Bitmap board(180, 240), hint(100, 100);
-    E engine(board, hint, host);
-    pose(engine);
-    board.fill(Magenta);
-    engine.PaintBoard();
-    board.transparent = true;
+    EngineRig<E> rig;
+    pose(*rig.engine);
+    rig.tick();
+    rig.board.transparent = true;
     Bitmap scene = loadBitmapFile(shipped(QStringLiteral("Pictures/Back.bmp")));
     Bitmap blackboard = loadBitmapFile(shipped(QStringLiteral("Pictures/BlackBoard.bmp")));
     blackboard.transparent = true;
     scene.draw(290, 73, blackboard);
     RenderedBoard r;
     r.bare = scene.image().copy(327, 115, 180, 240).convertToFormat(QImage::Format_RGB32);
-    scene.draw(327, 115, board);
+    scene.draw(327, 115, rig.board);
     r.seen = scene.image().copy(327, 115, 180, 240).convertToFormat(QImage::Format_RGB32);
     return r;
 }
@@ -269,24 +256,21 @@ void tst_Artwork::redMarksUnderColourBlindness()
     QFETCH(RenderedBoard, board);
     for (const auto &[name, vision] : Visions) {
         std::vector<double> edge;
-        double red = 100;
         for (int y = 1; y + 1 < board.seen.height(); ++y) {
             for (int x = 1; x + 1 < board.seen.width(); ++x) {
                 const QRgb c = board.seen.pixel(x, y), behind = board.bare.pixel(x, y);
                 bool touches = false;
                 for (int d = 0; d < 9; ++d)
                     touches |= isRedMark(board.seen.pixel(x + d % 3 - 1, y + d / 3 - 1));
-                if (isRedMark(c))
-                    red = std::min(red, seenContrast(c, behind, vision));
-                else if (touches && c != behind)
+                if (touches && !isRedMark(c) && c != behind)
                     edge.push_back(seenContrast(c, behind, vision));
             }
         }
         QVERIFY(edge.size() > 50);
         std::sort(edge.begin(), edge.end());
         const double tenth = edge[edge.size() / 10];
-        qInfo("%s: red %.2f : 1, its edge %.2f : 1 (median), %.2f : 1 or more for 9 in 10", name,
-              red, edge[edge.size() / 2], tenth);
+        qInfo("%s: the edge %.2f : 1 (median), %.2f : 1 or more for 9 in 10", name,
+              edge[edge.size() / 2], tenth);
         QVERIFY2(tenth >= 3.0, name);
     }
 }

@@ -7,6 +7,7 @@
 #include "engines/DivAlgo.h"
 #include "engines/MulAlgo.h"
 #include "engines/Mistakes.h"
+#include "support/RightAnswer.h"
 
 #include <QtTest>
 
@@ -84,10 +85,10 @@ template <class E> QStringList playMended(EngineRig<E> &rig)
     return faults;
 }
 
-template <class E> QStringList mended(const std::function<void(E &)> &pose)
+template <class E> QStringList mended(Op op, int a, int b, bool steps)
 {
     EngineRig<E> rig;
-    pose(*rig.engine);
+    PoseProblem(*rig.engine, op, a, b, steps);
     return playMended(rig);
 }
 
@@ -103,61 +104,26 @@ private slots:
 
 void tst_Mending::everyLayout_data()
 {
-    QTest::addColumn<int>("op");
-    QTest::addColumn<int>("a");
-    QTest::addColumn<int>("b");
-    QTest::addColumn<bool>("steps");
-    for (bool steps : {true, false}) {
-        for (auto [a, b] : {std::pair{7, 8}, {99, 99}, {305, 7}, {999, 999}})
-            QTest::addRow("%d+%d %d", a, b, steps) << 0 << a << b << steps;
-        for (auto [a, b] : {std::pair{9, 3}, {105, 98}, {523, 187}, {352, 158}})
-            QTest::addRow("%d-%d %d", a, b, steps) << 1 << a << b << steps;
-    }
-    for (auto [a, b] : {std::pair{7, 8},
-                        {3, 0},
-                        {47, 8},
-                        {347, 8},
-                        {999, 9},
-                        {47, 36},
-                        {99, 99},
-                        {347, 36},
-                        {999, 999},
-                        {347, 126}})
-        QTest::addRow("%dx%d", a, b) << 2 << a << b << true;
-    for (auto [a, b] : {std::pair{7, 3},
-                        {23, 7},
-                        {99, 20},
-                        {96, 4},
-                        {180, 20},
-                        {156, 12},
-                        {999, 11},
-                        {412, 4},
-                        {845, 5},
-                        {987, 3}})
-        QTest::addRow("%d/%d", a, b) << 3 << a << b << true;
+    QTest::addColumn<QString>("problem"); // "a+b": by steps, "a+b=": as a whole
+    const QString layouts =
+        "7+8 99+99 305+7 999+999 7+8= 99+99= 305+7= 999+999= 9-3 105-98 523-187 352-158 9-3= "
+        "105-98= 523-187= 352-158= 7x8 3x0 47x8 347x8 999x9 47x36 99x99 347x36 999x999 "
+        "347x126 7/3 23/7 99/20 96/4 180/20 156/12 999/11 412/4 845/5 987/3";
+    for (const QString &problem : layouts.split(QLatin1Char(' ')))
+        QTest::newRow(qPrintable(problem)) << problem;
 }
 
 void tst_Mending::everyLayout()
 {
-    QFETCH(int, op);
-    QFETCH(int, a);
-    QFETCH(int, b);
-    QFETCH(bool, steps);
-    QStringList faults;
-    switch (Op(op)) {
-    case Op::Add:
-        faults = mended<TAdd>([&](TAdd &e) { e.SetProblem(a, b, steps); });
-        break;
-    case Op::Dec:
-        faults = mended<TDec>([&](TDec &e) { e.SetProblem(a, b, steps); });
-        break;
-    case Op::Mul:
-        faults = mended<TMul>([&](TMul &e) { e.SetProblem(a, b); });
-        break;
-    case Op::Div:
-        faults = mended<TDiv>([&](TDiv &e) { e.SetProblem(a, b); });
-        break;
-    }
+    QFETCH(QString, problem);
+    const qsizetype at = problem.indexOf(QRegularExpression(QStringLiteral("[-+x/]")));
+    const Op op = Op(QStringLiteral("+-x/").indexOf(problem[at]));
+    const int a = problem.left(at).toInt(),
+              b = problem.mid(at + 1).remove(QLatin1Char('=')).toInt();
+    const bool steps = !problem.endsWith(QLatin1Char('='));
+    using Play = QStringList (*)(Op, int, int, bool);
+    const Play play[] = {mended<TAdd>, mended<TDec>, mended<TMul>, mended<TDiv>};
+    const QStringList faults = play[OpCode(op)](op, a, b, steps);
     QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
 }
 

@@ -3,36 +3,22 @@
 
 #include "game/ProblemChooser.h"
 
-#include "core/EngineHost.h"
-#include "core/ProblemView.h"
 #include "engines/AddAlgo.h"
 #include "engines/DecAlgo.h"
-#include "game/CoinBank.h"
-#include "game/uMainClass.h"
-#include "platform/Bitmap.h"
 #include "platform/Random.h"
-#include "progress/SkillStore.h"
+#include "progress/SkillModel.h"
 #include "settings/SetFiles.h"
-#include "JournalProbe.h"
-#include "RightAnswer.h"
-#include "TestSupport.h"
+#include "PlayedJournal.h"
+#include "Practice.h"
 
-#include <QDir>
 #include <QtTest>
 #include <deque>
-#include <memory>
 
 namespace {
 
-Op opOf(const QString &problem)
-{
-    return problem.contains(QLatin1Char('+')) ? Op::Add : Op::Dec;
-}
-
 // "2位数+1位数" as the engine of its operation reads it.
-TypeRule ruleOf(const QString &line)
+TypeRule ruleOf(Op op, const QString &line)
 {
-    const Op op = opOf(line);
     const bool add = op == Op::Add;
     TypeRule rule{op, ParseProblemType(line, add ? QLatin1Char('+') : QLatin1Char('-'), add),
                   add ? &TAdd::Accepts : &TDec::Accepts};
@@ -40,102 +26,12 @@ TypeRule ruleOf(const QString &line)
     return rule;
 }
 
-// "2位数+1位数 31+4": a problem of a line.
-RecentProblem recentOf(const QString &text)
+// "31+4": a problem of the line its digits make.
+RecentProblem recentOf(const QString &problem)
 {
-    const QString problem = text.section(QLatin1Char(' '), 1, 1);
-    const QStringList operands = problem.split(QRegularExpression(QStringLiteral("[+-]")));
-    RecentProblem r;
-    r.Operation = opOf(problem);
-    r.Operand1 = operands[0].toInt();
-    r.Operand2 = operands[1].toInt();
-    r.Type = text.section(QLatin1Char(' '), 0, 0);
-    return r;
+    const PosedRecord p = PlayedJournal::problemOf(problem);
+    return {0, p.Operation, p.Operand1, p.Operand2, p.Type};
 }
-
-QStringList basic(bool adaptive, bool review = true, bool steps = true)
-{
-    return SetFiles::BasicLines(false, {0, 1}, true, steps, review, adaptive);
-}
-
-// The game controller in a data folder of its own, driven as a game drives it.
-class Game
-{
-public:
-    explicit Game(const QStringList &basicLines, bool usableJournal = true,
-                  const QStringList &addTypes = {}, const QStringList &decTypes = {})
-    {
-        data.writeLines(QStringLiteral("Set/Basic.dat"), basicLines);
-        if (!addTypes.isEmpty()) data.writeLines(QStringLiteral("Set/AddSet.Dat"), addTypes);
-        if (!decTypes.isEmpty()) data.writeLines(QStringLiteral("Set/DecSet.Dat"), decTypes);
-        host.random().seed(7);
-        if (!usableJournal)
-            QDir(data.path(QStringLiteral("Set"))).mkdir(QStringLiteral("Progress.db"));
-        bank.LoadMoney();
-        game = std::make_unique<TMainClass>(host, board, hint, bank, reporter);
-    }
-
-    // The next problem as the game poses it; bare, as the engines drew before any choice.
-    QString next(bool bare = false)
-    {
-        game->PickOperation();
-        if (bare) {
-            game->Engine().NewProblem();
-            game->ProblemPosed();
-        } else {
-            game->NewProblem();
-        }
-        return current();
-    }
-    // "op:a,b type mode", and " again" for a problem posed again.
-    QString current() const
-    {
-        const ProblemSnapshot s = dynamic_cast<ProblemView &>(game->Engine()).Snapshot();
-        const bool again =
-            JournalProbe(data.path(QStringLiteral("Set/Progress.db")))
-                .value(QStringLiteral("SELECT review FROM problems ORDER BY id DESC LIMIT 1"))
-                .toInt() == 1;
-        return QStringLiteral("%1:%2,%3 %4 %5%6")
-            .arg(OpCode(game->Operation()))
-            .arg(s.Operand1)
-            .arg(s.Operand2)
-            .arg(s.TypeLine, s.StepMode ? QStringLiteral("steps") : QStringLiteral("whole"),
-                 again ? QStringLiteral(" again") : QString());
-    }
-    // Answers the problem to its end; a mistake first on the first step when miss.
-    void solve(bool miss)
-    {
-        for (int steps = 0; !game->Engine().IsFinished(); ++steps) {
-            QVERIFY(steps < 40);
-            const int32_t right = RightAnswer(&game->Engine());
-            clock.advance(1500);
-            if (miss) {
-                QVERIFY(!game->CheckAnswer(right + 1));
-                miss = false;
-            }
-            QVERIFY(game->CheckAnswer(right));
-            if (game->Engine().IsFinished()) break;
-            for (int waited = 0; game->Engine().Settling(); waited += 50) {
-                QVERIFY(waited < 10000);
-                clock.advance(50);
-                host.tickSlots().CountDownSlots(50);
-                game->Engine().PaintBoard();
-            }
-            game->NextStep();
-        }
-        clock.advance(1500);
-    }
-    void nextDays(int days) { clock.utcStart += int64_t(days) * 24 * 3600 * 1000; }
-
-    TempDataDir data;
-    FakeClock clock;
-    CapturingReporter reporter;
-    EngineHost host{clock, data.folders()};
-    Bitmap board{180, 240};
-    Bitmap hint{100, 100};
-    CoinBank bank{data.path(QStringLiteral("Set/Money.dat"))};
-    std::unique_ptr<TMainClass> game;
-};
 
 } // namespace
 
@@ -146,8 +42,6 @@ class tst_ProblemChooser : public QObject
 private slots:
     void pick_data();
     void pick();
-    void adaptiveOffDrawsAsBefore_data();
-    void adaptiveOffDrawsAsBefore();
     void missesComeBackOnLaterDays_data();
     void missesComeBackOnLaterDays();
     void placementSpreadsOverTheChosen_data();
@@ -156,7 +50,7 @@ private slots:
 
 void tst_ProblemChooser::pick_data()
 {
-    // Candidates "line a+b success", newest given problem first.
+    // Candidates "a+b success", of the lines their digits make; newest given problem first.
     QTest::addColumn<QStringList>("candidates");
     QTest::addColumn<double>("target");
     // The first-try success reached lately.
@@ -164,29 +58,25 @@ void tst_ProblemChooser::pick_data()
     QTest::addColumn<QStringList>("recent");
     QTest::addColumn<QString>("chosen");
 
-    const QStringList three{"2位数+1位数 31+4 0.95", "3位数+2位数 312+45 0.78",
-                            "3位数+3位数 523+364 0.40"};
+    const QStringList three{"31+4 0.95", "312+45 0.78", "523+364 0.40"};
     QTest::newRow("nearest the target") << three << 0.8 << 0.8 << QStringList() << "312+45";
     QTest::newRow("nearest a higher target") << three << 0.9 << 0.9 << QStringList() << "31+4";
-    const QStringList apart{"2位数+1位数 31+4 0.70", "3位数+2位数 312+45 0.88"};
+    const QStringList apart{"31+4 0.70", "312+45 0.88"};
     QTest::newRow("above the target lately: a harder one")
         << apart << 0.8 << 0.95 << QStringList() << "31+4";
     QTest::newRow("below the target lately: an easier one")
         << apart << 0.8 << 0.65 << QStringList() << "312+45";
     QTest::newRow("never the same type back to back")
-        << QStringList{"2位数+1位数 42+5 0.80", "3位数+2位数 325+62 0.70"} << 0.8 << 0.8
-        << QStringList{"2位数+1位数 31+4"} << "325+62";
+        << QStringList{"42+5 0.80", "325+62 0.70"} << 0.8 << 0.8 << QStringList{"31+4"} << "325+62";
     QTest::newRow("never a fact of the last problem")
-        << QStringList{"3位数+2位数 118+25 0.80", "3位数+2位数 116+23 0.70"} << 0.8 << 0.8
-        << QStringList{"2位数+2位数 38+45"} << "116+23";
+        << QStringList{"118+25 0.80", "116+23 0.70"} << 0.8 << 0.8 << QStringList{"38+45"}
+        << "116+23";
     QTest::newRow("never a problem given lately")
-        << QStringList{"2位数+1位数 31+4 0.80", "2位数+2位数 25+31 0.70"} << 0.8 << 0.8
-        << QStringList{"3位数+2位数 312+45", "2位数+1位数 31+4"} << "25+31";
+        << QStringList{"31+4 0.80", "25+31 0.70"} << 0.8 << 0.8 << QStringList{"312+45", "31+4"}
+        << "25+31";
     QTest::newRow("an operation given beyond its share waits")
-        << QStringList{"2位数+2位数 22+33 0.80", "2位数-1位数 58-3 0.70"} << 0.8 << 0.8
-        << QStringList{"3位数+1位数 100+2", "2位数+1位数 52+3", "2位数+1位数 31+4",
-                       "2位数-1位数 57-2"}
-        << "58-3";
+        << QStringList{"22+33 0.80", "58-3 0.70"} << 0.8 << 0.8
+        << QStringList{"100+2", "52+3", "31+4", "57-2"} << "58-3";
 }
 
 void tst_ProblemChooser::pick()
@@ -200,10 +90,10 @@ void tst_ProblemChooser::pick()
     std::vector<ProblemChooser::Candidate> from;
     std::set<Op> ops;
     for (const QString &c : candidates) {
-        const RecentProblem p = recentOf(c);
-        rules.push_back(ruleOf(p.Type));
+        const RecentProblem p = recentOf(c.section(QLatin1Char(' '), 0, 0));
+        rules.push_back(ruleOf(p.Operation, p.Type));
         QVERIFY2(rules.back().Accepts(rules.back().Type, p.Operand1, p.Operand2), qPrintable(c));
-        from.push_back({&rules.back(), p.Operand1, p.Operand2, c.section(' ', 2).toDouble()});
+        from.push_back({&rules.back(), p.Operand1, p.Operand2, c.section(' ', 1).toDouble()});
         ops.insert(p.Operation);
     }
     std::vector<RecentProblem> given;
@@ -219,38 +109,6 @@ void tst_ProblemChooser::pick()
         const QChar sign = c->Rule->Operation == Op::Add ? QLatin1Char('+') : QLatin1Char('-');
         QCOMPARE(QStringLiteral("%1%2%3").arg(c->Operand1).arg(sign).arg(c->Operand2), chosen);
     }
-}
-
-void tst_ProblemChooser::adaptiveOffDrawsAsBefore_data()
-{
-    QTest::addColumn<QStringList>("basicLines");
-    QTest::addColumn<bool>("journalUsable");
-    // One problem per character: x with a mistake, o without.
-    QTest::addColumn<QString>("answers");
-
-    const QStringList five = SetFiles::BasicLines(false, {0, 1, 2, 3}, true, true, true);
-    QTest::newRow("switched off") << basic(false) << true << "oooooooooooo";
-    QTest::newRow("any 0 is off") << (five.mid(0, 5) << "Adaptive=10") << true << "oooooooooooo";
-    QTest::newRow("off, whole answers, review off, with misses")
-        << basic(false, false, false) << true << "xoxxooxoxoox";
-    QTest::newRow("no usable journal") << basic(true) << false << "xoxxooxoxoox";
-}
-
-void tst_ProblemChooser::adaptiveOffDrawsAsBefore()
-{
-    QFETCH(QStringList, basicLines);
-    QFETCH(bool, journalUsable);
-    QFETCH(QString, answers);
-    QStringList runs[2];
-    for (int bare = 0; bare < 2; ++bare) {
-        Game g(basicLines, journalUsable);
-        QVERIFY(!g.game->AdaptiveOn() || !journalUsable);
-        for (QChar a : answers) {
-            runs[bare] << g.next(bare == 1);
-            g.solve(a == QLatin1Char('x'));
-        }
-    }
-    QCOMPARE(runs[0], runs[1]);
 }
 
 void tst_ProblemChooser::missesComeBackOnLaterDays_data()
@@ -269,24 +127,19 @@ void tst_ProblemChooser::missesComeBackOnLaterDays()
     QFETCH(bool, adaptive);
     QFETCH(bool, review);
     QFETCH(bool, comesBack);
-    Game g(basic(adaptive, review), true, {QStringLiteral("3位数+3位数")},
-           {QStringLiteral("3位数-3位数")});
-    const QString missed = g.next().section(QLatin1Char(' '), 0, 1);
-    g.solve(true);
+    Practice g(SetFiles::BasicLines(false, {0, 1}, true, true, review, adaptive), true,
+               {{QStringLiteral("AddSet.Dat"), {QStringLiteral("3位数+3位数")}},
+                {QStringLiteral("DecSet.Dat"), {QStringLiteral("3位数-3位数")}}});
+    g.play(QStringLiteral("x"));
+    const Posed missed = g.seen.first();
     // The rest of the day, long enough for this session's review to be done with it.
-    for (int i = 0; i < 20; ++i) {
-        g.next();
-        g.solve(false);
-    }
+    g.play(QString(20, QLatin1Char('o')));
     auto seenOn = [&](int days) {
-        g.nextDays(days);
-        bool seen = false;
-        for (int i = 0; i < 6; ++i) {
-            const QString p = g.next();
-            seen = seen || p == missed + QStringLiteral(" steps again");
-            g.solve(false);
-        }
-        return seen;
+        g.clock.utcStart += int64_t(days) * 24 * 3600 * 1000;
+        g.seen.clear();
+        g.play(QStringLiteral("oooooo"));
+        return std::any_of(g.seen.begin(), g.seen.end(),
+                           [&](const Posed &p) { return p.Review && p.sameProblem(missed); });
     };
     // The next day it comes back; right, about a week later again; right again, it is done.
     QCOMPARE(seenOn(1), comesBack);
@@ -308,13 +161,12 @@ void tst_ProblemChooser::placementSpreadsOverTheChosen()
     QFETCH(bool, right);
     const QStringList easyToHard{"1位数+1位数>10", "2位数+1位数", "2位数+2位数", "3位数+2位数",
                                  "3位数+3位数"};
-    Game g(SetFiles::BasicLines(false, {0}, true, false, false, true), true, easyToHard);
+    Practice g(SetFiles::BasicLines(false, {0}, true, false, false, true), true,
+               {{QStringLiteral("AddSet.Dat"), easyToHard}});
+    g.play(QString(SkillModel::PlacementProblems, right ? QLatin1Char('o') : QLatin1Char('x')));
     QList<int> ranks;
-    for (int i = 0; i < SkillModel::PlacementProblems; ++i) {
-        const QString type = g.next().section(QLatin1Char(' '), 1, 1);
-        ranks << int(easyToHard.indexOf(type));
-        g.solve(!right);
-    }
+    for (const Posed &p : g.seen)
+        ranks << int(easyToHard.indexOf(p.Type));
     QVERIFY(!ranks.contains(-1));
     if (right) {
         // Up the list, to its top.

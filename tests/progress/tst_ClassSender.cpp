@@ -56,7 +56,6 @@ void tst_ClassSender::everyRowArrivesOnceThroughAFault_data()
     QTest::addColumn<int>("outcome"); // of the round that meets it
     QTest::newRow("server down at start") << "down at start" << int(ClassRound::Unreachable);
     QTest::newRow("server down mid-game") << "down mid-game" << int(ClassRound::Broken);
-    QTest::newRow("server restarted") << "restarted" << int(ClassRound::Broken);
     QTest::newRow("backend killed during a batch") << "killed" << int(ClassRound::Broken);
     QTest::newRow("marks lost after the server took a batch")
         << "marks lost" << int(ClassRound::Sent);
@@ -66,9 +65,10 @@ void tst_ClassSender::everyRowArrivesOnceThroughAFault_data()
     QTest::newRow("a user outside the seats' group") << "outsider" << int(ClassRound::Refused);
 }
 
-// A seat whose clock is three years behind plays problems, the last left on the board after a
-// wrong answer, then one abandoned for new settings, and more; its sender meets the fault
-// and carries on. In the end every row that is over is on the server once, as in the journal.
+// A seat whose clock is three years behind (put right in the teacher's figures: tst_ClassLink)
+// plays problems, the last left on the board after a wrong answer, then one abandoned for new
+// settings, and more; its sender meets the fault and carries on. In the end every row that is
+// over is on the server once, as in the journal.
 void tst_ClassSender::everyRowArrivesOnceThroughAFault()
 {
     QFETCH(QString, fault);
@@ -107,9 +107,6 @@ void tst_ClassSender::everyRowArrivesOnceThroughAFault()
         seat.play(2);
     } else if (fault == QLatin1String("killed")) {
         QCOMPARE(m_server.exec(QStringLiteral("SELECT setval('kill_once', 1, false)")), QString());
-    } else if (fault == QLatin1String("restarted")) {
-        m_server.stop();
-        QCOMPARE(m_server.start(), QString());
     } else if (fault == QLatin1String("marks lost")) {
         // The server took the rows; the game went down before the journal heard of it.
         QCOMPARE(sender->sendPending().outcome, ClassRound::Sent);
@@ -143,24 +140,6 @@ void tst_ClassSender::everyRowArrivesOnceThroughAFault()
     same();
     if (fault == QLatin1String("marks lost")) QCOMPARE(met.rowsSent + r.rowsSent, int64_t(0));
     QCOMPARE(sender->sendPending().rowsSent, int64_t(0));
-    // How far each table arrived is kept in the journal.
-    const JournalProbe probe(seat.journalPath());
-    for (const ClassTable &t : ClassSchema::tables())
-        QCOMPARE(probe
-                     .value(QStringLiteral("SELECT last_id FROM class_sent WHERE tbl = ?"),
-                            {QString::fromLatin1(t.name)})
-                     .toLongLong(),
-                 seat.rows(t).last().first().toLongLong());
-    // The seat's times arrive as they were; the server's own stand beside them.
-    for (const QVariantList &skew : m_server.rows(
-             QStringLiteral("SELECT extract(epoch FROM received_at - sent_at::timestamptz), "
-                            "extract(epoch FROM now() - received_at) FROM problems "
-                            "WHERE class = '%1'")
-                 .arg(className))) {
-        QVERIFY2(qAbs(skew[0].toDouble() * 1000 - ThreeYearsMs) < 600000,
-                 qPrintable(skew[0].toString()));
-        QVERIFY(skew[1].toDouble() < 60);
-    }
 }
 
 QTEST_MAIN(tst_ClassSender)

@@ -1,4 +1,5 @@
 #include "progress/Journal.h"
+#include "HandMadeJournal.h"
 #include "JournalProbe.h"
 #include "TestSupport.h"
 
@@ -131,28 +132,6 @@ void tst_Journal::migratesOldFiles_data()
                "INSERT INTO answers(problem, step, value, correct) VALUES(1, 0, 56, 1);"
                "PRAGMA user_version = 1")
         << 2;
-    // Version 2, as the review left it: answers without their mistake and worked columns.
-    QTest::newRow("version 2 with answers")
-        << QStringLiteral(
-               "CREATE TABLE problems(id INTEGER PRIMARY KEY, player INTEGER, player_name TEXT, "
-               "operation INTEGER, operand1 INTEGER, operand2 INTEGER, type TEXT, step_mode "
-               "INTEGER, posed_at TEXT, finished_at TEXT, wrong INTEGER NOT NULL DEFAULT 0, "
-               "hints INTEGER NOT NULL DEFAULT 0, coins INTEGER NOT NULL DEFAULT 0, "
-               "review INTEGER NOT NULL DEFAULT 0);"
-               "CREATE TABLE answers(id INTEGER PRIMARY KEY, problem INTEGER NOT NULL REFERENCES "
-               "problems(id), step INTEGER, value INTEGER, correct INTEGER, hint_shown INTEGER, "
-               "ms INTEGER, at TEXT);"
-               "CREATE TABLE review(id INTEGER PRIMARY KEY, player INTEGER, operation INTEGER, "
-               "operand1 INTEGER, operand2 INTEGER, type TEXT, step_mode INTEGER, "
-               "last_problem INTEGER NOT NULL REFERENCES problems(id), "
-               "counted_from INTEGER NOT NULL REFERENCES problems(id), gap INTEGER NOT NULL, "
-               "clean INTEGER NOT NULL DEFAULT 0, UNIQUE(player, operation, operand1, operand2));"
-               "INSERT INTO problems(player, operation, operand1, operand2, posed_at, wrong) "
-               "VALUES(0, 2, 7, 8, '2026-11-30T10:00:00.000Z', 1);"
-               "INSERT INTO answers(problem, step, value, correct, hint_shown, ms, at) "
-               "VALUES(1, 0, 54, 0, 0, 900, '2026-11-30T10:00:01.000Z');"
-               "PRAGMA user_version = 2")
-        << 1;
 }
 
 void tst_Journal::migratesOldFiles()
@@ -286,17 +265,15 @@ void tst_Journal::recordsAProblemAndItsAnswers()
         (QList<QVariantList>{{3, QStringLiteral("爸爸"), 2, 7, 8, QStringLiteral("1位数×1位数"), 1,
                               QStringLiteral("2026-12-01T08:00:00.000Z"),
                               QStringLiteral("2026-12-01T08:00:07.500Z"), 1, 1, 2}}));
-    QCOMPARE(probe.rows(QStringLiteral(
-                 "SELECT problem, step, value, correct, hint_shown, ms, at, coins FROM answers "
-                 "ORDER BY id")),
-             (QList<QVariantList>{
-                 {qint64(id), 0, 54, 0, 1, 1200, QStringLiteral("2026-12-01T08:00:04.250Z"), -1},
-                 {qint64(id), 0, 56, 1, 0, 1200, QStringLiteral("2026-12-01T08:00:07.500Z"), 2}}));
     // The wrong answer's mistake, none for the right one; the right one copied a worked step.
-    QCOMPARE(probe.rows(QStringLiteral(
-                 "SELECT coalesce(mistake, 'none'), worked FROM answers ORDER BY id")),
-             (QList<QVariantList>{{QStringLiteral("mul.neighbour_fact"), 0},
-                                  {QStringLiteral("none"), 1}}));
+    QCOMPARE(probe.rows(QStringLiteral("SELECT problem, step, value, correct, hint_shown, ms, at, "
+                                       "coins, coalesce(mistake, 'none'), worked FROM answers "
+                                       "ORDER BY id")),
+             (QList<QVariantList>{
+                 {qint64(id), 0, 54, 0, 1, 1200, QStringLiteral("2026-12-01T08:00:04.250Z"), -1,
+                  QStringLiteral("mul.neighbour_fact"), 0},
+                 {qint64(id), 0, 56, 1, 0, 1200, QStringLiteral("2026-12-01T08:00:07.500Z"), 2,
+                  QStringLiteral("none"), 1}}));
 
     const std::vector<ProblemRow> rows = j.problems(3, {});
     QCOMPARE(rows.size(), size_t(1));
@@ -409,21 +386,19 @@ void tst_Journal::deletedFileStartsAfresh()
 {
     QFETCH(QString, deleted);
     QFETCH(int, answersLeft);
-    TempDataDir dir(false);
-    CapturingReporter reporter;
-    const QString path = dir.path(QStringLiteral("Set/Progress.db"));
-    Journal j(path, reporter);
+    HandMadeJournal h;
+    Journal &j = h.journal;
     const int64_t id = j.recordPosed(posed(2, 7, 8, "2026-12-01T08:00:00.000Z"));
     j.recordAnswer(id, answer(0, 54, false, "2026-12-01T08:00:03.000Z"));
-    QVERIFY(QFile::remove(path + deleted));
+    QVERIFY(QFile::remove(h.path + deleted));
 
     // The problem under way is finished and another begun after the file went.
     j.recordAnswer(id, answer(0, 56, true, "2026-12-01T08:00:06.000Z", true, 2));
     j.recordPosed(posed(0, 3, 4, "2026-12-01T08:00:07.000Z"));
-    QVERIFY2(reporter.errors.isEmpty(), qPrintable(reporter.errors.join('|')));
+    QVERIFY2(h.reporter.errors.isEmpty(), qPrintable(h.reporter.errors.join('|')));
     QVERIFY(j.isOn());
     // Read through another connection while the game still runs, as a kill would leave it.
-    JournalProbe probe(path);
+    JournalProbe probe(h.path);
     QCOMPARE(probe.rows(QStringLiteral("SELECT operand1, finished_at IS NOT NULL, coins FROM "
                                        "problems ORDER BY id")),
              (QList<QVariantList>{{7, 1, 2}, {3, 0, 0}}));

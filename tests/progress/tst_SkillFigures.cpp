@@ -28,37 +28,31 @@ private slots:
 void tst_SkillFigures::levelAndNext_data()
 {
     QTest::addColumn<QString>("history");
-    // Addition's level: the line, or empty.
-    QTest::addColumn<QString>("level");
-    // The first entry of "接下来练" the next day.
-    QTest::addColumn<QString>("next");
+    // Addition's level (the line, or empty), and the first entry of "接下来练" the next day.
+    QTest::addColumn<QStringList>("levelAndNext");
 
     QTest::newRow("the hardest line at 80 % or more")
         << PlayedJournal::repeat(QStringLiteral("23+4 wo, 312+45 wo, 523+364 wx"), 6)
-        << "3位数+2位数"
-        << "523+364";
+        << QStringList{"3位数+2位数", "523+364"};
     QTest::newRow("no line there yet")
-        << PlayedJournal::repeat(QStringLiteral("523+364 wx, 312+45 wx"), 4) << ""
-        << "312+45";
-    QTest::newRow("too few answers to tell") << "23+4 wo, 312+45 wo"
-                                             << ""
-                                             << "3位数+2位数";
+        << PlayedJournal::repeat(QStringLiteral("523+364 wx, 312+45 wx"), 4)
+        << QStringList{"", "312+45"};
+    QTest::newRow("too few answers to tell")
+        << "23+4 wo, 312+45 wo" << QStringList{"", "3位数+2位数"};
 }
 
 void tst_SkillFigures::levelAndNext()
 {
     QFETCH(QString, history);
-    QFETCH(QString, level);
-    QFETCH(QString, next);
+    QFETCH(QStringList, levelAndNext);
     PlayedJournal h;
     h.play(history);
     const SkillFigures f = LoadSkillFigures(*h.journal, 0, dayAfter(1));
-    QCOMPARE(f.Levels[OpCode(Op::Add)].Line, level);
+    QCOMPARE(f.Levels[OpCode(Op::Add)].Line, levelAndNext[0]);
     QVERIFY(f.Levels[OpCode(Op::Add)].Played);
     QVERIFY(!f.Levels[OpCode(Op::Dec)].Played);
-    QVERIFY(!f.Next.empty());
-    QCOMPARE(f.Next.front().Text, next);
-    QVERIFY(f.Next.size() <= SkillFigures::NextItems);
+    QVERIFY(!f.Next.empty() && f.Next.size() <= SkillFigures::NextItems);
+    QCOMPARE(f.Next.front().Text, levelAndNext[1]);
 }
 
 void tst_SkillFigures::fluencyOnTheGrids_data()

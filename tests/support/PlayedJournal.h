@@ -22,10 +22,23 @@ public:
     // entries, times over.
     static QString repeat(const QString &entries, int times)
     {
-        QStringList out;
-        for (int i = 0; i < times; ++i)
-            out << entries;
-        return out.join(QStringLiteral(", "));
+        return QStringList(times, entries).join(QStringLiteral(", "));
+    }
+
+    // "38+45": the problem, of the line its digits make.
+    static PosedRecord problemOf(const QString &problem)
+    {
+        const bool add = problem.contains(QLatin1Char('+'));
+        const QStringList operands = problem.split(QRegularExpression(QStringLiteral("[+-]")));
+        PosedRecord p;
+        p.Operation = add ? Op::Add : Op::Dec;
+        p.Operand1 = operands[0].toInt();
+        p.Operand2 = operands[1].toInt();
+        p.Type = QStringLiteral("%1位数%2%3位数")
+                     .arg(operands[0].size())
+                     .arg(add ? QLatin1Char('+') : QLatin1Char('-'))
+                     .arg(operands[1].size());
+        return p;
     }
 
     void play(const QString &entries)
@@ -56,17 +69,8 @@ private:
         const QString problem = entry.section(QLatin1Char(' '), 0, 0);
         const QString outcomes =
             entry.section(QLatin1Char(' '), 1, 1).section(QLatin1Char('@'), 0, 0);
-        const bool add = problem.contains(QLatin1Char('+'));
-        const QStringList operands = problem.split(QRegularExpression(QStringLiteral("[+-]")));
-        PosedRecord p;
+        PosedRecord p = problemOf(problem);
         p.Player = player;
-        p.Operation = add ? Op::Add : Op::Dec;
-        p.Operand1 = operands[0].toInt();
-        p.Operand2 = operands[1].toInt();
-        p.Type = QStringLiteral("%1位数%2%3位数")
-                     .arg(operands[0].size())
-                     .arg(add ? QLatin1Char('+') : QLatin1Char('-'))
-                     .arg(operands[1].size());
         p.StepMode = outcomes.startsWith(QLatin1Char('s'));
         QDateTime at = FirstDay.addDays(day).addSecs(60 * ++m_count);
         p.PosedAt = at;
@@ -88,11 +92,3 @@ private:
     }
     int m_count = 0;
 };
-
-QString repeat(const QString &entries, int times)
-{
-    QStringList out;
-    for (int i = 0; i < times; ++i)
-        out << entries;
-    return out.join(QStringLiteral(", "));
-}

@@ -104,3 +104,17 @@ int32_t RightAnswer(TAlgo *engine)
         return rest;
     }
 }
+
+void PoseProblem(TAlgo &engine, Op op, int32_t a, int32_t b, bool steps)
+{
+    switch (op) {
+    case Op::Add:
+        return static_cast<TAdd &>(engine).SetProblem(a, b, steps);
+    case Op::Dec:
+        return static_cast<TDec &>(engine).SetProblem(a, b, steps);
+    case Op::Mul:
+        return static_cast<TMul &>(engine).SetProblem(a, b);
+    case Op::Div:
+        return static_cast<TDiv &>(engine).SetProblem(a, b);
+    }
+}
