@@ -223,7 +223,7 @@ const std::vector<NamedMistake> &NamedMistakes()
         {Mistake::AddColumnSumWritten, Op::Add, &addColumnSumWritten, "add.column_sum_written",
          QT_TRANSLATE_NOOP("Mistakes", "满十要进一，这里只写个位")},
         {Mistake::DecBorrowForgotten, Op::Dec, &decBorrowForgotten, "dec.borrow_forgotten",
-         QT_TRANSLATE_NOOP("Mistakes", "这一位借出了1，要先减去1")},
+         QT_TRANSLATE_NOOP("Mistakes", "借走了1，要先减去1")},
         {Mistake::DecSmallerFromLarger, Op::Dec, &decSmallerFromLarger, "dec.smaller_from_larger",
          QT_TRANSLATE_NOOP("Mistakes", "%1不够减%2，要向%3借1")},
         {Mistake::MulCarryNotAdded, Op::Mul, &mulCarryNotAdded, "mul.carry_not_added",

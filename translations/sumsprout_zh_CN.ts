@@ -148,7 +148,7 @@
     </message>
     <message>
         <location line="+2"/>
-        <source>对但慢</source>
+        <source>还不熟</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -212,7 +212,7 @@
     </message>
     <message>
         <location line="+2"/>
-        <source>这一位借出了1，要先减去1</source>
+        <source>借走了1，要先减去1</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -503,7 +503,7 @@
     </message>
     <message>
         <location line="+39"/>
-        <source>对了，但还慢</source>
+        <source>对了，还不熟</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -986,7 +986,7 @@
     </message>
     <message>
         <location line="+5"/>
-        <location line="+122"/>
+        <location line="+123"/>
         <source>做完的题</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1003,7 +1003,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="-111"/>
+        <location line="-112"/>
         <source>%1做完的题（道）</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1018,7 +1018,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+18"/>
+        <location line="+19"/>
         <source>各种算式一次做对的比例</source>
         <translation type="unfinished"></translation>
     </message>
