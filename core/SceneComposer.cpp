@@ -247,6 +247,7 @@ void SceneComposer::redraw(QImage &target, const Prepared &background,
         const uint8_t keyPattern[4] = {static_cast<uint8_t>(qBlue(p.key)),
                                        static_cast<uint8_t>(qGreen(p.key)),
                                        static_cast<uint8_t>(qRed(p.key)), 0xFF};
+        const KeyedBlend blend(keyPattern, 4, p.alpha);
         for (int y = part.top(); y <= part.bottom(); ++y) {
             const int row = y - p.rect.top();
             const auto *src = reinterpret_cast<const uint32_t *>(pic.image.constScanLine(row));
@@ -266,9 +267,9 @@ void SceneComposer::redraw(QImage &target, const Prepared &background,
                             over(dst[x], src[x]);
                     }
                 } else if (run.opaque) {
-                    blendKeyedBytes(reinterpret_cast<uint8_t *>(dst + a),
-                                    reinterpret_cast<const uint8_t *>(src + a),
-                                    4 * static_cast<size_t>(b - a), keyPattern, 4, p.alpha);
+                    blend.apply(reinterpret_cast<uint8_t *>(dst + a),
+                                reinterpret_cast<const uint8_t *>(src + a),
+                                4 * static_cast<size_t>(b - a));
                 } else {
                     for (int x = a; x < b; ++x)
                         overAt(dst[x], src[x], p.alpha);
