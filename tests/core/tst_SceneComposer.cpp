@@ -250,6 +250,7 @@ private slots:
     void sameFramesAsBefore();
     void keptSceneEqualsWholeRedraw_data();
     void keptSceneEqualsWholeRedraw();
+    void quietTickRedrawsOnlyWhatMoved_data();
     void quietTickRedrawsOnlyWhatMoved();
     void scaledPicturesKeepNoKeyColour_data();
     void scaledPicturesKeepNoKeyColour();
@@ -363,10 +364,19 @@ void tst_SceneComposer::keptSceneEqualsWholeRedraw()
 }
 
 // Once the hint stands still, a tick redraws only the sprites whose frames changed; the board,
-// painted again by its engine on every tick, keeps its pixels.
+// painted again by its engine on every tick (the division's with its bracket), keeps its
+// pixels.
+void tst_SceneComposer::quietTickRedrawsOnlyWhatMoved_data()
+{
+    QTest::addColumn<int>("engine");
+    QTest::newRow("addition") << 0;
+    QTest::newRow("division") << 3;
+}
+
 void tst_SceneComposer::quietTickRedrawsOnlyWhatMoved()
 {
-    SyntheticScene s(0, 1.40625);
+    QFETCH(int, engine);
+    SyntheticScene s(engine, 1.40625);
     TMainClass &g = *s.game;
     s.clock.advance(5000);
     s.tick(20);
