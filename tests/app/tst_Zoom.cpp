@@ -62,6 +62,7 @@ void tst_Zoom::applicationRunsAtZoom()
     QVERIFY(qAbs(s->geometry().width() - 1365) <= 1);
     QCOMPARE(s->geometry().height(), 768);
     QVERIFY(!qEnvironmentVariableIsSet("QT_SCALE_FACTOR"));
+    QVERIFY(!qEnvironmentVariableIsSet("QT_ENABLE_HIGHDPI_SCALING"));
 }
 
 // On the big screen the window is the 1024 x 768 layout of its logical screen, the time line
@@ -130,9 +131,9 @@ int main(int argc, char **argv)
     f.close();
     qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + config.toLocal8Bit());
     qunsetenv("QT_SCALE_FACTOR");
-    ApplyStartZoom(argc, argv);
+    UserScaling userScaling = ApplyStartZoom(argc, argv);
     QApplication app(argc, argv);
-    RestoreUserScaleFactor();
+    RestoreUserScaleFactor(userScaling);
     tst_Zoom test;
     return QTest::qExec(&test, argc, argv);
 }
