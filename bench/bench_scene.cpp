@@ -5,6 +5,9 @@
 #include "core/Def.h"
 #include "core/uMainClass.h"
 #include "engines/AddAlgo.h"
+#include "engines/DecAlgo.h"
+#include "engines/DivAlgo.h"
+#include "engines/MulAlgo.h"
 #include "platform/Bitmap.h"
 #include "platform/Clock.h"
 #include "BenchSupport.h"
@@ -16,20 +19,42 @@
 
 namespace {
 
+// A problem of each operation, as the engine poses it.
+void pose(TMainClass &game, int operation)
+{
+    TAlgo *engine = game.Engines[operation].get();
+    switch (operation) {
+    case 0:
+        static_cast<TAdd *>(engine)->SetProblem(38, 45);
+        break;
+    case 1:
+        static_cast<TDec *>(engine)->SetProblem(83, 45);
+        break;
+    case 2:
+        static_cast<TMul *>(engine)->SetProblem(38, 45);
+        break;
+    default:
+        static_cast<TDiv *>(engine)->SetProblem(156, 4);
+        break;
+    }
+    game.Engine = engine;
+}
+
 // A game with a problem on the board, its hint fully faded in, and the shipped characters.
 struct Scene
 {
-    explicit Scene(const SceneGeometry &g = screen(1024, 768, 1))
+    explicit Scene(const SceneGeometry &g = screen(1024, 768, 1), int operation = 0)
     {
         game = std::make_unique<TMainClass>(g, nullptr);
-        auto *add = static_cast<TAdd *>(game->Engines[0].get());
-        game->Engine = add;
-        add->SetProblem(38, 45);
+        pose(*game, operation);
         stillClock.now += 6000; // hint due
         for (int i = 0; i < 20; ++i) {
             stillClock.now += 100;
             game->Present();
         }
+        // Zoomed, with the large drawings in, as the game is a moment after its start.
+        game->Composer.waitForDrawings();
+        game->Present();
     }
     std::unique_ptr<TMainClass> game;
 };
@@ -91,11 +116,11 @@ BENCHMARK(BM_ReferenceCompose)->Unit(benchmark::kMicrosecond);
 // One frame as the window shows it on a screen of that many device pixels, zoomed as the game
 // zooms: the tick, then the changed parts of the scene copied into an image of the window's
 // size and format, as the window's paint does it.
-void frame(benchmark::State &state, bool fading)
+void frame(benchmark::State &state, bool fading, int operation = 0)
 {
     const int w = static_cast<int>(state.range(0)), h = static_cast<int>(state.range(1));
     const qreal zoom = ZoomForScreen(QSizeF(w, h));
-    Scene scene(screen(w, h, zoom));
+    Scene scene(screen(w, h, zoom), operation);
     TMainClass &g = *scene.game;
     QImage window(w, h, QImage::Format_RGB32);
     const QPoint at(toDevicePixels(g.SceneLeft, zoom), toDevicePixels(g.SceneTop, zoom));
@@ -120,6 +145,15 @@ void BM_Frame(benchmark::State &state)
 }
 BENCHMARK(BM_Frame)->Args({1920, 1080})->Args({3840, 2160})->Unit(benchmark::kMicrosecond);
 
+// The same on each operation's board (addition, subtraction, multiplication, division).
+void BM_FrameOperation(benchmark::State &state)
+{
+    frame(state, false, static_cast<int>(state.range(2)));
+}
+BENCHMARK(BM_FrameOperation)
+    ->ArgsProduct({{1920}, {1080}, {0, 1, 2, 3}})
+    ->Unit(benchmark::kMicrosecond);
+
 // The same while the hint fades: both its layers change on every frame.
 void BM_FrameHintFading(benchmark::State &state)
 {
@@ -131,7 +165,7 @@ BENCHMARK(BM_FrameHintFading)
     ->Unit(benchmark::kMicrosecond);
 
 // What a start costs until the first frame is composed: the controller with its pictures, and
-// the first frame, which on a zoomed screen reads the large drawings.
+// the first frame, which on a zoomed screen is smoothed up from the small pictures.
 void BM_FirstFrame(benchmark::State &state)
 {
     const int w = static_cast<int>(state.range(0)), h = static_cast<int>(state.range(1));
@@ -151,6 +185,28 @@ BENCHMARK(BM_FirstFrame)
     ->MeasureProcessCPUTime()
     ->UseRealTime();
 
+// The same on until the large drawings are read and shown: what the reading thread adds,
+// after the first frame, on a zoomed screen.
+void BM_SharpFrame(benchmark::State &state)
+{
+    const int w = static_cast<int>(state.range(0)), h = static_cast<int>(state.range(1));
+    const qreal zoom = ZoomForScreen(QSizeF(w, h));
+    for (auto _ : state) {
+        TMainClass game(screen(w, h, zoom), nullptr);
+        game.Present();
+        game.Composer.waitForDrawings();
+        game.Present();
+        benchmark::DoNotOptimize(game.BackBuffer.constBits());
+    }
+    state.counters["zoom"] = zoom;
+}
+BENCHMARK(BM_SharpFrame)
+    ->Args({1920, 1080})
+    ->Args({3840, 2160})
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
+
 void BM_BlendBitmap(benchmark::State &state)
 {
     const int side = static_cast<int>(state.range(0));
@@ -159,13 +215,15 @@ void BM_BlendBitmap(benchmark::State &state)
     src.fill(QColor(250, 240, 200));
     src.setPixel(0, side - 1, KeyGrey);
     src.transparent = true;
+    // Arg 1: one pixel in from the left, so the rows cannot go as one span.
+    const int at = static_cast<int>(state.range(1));
     for (auto _ : state) {
-        BlendBitmap(dst, src, 0, 0, 60);
+        BlendBitmap(dst, src, at, 0, 60);
         benchmark::DoNotOptimize(dst.image().constBits());
     }
-    state.SetItemsProcessed(state.iterations() * side * side);
+    state.SetItemsProcessed(state.iterations() * (side - at) * side);
 }
-BENCHMARK(BM_BlendBitmap)->Arg(100)->Arg(200)->Arg(800);
+BENCHMARK(BM_BlendBitmap)->ArgsProduct({{100, 200, 800}, {0, 1}});
 
 void BM_PaintBoardAdd(benchmark::State &state)
 {

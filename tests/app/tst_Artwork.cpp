@@ -216,7 +216,7 @@ void tst_Artwork::largeDrawings()
     const QString path = shipped(QStringLiteral("Pictures/") + name);
     const Bitmap small = loadBitmapFile(path);
     LargeDrawing drawing(LargeDrawing::fileFor(path), small.image());
-    const QImage large = drawing.image().convertToFormat(QImage::Format_ARGB32);
+    const QImage large = drawing.read().convertToFormat(QImage::Format_ARGB32);
     QVERIFY2(!large.isNull(), qPrintable(LargeDrawing::fileFor(path)));
     QCOMPARE(large.size(), small.image().size() * 3);
     const bool keyed = name != QLatin1String("Back.bmp");
