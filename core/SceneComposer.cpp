@@ -6,6 +6,7 @@
 #include "platform/WorkerThread.h"
 
 #include <QHash>
+#include <QPainter>
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
 #endif
@@ -208,7 +209,7 @@ SceneComposer::Prepared SceneComposer::fromImage(QImage image, bool background)
     p.size = image.size();
     if (background) {
         // Blue, green, red in memory, as the scene's own 32-bit pixels have them.
-        image.convertTo(QImage::Format_BGR888);
+        if (image.format() != QImage::Format_BGR888) image.convertTo(QImage::Format_BGR888);
         p.image = std::move(image);
         return p;
     }
@@ -314,9 +315,13 @@ const SceneComposer::Prepared &SceneComposer::prepare(const Bitmap &picture, con
     const QImage &source = picture.image();
     QImage image;
     if (ck.background) {
-        image = source.convertToFormat(QImage::Format_RGB32);
-        if (image.size() != size)
-            image = image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        // Painted straight into the kept format: a screen's worth converted afterwards would
+        // cost the first frame as much again.
+        image = QImage(size, QImage::Format_BGR888);
+        QPainter painter(&image);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, size != source.size());
+        painter.drawImage(QRect(QPoint(0, 0), size), source);
     } else if (picture.deviceResolution()) {
         // Already drawn with coverage at device resolution.
         image = source;
