@@ -185,6 +185,18 @@ public:
         m_output->playsUntil(Clock::now() + std::chrono::milliseconds(m_length - m_position));
     }
 
+    // With the lock held: whether either voice is still being mixed.
+    bool sounding() const
+    {
+        if (m_uploaded != m_output->generation()) return false;
+        for (ALuint voice : m_voices) {
+            ALint state = AL_STOPPED;
+            alGetSourcei(voice, AL_SOURCE_STATE, &state);
+            if (state == AL_PLAYING) return true;
+        }
+        return false;
+    }
+
     // With the lock held: the output could not be opened; the sound counts as played out.
     void giveUp()
     {
@@ -355,6 +367,14 @@ void OpenAlOutput::keep()
         if (m_state == State::Open && !m_paused && m_pause) {
             const auto quietFrom = m_busyUntil + kPauseAfter;
             if (Clock::now() >= quietFrom) {
+                // A mixer running late still plays (a faded voice runs on silently too):
+                // the pause waits until it has been quiet for a while, and its last samples
+                // are out.
+                if (std::any_of(m_players.begin(), m_players.end(),
+                                [](const OpenAlPlayer *p) { return p->sounding(); })) {
+                    m_busyUntil = Clock::now();
+                    continue;
+                }
                 m_pause(m_device);
                 m_paused = true;
                 continue;
