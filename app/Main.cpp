@@ -1,9 +1,5 @@
 #include "app/Main.h"
 
-#include "characters/uAnimation.h"
-#include "characters/uSound.h"
-#include "core/Def.h"
-#include "core/uMainClass.h"
 #include "platform/Art.h"
 #include "platform/Bitmap.h"
 #include "platform/Errors.h"
@@ -128,9 +124,8 @@ void PaintScene(QPainter &p, const QImage &scene, QPoint at, const QRegion &area
 
 QString ClockLine(int hours, int minutes, int seconds, int solved)
 {
-    return QStringLiteral("做题耗时") + twoDigits(hours) + QLatin1Char(':') + twoDigits(minutes) +
-           QLatin1Char(':') + twoDigits(seconds) + QStringLiteral("      做题总数") +
-           QString::number(solved) + QStringLiteral("道");
+    return TMainForm::tr("做题耗时%1:%2:%3      做题总数%4道")
+        .arg(twoDigits(hours), twoDigits(minutes), twoDigits(seconds), QString::number(solved));
 }
 
 QString StartFailureText(const QString &error)
@@ -138,7 +133,7 @@ QString StartFailureText(const QString &error)
     // Paths break after their slashes, so a long one still wraps.
     QString shown = error.toHtmlEscaped();
     shown.replace(QLatin1Char('/'), QStringLiteral("/&#8203;"));
-    return QStringLiteral(
+    return TMainForm::tr(
                "<p style='font-size:32px; color:#ffe066;'><b>游戏没能开始</b></p>"
                "<p>游戏要用的文件出了问题：</p>"
                "<p style='color:#ffb0a0;'>%1</p>"
@@ -157,7 +152,8 @@ int KeyDigit(int key, quint32 nativeScanCode)
     return -1;
 }
 
-TMainForm::TMainForm(QWidget *parent) : QWidget(parent)
+TMainForm::TMainForm(const GameServices &services, QWidget *parent)
+    : QWidget(parent), m_services(services)
 {
     setWindowTitle(QStringLiteral("Sumsprout"));
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
@@ -165,25 +161,25 @@ TMainForm::TMainForm(QWidget *parent) : QWidget(parent)
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
 
-    SpeedButton0 = makeFlatButton(this, QStringLiteral("退出"), QStringLiteral(":/art/exit.png"));
+    SpeedButton0 = makeFlatButton(this, tr("退出"), QStringLiteral(":/art/exit.png"));
     SpeedButton1 =
-        makeFlatButton(this, QStringLiteral("设置"), QStringLiteral(":/art/settings.png"));
-    SpeedButton2 = makeFlatButton(this, QStringLiteral("关于"), QStringLiteral(":/art/about.png"));
+        makeFlatButton(this, tr("设置"), QStringLiteral(":/art/settings.png"));
+    SpeedButton2 = makeFlatButton(this, tr("关于"), QStringLiteral(":/art/about.png"));
     SpeedButton3 =
-        makeFlatButton(this, QStringLiteral("成绩"), QStringLiteral(":/art/results.png"));
+        makeFlatButton(this, tr("成绩"), QStringLiteral(":/art/results.png"));
 
     MoneyImage = new QLabel(this);
     MoneyImage->resize(MoneyImageSize);
-    MoneyLabel1 = makeLabel(this, QStringLiteral("0个"), pixelFont("Arial", 37), "#ffff00");
-    MoneyLabel2 = makeLabel(this, QStringLiteral("0个"), pixelFont("Arial", 24), "#ffff00");
+    MoneyLabel1 = makeLabel(this, tr("%1个").arg(0), pixelFont("Arial", 37), "#ffff00");
+    MoneyLabel2 = makeLabel(this, tr("%1个").arg(0), pixelFont("Arial", 24), "#ffff00");
     MoneyLabel1->resize(MoneyLabel1Size);
     MoneyLabel2->resize(MoneyLabel2Size);
 
     for (int i = 0; i < 5; ++i)
         ImageList1 << artPixmap(QStringLiteral(":/art/player%1.png").arg(i), devicePixelRatioF());
     Who = new QToolButton(this);
-    Who->setText(QStringLiteral("我做题"));
-    Who->setToolTip(QStringLiteral("换另一个人"));
+    Who->setText(tr("我做题"));
+    Who->setToolTip(tr("换另一个人"));
     Who->setAutoRaise(true);
     Who->setFocusPolicy(Qt::NoFocus);
     Who->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
@@ -213,7 +209,7 @@ TMainForm::TMainForm(QWidget *parent) : QWidget(parent)
         const int slot = i == 0 ? 9 : i - 1;
         b->move(64 + 51 * (slot % 5), slot < 5 ? 8 : 56);
         connect(b, &QToolButton::clicked, this,
-                [this, b] { guarded([&] { NumberButtonClick(b); }); });
+                [this, b] { guarded(m_services.Messages, [&] { NumberButtonClick(b); }); });
         NumberButton[i] = b;
     }
     auto glyphButton = [this](const QString &glyph, const QString &tip, int x) {
@@ -229,22 +225,22 @@ TMainForm::TMainForm(QWidget *parent) : QWidget(parent)
         return b;
     };
     SpeedButton12 =
-        glyphButton(QStringLiteral(":/art/submit.png"), QStringLiteral("我知道了！"), 320);
-    BackNumberButton = glyphButton(QStringLiteral(":/art/erase.png"), QStringLiteral("擦掉"), 584);
+        glyphButton(QStringLiteral(":/art/submit.png"), tr("我知道了！"), 320);
+    BackNumberButton = glyphButton(QStringLiteral(":/art/erase.png"), tr("擦掉"), 584);
     Label1 = makeLabel(AnswerPanel, QStringLiteral("="), pixelFont("Arial", 48), "#ff0000");
     Label1->setGeometry(400, 24, 28, 55);
     AnswerLabel =
         makeLabel(AnswerPanel, QString(), pixelFont("Comic Sans MS", 53, true, true), "#ff0000");
     AnswerLabel->setGeometry(432, 12, 145, 73);
-    const char *result[3] = {"结", "果", "是"};
+    const QString result[3] = {tr("结"), tr("果"), tr("是")};
     QLabel **resultLabels[3] = {&Label2, &Label3, &Label4};
     for (int i = 0; i < 3; ++i) {
         *resultLabels[i] =
-            makeLabel(AnswerPanel, QString::fromUtf8(result[i]), pixelFont("Arial", 32), "white");
+            makeLabel(AnswerPanel, result[i], pixelFont("Arial", 32), "white");
         (*resultLabels[i])->setGeometry(24, 34 * i, 32, 36);
     }
 
-    HintPanel = makeLabel(this, QStringLiteral("做题耗时00:00:00      做题总数0道"),
+    HintPanel = makeLabel(this, ClockLine(0, 0, 0, 0),
                           pixelFont("Arial", 16), "#ffff00");
     HintPanel->setAlignment(Qt::AlignCenter);
     HintPanel->setStyleSheet(QStringLiteral("color: #ffff00; background: black;"));
@@ -252,27 +248,30 @@ TMainForm::TMainForm(QWidget *parent) : QWidget(parent)
     Panel1 = new QWidget(HintPanel);
     Panel1->setStyleSheet(QStringLiteral("background: black;"));
 
-    SetForm = new TSetForm(this);
-    AboutForm = new TAboutForm(this);
+    SetForm = new TSetForm(services.Folders.setFolder(), services.Messages, this);
+    AboutForm =
+        new TAboutForm(services.Folders.sharedPath(QStringLiteral("Help/index.html")), this);
 
     connect(SpeedButton0, &QToolButton::clicked, this,
-            [this] { guarded([&] { SpeedButton0Click(); }); });
+            [this] { guarded(m_services.Messages, [&] { SpeedButton0Click(); }); });
     connect(SpeedButton1, &QToolButton::clicked, this,
-            [this] { guarded([&] { SpeedButton1Click(); }); });
+            [this] { guarded(m_services.Messages, [&] { SpeedButton1Click(); }); });
     connect(SpeedButton2, &QToolButton::clicked, this,
-            [this] { guarded([&] { SpeedButton2Click(); }); });
+            [this] { guarded(m_services.Messages, [&] { SpeedButton2Click(); }); });
     connect(SpeedButton3, &QToolButton::clicked, this,
-            [this] { guarded([&] { SpeedButton3Click(); }); });
-    connect(Who, &QToolButton::clicked, this, [this] { guarded([&] { WhoClick(); }); });
+            [this] { guarded(m_services.Messages, [&] { SpeedButton3Click(); }); });
+    connect(Who, &QToolButton::clicked, this,
+            [this] { guarded(m_services.Messages, [&] { WhoClick(); }); });
     connect(SpeedButton12, &QToolButton::clicked, this,
-            [this] { guarded([&] { SpeedButton12Click(); }); });
+            [this] { guarded(m_services.Messages, [&] { SpeedButton12Click(); }); });
     connect(BackNumberButton, &QToolButton::clicked, this,
-            [this] { guarded([&] { BackNumberButtonClick(); }); });
+            [this] { guarded(m_services.Messages, [&] { BackNumberButtonClick(); }); });
 
     auto timer = [this](int interval, bool active, void (TMainForm::*slot)()) {
         auto *t = new QTimer(this);
         t->setInterval(interval);
-        connect(t, &QTimer::timeout, this, [this, slot] { guarded([&] { (this->*slot)(); }); });
+        connect(t, &QTimer::timeout, this,
+                [this, slot] { guarded(m_services.Messages, [&] { (this->*slot)(); }); });
         if (active) t->start();
         return t;
     };
@@ -280,8 +279,11 @@ TMainForm::TMainForm(QWidget *parent) : QWidget(parent)
     Timer2 = timer(5000, true, &TMainForm::Timer2Timer);
     WaitTimer = timer(50, true, &TMainForm::WaitTimerTimer);
     HowMuchTimer = timer(1000, true, &TMainForm::HowMuchTimerTimer);
+    ReactionTimer = timer(0, false, &TMainForm::ReactionTimerTimer);
+    ReactionTimer->setSingleShot(true);
+    ReactionTimer->setTimerType(Qt::PreciseTimer);
 
-    guarded([&] { FormCreate(); });
+    guarded(m_services.Messages, [&] { FormCreate(); });
 }
 
 TMainForm::~TMainForm()
@@ -297,7 +299,6 @@ void TMainForm::FormCreate()
     pal.setColor(QPalette::Window, Qt::black);
     setPalette(pal);
     setAutoFillBackground(true);
-    Busy = false;
     AnswerLabel->clear();
     Hours = Minutes = Seconds = 0;
     MoneyImage->setPixmap(artPixmap(QStringLiteral(":/art/coin.jpg"), devicePixelRatioF()));
@@ -305,16 +306,15 @@ void TMainForm::FormCreate()
 
 QRect TMainForm::SceneRect() const
 {
-    if (!m_game) return {};
-    return QRect(m_game->SceneLeft, m_game->SceneTop, m_game->SceneWidth, m_game->SceneHeight);
+    return m_game ? m_game->scene().Rect() : QRect();
 }
 
 QPoint TMainForm::SceneDeviceOrigin() const
 {
     if (!m_game) return {};
-    const qreal ratio = m_game->Form.PixelRatio;
-    return QPoint(toDevicePixels(m_game->SceneLeft, ratio),
-                  toDevicePixels(m_game->SceneTop, ratio));
+    const qreal ratio = m_game->scene().PixelRatio();
+    return QPoint(toDevicePixels(SceneRect().left(), ratio),
+                  toDevicePixels(SceneRect().top(), ratio));
 }
 
 void TMainForm::showEvent(QShowEvent *event)
@@ -323,7 +323,10 @@ void TMainForm::showEvent(QShowEvent *event)
     if (m_shown) return;
     m_shown = true;
     QString error;
-    if (!guarded([&] { FormShow(); }, &error) && !m_game) ShowStartFailure(error);
+    if (!guarded(
+            m_services.Messages, [&] { FormShow(); }, &error) &&
+        !m_game)
+        ShowStartFailure(error);
 }
 
 void TMainForm::ShowStartFailure(const QString &error)
@@ -375,16 +378,10 @@ void TMainForm::FormShow()
     g.AnswerPanelHeight = l.AnswerPanel.height();
     g.MoneyImage = l.MoneyImage;
     g.PixelRatio = devicePixelRatioF();
-    m_game = std::make_unique<TMainClass>(g, this);
-    m_game->NewProblem();
-    // The first frame is ready before the window first paints.
-    m_game->Present();
-    m_game->Composer.takeChanged();
+    m_game = std::make_unique<Session>(m_services, g);
+    m_game->Start();
     Timer1->start();
-    m_game->Sound->Play(anWoolly, akThink);
-    m_game->SetPlayer(0);
     ShowPlayer();
-    m_game->SolvedCount = 0;
     HintPanel->setGeometry(l.HintPanel);
     Panel1->setGeometry(l.HintPanel.width() - 57, 0, 57, l.HintPanel.height());
 }
@@ -392,7 +389,8 @@ void TMainForm::FormShow()
 void TMainForm::keyPressEvent(QKeyEvent *event)
 {
     const int digit = KeyDigit(event->key(), event->nativeScanCode());
-    guarded([&] { FormKeyDown(digit >= 0 ? Qt::Key_0 + digit : event->key()); });
+    guarded(m_services.Messages,
+            [&] { FormKeyDown(digit >= 0 ? Qt::Key_0 + digit : event->key()); });
 }
 
 void TMainForm::FormKeyDown(int key)
@@ -400,7 +398,8 @@ void TMainForm::FormKeyDown(int key)
     if (key == Qt::Key_Escape) {
         if (!AnswerLabel->text().isEmpty()) {
             AnswerLabel->clear();
-        } else if (reporter().askYesNo(QStringLiteral("结束游戏吗？"), QStringLiteral("询问"))) {
+        } else if (m_services.Messages.askYesNo(tr("结束游戏吗？"),
+                                                tr("询问"))) {
             close();
         }
         return;
@@ -420,7 +419,7 @@ void TMainForm::FormKeyDown(int key)
 
 void TMainForm::NumberButtonClick(QToolButton *button)
 {
-    if (!m_game || m_game->Engine->IsFinished()) return;
+    if (!m_game || m_game->ProblemFinished()) return;
     AnswerLabel->setText(AnswerLabel->text() + button->text());
 }
 
@@ -433,64 +432,29 @@ void TMainForm::BackNumberButtonClick()
     }
 }
 
-void TMainForm::React(uint8_t character, uint8_t action)
-{
-    m_game->Animation->PlayAction(character, action);
-    m_game->Sound->Play(character, action);
-}
-
 void TMainForm::SpeedButton12Click()
 {
     int32_t value = 0;
     if (!isAnswerInteger(AnswerLabel->text(), value)) return;
-    if (!m_game || m_game->Engine->IsFinished() || Busy) return;
-    // Busy must drop again even when a save fails half way, or no answer is taken again.
-    struct BusyScope
-    {
-        TMainForm &form;
-        explicit BusyScope(TMainForm &f) : form(f) { form.SetBusy(true); }
-        ~BusyScope() { form.SetBusy(false); }
-    } busy(*this);
+    if (!m_game || !m_game->CanAnswer()) return;
     AnswerLabel->clear();
-    TAlgo *engine = m_game->Engine;
-    if (m_game->CheckAnswer(value)) {
-        if (engine->IsFinished()) {
-            m_game->SolvedCount += 1;
-            m_game->AddCoins(engine->Reward());
-            m_game->SaveMoney();
-            ShowMoney();
-        } else {
-            m_game->NextStep();
-        }
-        React(anOldSheep, akYes);
-        Wait(500);
-        React(anWoolly, akYes);
-        Wait(500);
-        React(anWolf, akYes);
-    } else {
-        m_game->TakeCoins(1);
-        m_game->SaveMoney();
-        ShowMoney();
-        React(anOldSheep, akNo);
-        Wait(500);
-        React(anWolf, akNo);
-        Wait(500);
-        React(anWoolly, akNo);
-    }
+    const AnswerOutcome outcome = m_game->Submit(value);
+    if (outcome.Finished || !outcome.Right) ShowMoney();
+    FollowCourse(m_game->Advance());
 }
 
-void TMainForm::SetBusy(bool busy)
+void TMainForm::FollowCourse(int32_t ms)
 {
-    Busy = busy;
-    SpeedButton12->setEnabled(!busy);
+    SpeedButton12->setEnabled(!m_game || !m_game->Busy());
+    if (ms >= 0) ReactionTimer->start(ms);
 }
 
 void TMainForm::Timer1Timer()
 {
     if (!m_game) return;
-    m_game->Present();
-    const QRegion changed = m_game->Composer.takeChanged();
-    const qreal ratio = m_game->Form.PixelRatio;
+    m_game->Tick();
+    const QRegion changed = m_game->scene().TakeChanged();
+    const qreal ratio = m_game->scene().PixelRatio();
     const QPoint origin = SceneDeviceOrigin();
     QRegion area;
     for (const QRect &r : changed) {
@@ -501,21 +465,21 @@ void TMainForm::Timer1Timer()
                     .adjusted(-1, -1, 1, 1);
     }
     if (!area.isEmpty()) update(area);
-    if (m_game->Engine->IsFinished() && m_game->Animation->ReactionDone) {
-        m_game->Animation->ReactionDone = false;
-        m_game->PickOperation();
-        m_game->NewProblem();
-    }
 }
 
 void TMainForm::Timer2Timer()
 {
-    if (m_game && m_game->Sound->IsIdle()) m_game->Sound->Play(anWoolly, akThink);
+    if (m_game) m_game->ThinkCue();
 }
 
 void TMainForm::WaitTimerTimer()
 {
-    CountDownSlots(50);
+    if (m_game) FollowCourse(m_game->CountDown(50));
+}
+
+void TMainForm::ReactionTimerTimer()
+{
+    if (m_game) FollowCourse(m_game->Advance());
 }
 
 void TMainForm::HowMuchTimerTimer()
@@ -527,34 +491,29 @@ void TMainForm::HowMuchTimerTimer()
             ++Hours;
         }
     }
-    HintPanel->setText(ClockLine(Hours, Minutes, Seconds, m_game ? m_game->SolvedCount : 0));
+    HintPanel->setText(ClockLine(Hours, Minutes, Seconds, m_game ? m_game->SolvedCount() : 0));
 }
 
 void TMainForm::WhoClick()
 {
     if (!m_game) return;
-    int next = m_game->GetPlayer() + 1;
-    if (next >= ImageList1.size()) next = 0;
-    if (next == 1) next = 2;
-    m_game->SetPlayer(next);
+    m_game->NextPlayer();
     ShowPlayer();
 }
 
 void TMainForm::ShowPlayer()
 {
-    m_game->LoadMoney();
-    int picture = m_game->GetPlayer();
-    if (picture == 0 || picture == 1) picture = m_game->ChildPicture;
+    const int picture = m_game->PlayerPicture();
     if (picture >= 0 && picture < ImageList1.size()) Who->setIcon(QIcon(ImageList1.at(picture)));
-    Who->setText(m_game->PlayerName() + QStringLiteral("做题"));
+    Who->setText(tr("%1做题").arg(m_game->PlayerName()));
     Who->repaint();
     ShowMoney();
 }
 
 void TMainForm::ShowMoney()
 {
-    MoneyLabel1->setText(QString::number(m_game->PlayerGold()) + QStringLiteral("个"));
-    MoneyLabel2->setText(QString::number(m_game->PlayerSilver()) + QStringLiteral("个"));
+    MoneyLabel1->setText(tr("%1个").arg(m_game->PlayerGold()));
+    MoneyLabel2->setText(tr("%1个").arg(m_game->PlayerSilver()));
     MoneyLabel1->adjustSize();
     MoneyLabel2->adjustSize();
 }
@@ -577,15 +536,15 @@ void TMainForm::SpeedButton2Click()
 void TMainForm::SpeedButton3Click()
 {
     if (!m_game) return;
-    TReportForm report(m_game->journal(), this);
+    TReportForm report(m_game->controller().journal(), m_game->clock(), this);
     std::vector<ReportPlayer> players;
     for (int32_t p : {0, 2, 3, 4})
-        players.push_back({p, m_game->NameOf(p)});
-    report.setPlayers(players, m_game->GetPlayer());
+        players.push_back({p, m_game->bank().NameOf(p)});
+    report.setPlayers(players, m_game->Player());
     report.Rename = [this](int32_t player, const QString &name) {
         QString saved;
-        guarded([&] {
-            if (m_game->RenamePlayer(player, name)) saved = m_game->NameOf(player);
+        guarded(m_services.Messages, [&] {
+            if (m_game->RenamePlayer(player, name)) saved = m_game->bank().NameOf(player);
             ShowPlayer();
         });
         return saved;
@@ -596,10 +555,7 @@ void TMainForm::SpeedButton3Click()
 void TMainForm::ApplySettings()
 {
     if (!m_game) return;
-    m_game->LoadOptions();
-    m_game->ReloadEngines();
-    m_game->PickOperation();
-    m_game->NewProblem();
+    m_game->ApplySettings();
     ShowPlayer();
 }
 
@@ -615,13 +571,11 @@ void TMainForm::paintEvent(QPaintEvent *event)
     QRegion device;
     for (const QRect &r : event->region())
         device += QRectF(QPointF(r.topLeft()) * ratio, QSizeF(r.size()) * ratio).toAlignedRect();
-    PaintScene(p, m_game->BackBuffer, SceneDeviceOrigin(), device);
+    PaintScene(p, m_game->scene().BackBuffer(), SceneDeviceOrigin(), device);
 }
 
 void TMainForm::closeEvent(QCloseEvent *event)
 {
-    // An answer flow may be paused inside Wait; let it run out at once.
-    AbortWaits();
     Timer1->stop();
     event->accept();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "game/Session.h"
+
 #include <QList>
 #include <QPixmap>
 #include <QRect>
@@ -14,7 +16,6 @@ class QRegion;
 class QTimer;
 class QToolButton;
 class TAboutForm;
-class TMainClass;
 class TSetForm;
 
 // Where the window's top-level controls go on a screen of the given size.
@@ -46,13 +47,14 @@ inline constexpr int KeyboardDigits = 4;
 int KeyDigit(int key, quint32 nativeScanCode);
 
 // The game's one window: the scene, the number pad and answer, the player button, the coins,
-// the clock line and the timers that drive the game.
+// the clock line and the timers that drive the game. It shows the session and hands it each
+// action; the rules are the session's.
 class TMainForm : public QWidget
 {
     Q_OBJECT
 
 public:
-    explicit TMainForm(QWidget *parent = nullptr);
+    explicit TMainForm(const GameServices &services, QWidget *parent = nullptr);
     ~TMainForm() override;
 
     // Controls, named as the game refers to them.
@@ -67,6 +69,8 @@ public:
     QLabel *HintPanel;
     QWidget *Panel1;
     QTimer *Timer1, *Timer2, *WaitTimer, *HowMuchTimer;
+    // Single shot: the next part of an answer's course, on time to the millisecond.
+    QTimer *ReactionTimer;
     // Shown instead of the scene when the game could not start.
     QLabel *FailureLabel = nullptr;
 
@@ -74,10 +78,9 @@ public:
     TSetForm *SetForm;
     TAboutForm *AboutForm;
 
-    bool Busy = false;
     int Hours = 0, Minutes = 0, Seconds = 0;
 
-    TMainClass *Game() const { return m_game.get(); }
+    Session *Game() const { return m_game.get(); }
     QRect SceneRect() const;
     // The scene's top-left corner in device pixels of the window.
     QPoint SceneDeviceOrigin() const;
@@ -96,6 +99,7 @@ public slots:
     void Timer1Timer();
     void Timer2Timer();
     void WaitTimerTimer();
+    void ReactionTimerTimer();
     void HowMuchTimerTimer();
     void ShowPlayer();
     void ShowMoney();
@@ -114,9 +118,10 @@ protected:
 private:
     void FormCreate();
     void FormKeyDown(int key);
-    void React(uint8_t character, uint8_t action);
-    // Busy, shown on the submit button as not ready.
-    void SetBusy(bool busy);
-    std::unique_ptr<TMainClass> m_game;
+    // Follows the answer's course: the submit button greyed while it runs, and the next part
+    // of it asked for on time (ms from now; none when negative).
+    void FollowCourse(int32_t ms);
+    GameServices m_services;
+    std::unique_ptr<Session> m_game;
     bool m_shown = false;
 };

@@ -3,9 +3,11 @@
 #include "app/Translations.h"
 #include "app/Zoom.h"
 #include "platform/Bitmap.h"
+#include "platform/Clock.h"
 #include "platform/DataFolders.h"
 #include "platform/Errors.h"
 #include "platform/GameLock.h"
+#include "platform/OpenAlSound.h"
 #include "platform/TextFiles.h"
 #include "settings/SetFiles.h"
 
@@ -29,11 +31,10 @@ int main(int argc, char *argv[])
     const DataFolders folders =
         findDataFolders(QCoreApplication::applicationDirPath(),
                         QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
-    useDataFolders(folders);
 
     // A second game on the same files would save its stale coins over the first one's: it
     // brings the running game to the front instead, and ends.
-    GameLock lock(SetFiles::Path(SetFiles::Lock));
+    GameLock lock(SetFiles::Path(folders.setFolder(), SetFiles::Lock));
     const GameLock::Result locked = lock.take();
     if (locked == GameLock::Result::HeldElsewhere) {
         lock.askHolderToShow();
@@ -42,13 +43,16 @@ int main(int argc, char *argv[])
     }
     // Only now is no other save running here: what a killed save left can go.
     if (locked == GameLock::Result::Taken)
-        removeStaleTemporaries(SetFiles::Folder(), SetFiles::WrittenFiles());
+        removeStaleTemporaries(folders.setFolder(), SetFiles::WrittenFiles());
 
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/art/icon.png")));
     installFontSubstitutions();
-    InstallQtTranslations(app);
+    InstallTranslations(app, folders.sharedPath(QStringLiteral("translations")));
 
-    TMainForm form;
+    SystemClock clock;
+    OpenAlSoundService sound;
+    MessageBoxReporter messages;
+    TMainForm form(GameServices{folders, clock, sound, messages});
     // Cover the whole screen ourselves: without a window manager nothing else would.
     if (QScreen *screen = QGuiApplication::primaryScreen()) form.setGeometry(screen->geometry());
     form.showFullScreen();
@@ -58,6 +62,6 @@ int main(int argc, char *argv[])
         form.raise();
         form.activateWindow();
     });
-    if (!folders.error.isEmpty()) reporter().showError(folders.error);
+    if (!folders.error.isEmpty()) messages.showError(folders.error);
     return app.exec();
 }

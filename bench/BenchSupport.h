@@ -1,8 +1,11 @@
 #pragma once
 
 #include "app/Main.h"
-#include "core/uMainClass.h"
+#include "game/Session.h"
 #include "platform/Clock.h"
+#include "platform/DataFolders.h"
+#include "platform/Errors.h"
+#include "platform/SoundService.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -14,11 +17,27 @@ class StillClock : public Clock
 {
 public:
     uint32_t tickCount() override { return now; }
-    void idle(int ms) override { now += static_cast<uint32_t>(ms); }
     uint32_t now = 100000;
 };
 
+// A machine without audio output: every cue stays silent.
+class NoSound : public SoundService
+{
+public:
+    std::unique_ptr<SoundPlayer> open(const QString &, QObject *) override { return nullptr; }
+};
+
+// Errors go nowhere; a benchmark that meets one says so by its results.
+class NoMessages : public Reporter
+{
+public:
+    void showError(const QString &) override {}
+    bool askYesNo(const QString &, const QString &) override { return false; }
+};
+
 inline StillClock stillClock;
+inline NoSound noSound;
+inline NoMessages noMessages;
 
 // The window's layout on a screen of w x h device pixels shown at zoom.
 inline SceneGeometry screen(int w, int h, qreal zoom)
@@ -53,4 +72,10 @@ inline QString benchDataTree()
         copied = true;
     }
     return dir.path() + QLatin1Char('/');
+}
+
+// What a benchmark's game is given: the copied data tree, the still clock, no sound.
+inline GameServices benchServices()
+{
+    return GameServices{portableFolders(benchDataTree()), stillClock, noSound, noMessages};
 }

@@ -1,10 +1,11 @@
 // What recording in the practice journal adds to the answer flow.
 #include "core/Def.h"
-#include "core/uMainClass.h"
 #include "engines/AddAlgo.h"
+#include "game/Session.h"
 #include "platform/Clock.h"
 #include "progress/Journal.h"
 #include "progress/Review.h"
+#include "settings/SetFiles.h"
 #include "BenchSupport.h"
 
 #include <QApplication>
@@ -18,14 +19,15 @@
 namespace {
 
 // A journal already holding problems problems with three answers each, as after months of
-// play (the game does a few hundred problems a week).
+// play (the game does a few hundred problems a week), and reviewItems missed problems of
+// player 0 waiting since its start, their operation off the "Alg=" line.
 struct FilledJournal
 {
-    explicit FilledJournal(int problems)
+    explicit FilledJournal(int problems, int reviewItems = 0)
     {
         const QString path = dir.filePath(QStringLiteral("Progress.db"));
         {
-            Journal create(path);
+            Journal create(path, noMessages);
         }
         {
             QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "fill");
@@ -54,10 +56,17 @@ struct FilledJournal
                     a.exec();
                 }
             }
+            QSqlQuery r(db);
+            r.prepare(QStringLiteral(
+                "INSERT INTO review(player, operation, operand1, operand2, type, step_mode, "
+                "last_problem, counted_from, gap) SELECT 0, 2, id, 7, 't', 1, id, id, 3 FROM "
+                "problems WHERE player = 0 LIMIT ?"));
+            r.bindValue(0, reviewItems);
+            r.exec();
             db.commit();
         }
         QSqlDatabase::removeDatabase(QStringLiteral("fill"));
-        journal = std::make_unique<Journal>(path);
+        journal = std::make_unique<Journal>(path, noMessages);
     }
     QTemporaryDir dir;
     std::unique_ptr<Journal> journal;
@@ -67,7 +76,7 @@ PosedRecord posed()
 {
     PosedRecord p;
     p.PlayerName = QStringLiteral("小明");
-    p.Operation = 2;
+    p.Operation = Op::Mul;
     p.Operand1 = 7;
     p.Operand2 = 8;
     p.Type = QStringLiteral("1位数×1位数");
@@ -112,13 +121,14 @@ BENCHMARK(BM_RecordPosed)->Arg(0)->Arg(100000)->Unit(benchmark::kMicrosecond);
 // problem, recorded (3).
 void BM_CheckAnswer(benchmark::State &state)
 {
-    TMainClass game(screen(1024, 768, 1), nullptr);
-    auto *add = static_cast<TAdd *>(game.Engines[0].get());
-    game.Engine = add;
+    Session session(benchServices(), screen(1024, 768, 1));
+    TMainClass &game = session.controller();
+    game.LoadOptionsFrom(SetFiles::BasicLines(false, {0}, true, true, state.range(0) != 2));
+    game.UseEngine(Op::Add);
+    auto *add = &static_cast<TAdd &>(game.Engine());
     add->SetProblem(38, 45);
     game.ProblemPosed();
     const bool recorded = state.range(0) != 0;
-    game.ReviewOn = state.range(0) != 2;
     const int32_t value = state.range(0) == 3 ? 13 : 12;
     for (auto _ : state)
         benchmark::DoNotOptimize(recorded ? game.CheckAnswer(value) : add->CheckAnswer(value));
@@ -131,11 +141,7 @@ BENCHMARK(BM_CheckAnswer)->Arg(0)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMicr
 // of counting the problems since each.
 void BM_ReviewDue(benchmark::State &state)
 {
-    FilledJournal j(static_cast<int>(state.range(0)));
-    QSqlQuery fill(j.journal->database());
-    fill.exec(QStringLiteral("INSERT INTO review(player, operation, operand1, operand2, type, "
-                             "step_mode, last_problem, counted_from, gap) SELECT 0, 2, id, 7, "
-                             "'t', 1, id, id, 3 FROM problems WHERE player = 0 LIMIT 20"));
+    FilledJournal j(static_cast<int>(state.range(0)), 20);
     Review review(*j.journal);
     for (auto _ : state)
         benchmark::DoNotOptimize(review.due(0, [](const ReviewItem &) { return false; }));
@@ -158,8 +164,6 @@ int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    setGameClock(&stillClock);
-    AppDir = benchDataTree();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

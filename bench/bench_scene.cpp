@@ -3,11 +3,11 @@
 #include "app/Zoom.h"
 #include "characters/uAnimation.h"
 #include "core/Def.h"
-#include "core/uMainClass.h"
 #include "engines/AddAlgo.h"
 #include "engines/DecAlgo.h"
 #include "engines/DivAlgo.h"
 #include "engines/MulAlgo.h"
+#include "game/Session.h"
 #include "platform/Bitmap.h"
 #include "platform/Clock.h"
 #include "BenchSupport.h"
@@ -20,57 +20,66 @@
 namespace {
 
 // A problem of each operation, as the engine poses it.
-void pose(TMainClass &game, int operation)
+void pose(TMainClass &game, Op op)
 {
-    TAlgo *engine = game.Engines[operation].get();
-    switch (operation) {
-    case 0:
-        static_cast<TAdd *>(engine)->SetProblem(38, 45);
+    game.UseEngine(op);
+    TAlgo &engine = game.Engine();
+    switch (op) {
+    case Op::Add:
+        static_cast<TAdd &>(engine).SetProblem(38, 45);
         break;
-    case 1:
-        static_cast<TDec *>(engine)->SetProblem(83, 45);
+    case Op::Dec:
+        static_cast<TDec &>(engine).SetProblem(83, 45);
         break;
-    case 2:
-        static_cast<TMul *>(engine)->SetProblem(38, 45);
+    case Op::Mul:
+        static_cast<TMul &>(engine).SetProblem(38, 45);
         break;
-    default:
-        static_cast<TDiv *>(engine)->SetProblem(156, 4);
+    case Op::Div:
+        static_cast<TDiv &>(engine).SetProblem(156, 4);
         break;
     }
-    game.Engine = engine;
 }
 
 // A game with a problem on the board, its hint fully faded in, and the shipped characters.
-struct Scene
+struct Shown
 {
-    explicit Scene(const SceneGeometry &g = screen(1024, 768, 1), int operation = 0)
+    explicit Shown(const SceneGeometry &g = screen(1024, 768, 1), Op op = Op::Add)
     {
-        game = std::make_unique<TMainClass>(g, nullptr);
-        pose(*game, operation);
+        game = std::make_unique<Session>(benchServices(), g);
+        pose(game->controller(), op);
+        engine = &game->controller().Engine();
         stillClock.now += 6000; // hint due
         for (int i = 0; i < 20; ++i) {
             stillClock.now += 100;
-            game->Present();
+            present();
         }
         // Zoomed, with the large drawings in, as the game is a moment after its start.
-        game->Composer.waitForDrawings();
-        game->Present();
+        scene().WaitForDrawings();
+        present();
     }
-    std::unique_ptr<TMainClass> game;
+    // The scene tick, the hint in sight or not.
+    void present(bool hintOn = true)
+    {
+        game->scene().Present(*engine, true, hintOn, game->animation());
+    }
+    Scene &scene() { return game->scene(); }
+    TAdd &add() { return static_cast<TAdd &>(game->controller().EngineOf(Op::Add)); }
+    std::unique_ptr<Session> game;
+    TAlgo *engine = nullptr;
 };
 
 // The tick alone, at 800 x 600 scene pixels times the argument.
 void BM_PresentScene(benchmark::State &state)
 {
     const int scale = static_cast<int>(state.range(0));
-    Scene scene(screen(1024 * scale, 768 * scale, scale));
+    Shown shown(screen(1024 * scale, 768 * scale, scale));
     for (auto _ : state) {
         stillClock.now += 100;
-        scene.game->Present();
-        benchmark::DoNotOptimize(scene.game->Composer.takeChanged());
+        shown.present();
+        benchmark::DoNotOptimize(shown.scene().TakeChanged());
     }
-    state.SetItemsProcessed(state.iterations() * scene.game->BackBuffer.width() *
-                            scene.game->BackBuffer.height());
+    state.SetItemsProcessed(state.iterations() * shown.scene().BackBuffer().width() *
+                            shown.scene().BackBuffer().height());
 }
 BENCHMARK(BM_PresentScene)->Arg(1)->Arg(2)->Arg(4)->Unit(benchmark::kMicrosecond);
 
@@ -78,26 +87,27 @@ BENCHMARK(BM_PresentScene)->Arg(1)->Arg(2)->Arg(4)->Unit(benchmark::kMicrosecond
 // made from its key colour and the layer's opacity.
 void BM_ReferenceCompose(benchmark::State &state)
 {
-    Scene scene;
-    TMainClass &g = *scene.game;
-    QImage target(g.SceneWidth, g.SceneHeight, QImage::Format_RGB32);
+    Shown shown;
+    Scene &g = shown.scene();
+    TAnimation &animation = shown.game->animation();
+    QImage target(g.Rect().size(), QImage::Format_RGB32);
     for (auto _ : state) {
         stillClock.now += 100;
-        g.Animation->Animate();
-        g.BoardPicture.fill(Magenta);
-        g.Engine->PaintBoard();
-        g.HintTextPicture.fill(Magenta);
-        g.Engine->PaintHint();
-        std::vector<SceneLayer *> layers = {
-            &g.BlackboardLayer, &g.BoardLayer,    &g.TreeRightLayer, &g.TreeLeftLayer,
-            &g.HintPanelLayer,  &g.HintTextLayer, &g.GrassLeftLayer, &g.GrassRightLayer};
-        for (auto &s : g.Animation->Sprites)
+        animation.Animate();
+        g.BoardPicture().fill(Magenta);
+        shown.engine->PaintBoard();
+        g.HintTextPicture().fill(Magenta);
+        shown.engine->PaintHint();
+        std::vector<const SceneLayer *> layers;
+        for (int id = 0; id < Scene::LayerCount; ++id)
+            layers.push_back(&g.Layer(Scene::LayerId(id)));
+        for (auto &s : animation.Sprites)
             layers.push_back(&s->Layer);
         std::stable_sort(layers.begin(), layers.end(),
                          [](auto *a, auto *b) { return CompareLayers(*a, *b) < 0; });
         QPainter p(&target);
-        p.drawImage(0, 0, g.Background.image());
-        for (SceneLayer *l : layers) {
+        p.drawImage(0, 0, g.Background().image());
+        for (const SceneLayer *l : layers) {
             if (l->Alpha == 0) continue;
             QImage picture = l->Picture->image().convertToFormat(QImage::Format_ARGB32);
             const QImage mask = l->Picture->image().createMaskFromColor(
@@ -116,23 +126,22 @@ BENCHMARK(BM_ReferenceCompose)->Unit(benchmark::kMicrosecond);
 // One frame as the window shows it on a screen of that many device pixels, zoomed as the game
 // zooms: the tick, then the changed parts of the scene copied into an image of the window's
 // size and format, as the window's paint does it.
-void frame(benchmark::State &state, bool fading, int operation = 0)
+void frame(benchmark::State &state, bool fading, Op op = Op::Add)
 {
     const int w = static_cast<int>(state.range(0)), h = static_cast<int>(state.range(1));
     const qreal zoom = ZoomForScreen(QSizeF(w, h));
-    Scene scene(screen(w, h, zoom), operation);
-    TMainClass &g = *scene.game;
+    Shown shown(screen(w, h, zoom), op);
+    Scene &g = shown.scene();
     QImage window(w, h, QImage::Format_RGB32);
-    const QPoint at(toDevicePixels(g.SceneLeft, zoom), toDevicePixels(g.SceneTop, zoom));
+    const QPoint at(toDevicePixels(g.Rect().left(), zoom), toDevicePixels(g.Rect().top(), zoom));
     int tick = 0;
     for (auto _ : state) {
         stillClock.now += 100;
-        // Fading in again and again.
-        if (fading) g.HintPanelLayer.Alpha = g.HintTextLayer.Alpha = 5 * (tick++ % 12);
-        g.Present();
-        const QRegion changed = g.Composer.takeChanged().translated(at);
+        // Fading in again and again: hidden at once, then 5 more each tick.
+        shown.present(!fading || tick++ % 12 != 0);
+        const QRegion changed = g.TakeChanged().translated(at);
         QPainter p(&window);
-        PaintScene(p, g.BackBuffer, at, changed);
+        PaintScene(p, g.BackBuffer(), at, changed);
         p.end();
         benchmark::DoNotOptimize(window.constBits());
     }
@@ -148,7 +157,7 @@ BENCHMARK(BM_Frame)->Args({1920, 1080})->Args({3840, 2160})->Unit(benchmark::kMi
 // The same on each operation's board (addition, subtraction, multiplication, division).
 void BM_FrameOperation(benchmark::State &state)
 {
-    frame(state, false, static_cast<int>(state.range(2)));
+    frame(state, false, Op(state.range(2)));
 }
 BENCHMARK(BM_FrameOperation)
     ->ArgsProduct({{1920}, {1080}, {0, 1, 2, 3}})
@@ -164,16 +173,17 @@ BENCHMARK(BM_FrameHintFading)
     ->Args({3840, 2160})
     ->Unit(benchmark::kMicrosecond);
 
-// What a start costs until the first frame is composed: the controller with its pictures, and
+// What a start costs until the first frame is composed: the game with its pictures, and
 // the first frame, which on a zoomed screen is smoothed up from the small pictures.
 void BM_FirstFrame(benchmark::State &state)
 {
     const int w = static_cast<int>(state.range(0)), h = static_cast<int>(state.range(1));
     const qreal zoom = ZoomForScreen(QSizeF(w, h));
     for (auto _ : state) {
-        TMainClass game(screen(w, h, zoom), nullptr);
-        game.Present();
-        benchmark::DoNotOptimize(game.BackBuffer.constBits());
+        Session game(benchServices(), screen(w, h, zoom));
+        TMainClass &c = game.controller();
+        game.scene().Present(c.Engine(), c.CanPose(), c.HintOn(), game.animation());
+        benchmark::DoNotOptimize(game.scene().BackBuffer().constBits());
     }
     state.counters["zoom"] = zoom;
 }
@@ -192,11 +202,12 @@ void BM_SharpFrame(benchmark::State &state)
     const int w = static_cast<int>(state.range(0)), h = static_cast<int>(state.range(1));
     const qreal zoom = ZoomForScreen(QSizeF(w, h));
     for (auto _ : state) {
-        TMainClass game(screen(w, h, zoom), nullptr);
-        game.Present();
-        game.Composer.waitForDrawings();
-        game.Present();
-        benchmark::DoNotOptimize(game.BackBuffer.constBits());
+        Session game(benchServices(), screen(w, h, zoom));
+        TMainClass &c = game.controller();
+        game.scene().Present(c.Engine(), c.CanPose(), c.HintOn(), game.animation());
+        game.scene().WaitForDrawings();
+        game.scene().Present(c.Engine(), c.CanPose(), c.HintOn(), game.animation());
+        benchmark::DoNotOptimize(game.scene().BackBuffer().constBits());
     }
     state.counters["zoom"] = zoom;
 }
@@ -227,20 +238,19 @@ BENCHMARK(BM_BlendBitmap)->ArgsProduct({{100, 200, 800}, {0, 1}});
 
 void BM_PaintBoardAdd(benchmark::State &state)
 {
-    Scene scene;
-    auto *add = static_cast<TAdd *>(scene.game->Engines[0].get());
-    add->SetProblem(385, 947);
+    Shown shown;
+    shown.add().SetProblem(385, 947);
     for (auto _ : state)
-        add->PaintBoard();
+        shown.add().PaintBoard();
 }
 BENCHMARK(BM_PaintBoardAdd)->Unit(benchmark::kMicrosecond);
 
 void BM_Animate(benchmark::State &state)
 {
-    Scene scene;
+    Shown shown;
     for (auto _ : state) {
         stillClock.now += 100;
-        scene.game->Animation->Animate();
+        shown.game->animation().Animate();
     }
 }
 BENCHMARK(BM_Animate)->Unit(benchmark::kMicrosecond);
@@ -252,8 +262,6 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     installFontSubstitutions();
-    setGameClock(&stillClock);
-    AppDir = benchDataTree();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -6,10 +6,12 @@
 #include "platform/Random.h"
 #include "platform/TextFiles.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QStringList>
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -122,7 +124,8 @@ void rAnimation::ShowFrame(int32_t frame)
     Layer.DY = g ? g->DY : 0;
 }
 
-TAnimation::TAnimation()
+TAnimation::TAnimation(Clock &clock, Random &random, Reporter &reporter, DataFolders folders)
+    : m_clock(clock), m_random(random), m_reporter(reporter), m_folders(std::move(folders))
 {
     ReactionDone = true;
     LoadScriptFile();
@@ -132,12 +135,13 @@ TAnimation::~TAnimation() = default;
 
 void TAnimation::LoadScriptFile()
 {
-    const QString path = resolvePath(sharedPath(QStringLiteral("Pictures/Animation.txt")));
+    const QString path =
+        resolvePath(m_folders.sharedPath(QStringLiteral("Pictures/Animation.txt")));
     if (!QFileInfo::exists(path)) return;
     // A script that cannot be read (a folder, a FIFO) is shown as an error; the game plays
     // on without characters.
     QStringList lines;
-    if (!guarded([&] { lines = readTextLines(path); })) return;
+    if (!guarded(m_reporter, [&] { lines = readTextLines(path); })) return;
     LoadScript(lines);
 }
 
@@ -201,10 +205,10 @@ void TAnimation::LoadScript(const QStringList &lines)
             // One broken sheet costs its sprite, not the game: the error is shown and the
             // others play on. So does a cell too large to be a frame of any sheet, whose
             // frame bitmap could take all the memory there is.
-            const QString sheet = sharedPath(QStringLiteral("Pictures/") + block->Pic);
-            if (!guarded([&] {
+            const QString sheet = m_folders.sharedPath(QStringLiteral("Pictures/") + block->Pic);
+            if (!guarded(m_reporter, [&] {
                     if (block->CellWidth > MaxCellSide || block->CellHeight > MaxCellSide)
-                        throw RuntimeError(QStringLiteral("Cell size %1x%2 is not valid: \"%3\"")
+                        throw RuntimeError(QCoreApplication::translate("RuntimeError", "Cell size %1x%2 is not valid: \"%3\"")
                                                .arg(block->CellWidth)
                                                .arg(block->CellHeight)
                                                .arg(sheet));
@@ -233,13 +237,13 @@ rAnimation *TAnimation::Find(uint8_t character) const
 
 void TAnimation::Animate()
 {
-    if (m_standInArmed && GetTickCount() - m_standInStart >= StandInReactionMs) {
+    if (m_standInArmed && m_clock.tickCount() - m_standInStart >= StandInReactionMs) {
         m_standInArmed = false;
         ReactionDone = true;
     }
     for (const auto &owned : Sprites) {
         rAnimation &sprite = *owned;
-        const uint32_t now = GetTickCount();
+        const uint32_t now = m_clock.tickCount();
         rAction &a = sprite.Current();
         const rFrameAdjust *g = a.AdjustFor(a.Frame < 0 ? a.Frames - 1 : a.Frame);
         const int64_t due = int64_t(a.Delay) + (g ? g->ExtraDelay : 0);
@@ -247,7 +251,7 @@ void TAnimation::Animate()
         a.Frame += 1;
         if (a.Frame >= a.Frames) a.Frame = ActionEnded(sprite);
         sprite.ShowFrame(sprite.Current().Frame);
-        sprite.LastTick = GetTickCount();
+        sprite.LastTick = m_clock.tickCount();
         if (sprite.Character == anButterFly) Flutter(sprite);
     }
 }
@@ -284,9 +288,9 @@ int32_t TAnimation::ActionEnded(rAnimation &sprite)
 
 void TAnimation::Flutter(rAnimation &sprite)
 {
-    const int a = randomBelow(50);
-    int b = randomBelow(30);
-    const int c = randomBelow(2);
+    const int a = m_random.below(50);
+    int b = m_random.below(30);
+    const int c = m_random.below(2);
     if (c == 0) b = -b;
     sprite.Layer.Y = std::clamp(sprite.Layer.Y + b, 0, 600);
     if (sprite.CurAct == akLeft) {
@@ -308,7 +312,7 @@ bool TAnimation::WoollyCaughtUp() const
 void TAnimation::ArmStandIn()
 {
     m_standInArmed = true;
-    m_standInStart = GetTickCount();
+    m_standInStart = m_clock.tickCount();
 }
 
 void TAnimation::PlayAction(uint8_t character, uint8_t action)

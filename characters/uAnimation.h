@@ -2,12 +2,17 @@
 
 #include "core/Def.h"
 #include "platform/Bitmap.h"
+#include "platform/DataFolders.h"
 
 #include <QString>
 #include <array>
 #include <cstdint>
 #include <memory>
 #include <vector>
+
+class Clock;
+class Random;
+class Reporter;
 
 // Character codes and action codes, shared with the sound cues and the main window.
 enum : uint8_t { anButterFly = 0, anOldSheep = 1, anWolf = 2, anWoolly = 3 };
@@ -67,7 +72,9 @@ struct rAnimation
 class TAnimation
 {
 public:
-    TAnimation();
+    // The script and the sheets are read from the game's Pictures/; a broken one is shown
+    // through reporter and costs only its sprite.
+    TAnimation(Clock &clock, Random &random, Reporter &reporter, DataFolders folders);
     ~TAnimation();
     TAnimation(const TAnimation &) = delete;
     TAnimation &operator=(const TAnimation &) = delete;
@@ -99,6 +106,10 @@ private:
     bool WoollyCaughtUp() const;
     void ArmStandIn();
 
+    Clock &m_clock;
+    Random &m_random;
+    Reporter &m_reporter;
+    DataFolders m_folders;
     bool m_standInArmed = false;
     uint32_t m_standInStart = 0;
     std::array<uint64_t, 4> m_reactionsAsked{};

@@ -7,6 +7,7 @@
 
 #include <QLatin1String>
 #include <exception>
+#include <utility>
 
 const rSoundRow SoundTable[7] = {
     {anOldSheep, akYes, "OldSheepYes.wav"}, {anOldSheep, akNo, "OldSheepNo.wav"},
@@ -17,7 +18,8 @@ const rSoundRow SoundTable[7] = {
 
 rSoundCue::~rSoundCue() = default;
 
-TSound::TSound(QObject *owner) : m_owner(owner)
+TSound::TSound(SoundService &service, DataFolders folders)
+    : m_service(service), m_folders(std::move(folders))
 {
     LoadSounds();
 }
@@ -35,8 +37,8 @@ void TSound::LoadSounds()
         cue->Action = row.Action;
         // A cue that cannot be opened stays silent; the game says nothing about it.
         try {
-            auto player = soundService().open(
-                sharedPath(QStringLiteral("Sound/") + QLatin1String(row.File)), m_owner);
+            auto player = m_service.open(
+                m_folders.sharedPath(QStringLiteral("Sound/") + QLatin1String(row.File)), nullptr);
             if (player) {
                 // A cue never played counts as finished.
                 player->seek(player->length());

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "platform/DataFolders.h"
+
 #include <cstdint>
 #include <memory>
 #include <vector>
 
-class QObject;
 class SoundPlayer;
+class SoundService;
 
 // One row of the cue table: who, which action, and the wave file in Sound/.
 struct rSoundRow
@@ -30,7 +32,8 @@ struct rSoundCue
 class TSound
 {
 public:
-    explicit TSound(QObject *owner);
+    // The cues are opened from the game's Sound/ through service.
+    TSound(SoundService &service, DataFolders folders);
     ~TSound();
     TSound(const TSound &) = delete;
     TSound &operator=(const TSound &) = delete;
@@ -46,5 +49,6 @@ public:
 private:
     void LoadSounds();
     void FreeSounds();
-    QObject *m_owner;
+    SoundService &m_service;
+    DataFolders m_folders;
 };

@@ -2,20 +2,18 @@
 
 #include "platform/Bitmap.h"
 #include "platform/BlendKernel.h"
-#include "platform/Clock.h"
 #include "platform/Errors.h"
-#include "platform/TextFiles.h"
 
-#include <QCoreApplication>
 #include <QPainter>
 #include <algorithm>
 #include <limits>
 
-int32_t TickSlots[10] = {};
-
-namespace {
-bool waitsAborted = false;
-} // namespace
+bool OpFromCode(int32_t code, Op &op)
+{
+    if (code < 0 || code >= OpCount) return false;
+    op = static_cast<Op>(code);
+    return true;
+}
 
 QString textBefore(const QString &text, QStringView sep)
 {
@@ -115,54 +113,32 @@ ProblemType ParseProblemType(const QString &line, QChar op, bool comparisons, QS
     return t;
 }
 
-QStringList ReadDataLines(const QString &relative)
+void TickSlots::ArmSlot(int32_t ms, int slot)
 {
-    return readTextLines(AppDir + relative);
+    if (slot >= 0 && slot < int(m_slots.size())) m_slots[slot] = ms;
 }
 
-void Wait(int32_t ms)
+bool TickSlots::SlotElapsed(int slot)
 {
-    const uint32_t start = GetTickCount();
-    QCoreApplication::processEvents();
-    for (;;) {
-        if (waitsAborted) return;
-        const uint32_t passed = GetTickCount() - start;
-        if (ms <= 0 || passed >= static_cast<uint32_t>(ms)) return;
-        gameClock().idle(static_cast<int>(static_cast<uint32_t>(ms) - passed));
-    }
-}
-
-void AbortWaits()
-{
-    waitsAborted = true;
-}
-
-bool WaitsAborted()
-{
-    return waitsAborted;
-}
-
-void ArmSlot(int32_t ms, int slot)
-{
-    if (slot >= 0 && slot < 10) TickSlots[slot] = ms;
-}
-
-bool SlotElapsed(int slot)
-{
-    if (slot < 0 || slot >= 10) return true;
-    if (TickSlots[slot] > 0) return false;
-    TickSlots[slot] = 0;
+    if (slot < 0 || slot >= int(m_slots.size())) return true;
+    if (m_slots[slot] > 0) return false;
+    m_slots[slot] = 0;
     return true;
 }
 
-void CountDownSlots(int32_t interval)
+void TickSlots::CountDownSlots(int32_t interval)
 {
-    for (int32_t &slot : TickSlots) {
+    for (int32_t &slot : m_slots) {
         if (slot > 0) {
             slot -= interval;
             if (slot < 0) slot = 0;
         }
     }
+}
+
+int32_t TickSlots::Left(int slot) const
+{
+    return slot >= 0 && slot < int(m_slots.size()) ? m_slots[slot] : 0;
 }
 
 void BlendBitmap(Bitmap &destination, Bitmap &source, int32_t x, int32_t y, uint16_t percent)

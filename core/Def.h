@@ -1,17 +1,28 @@
 #pragma once
 
-#include "platform/DataFolders.h"
-
 #include <QColor>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
+#include <array>
 #include <cstdint>
 #include <vector>
 
 class Bitmap;
 
-// The exercise engine: the ten operations the controller and the main window drive it by.
+// The four operations. Their digits are the codes after "Alg=" in Basic.dat and in the journal.
+enum class Op : int32_t { Add = 0, Dec = 1, Mul = 2, Div = 3 };
+inline constexpr int OpCount = 4;
+inline constexpr std::array<Op, OpCount> AllOps = {Op::Add, Op::Dec, Op::Mul, Op::Div};
+inline constexpr int32_t OpCode(Op op)
+{
+    return static_cast<int32_t>(op);
+}
+// The operation of a code read from a file; false for a code no engine answers to.
+bool OpFromCode(int32_t code, Op &op);
+
+// The exercise engine: the ten operations the session drives it by, and what it needs beyond
+// them to be driven without waiting and to pose a given problem.
 class TAlgo
 {
 public:
@@ -29,6 +40,15 @@ public:
     // Whether NewProblem can pose anything: false when no loaded type can ever produce a
     // problem, so the controller never picks this engine.
     virtual bool HasTypes() const = 0;
+    // The last right answer is still moving into place on the board (a carry flying, a row
+    // left alone for a moment): NextStep must wait until it has settled.
+    virtual bool Settling() = 0;
+    // Whether a and b are a problem of the chosen type typeLine, as a review poses it again.
+    virtual bool CanPoseAgain(int32_t a, int32_t b, const QString &typeLine) const = 0;
+    // Poses a and b as a problem of typeLine with the coins its chosen line pays now, in the
+    // answer mode given where the engine has two. False, with nothing posed, when
+    // CanPoseAgain is not true.
+    virtual bool PoseAgain(int32_t a, int32_t b, const QString &typeLine, bool stepMode) = 0;
 };
 
 // One allowed kind of problem, from one line of a chosen-list file.
@@ -66,20 +86,18 @@ QString textBefore(const QString &text, QChar sep);
 void deleteThrough(QString &text, QStringView sep);
 void deleteThrough(QString &text, QChar sep);
 
-// Lines of AppDir + relative, read as text.
-QStringList ReadDataLines(const QString &relative);
+// Ten countdown slots in milliseconds, counted down by the game's 50 ms timer.
+class TickSlots
+{
+public:
+    void ArmSlot(int32_t ms, int slot);
+    bool SlotElapsed(int slot);
+    void CountDownSlots(int32_t interval);
+    int32_t Left(int slot) const;
 
-// Handles window messages until ms have passed; messages are handled at least once.
-void Wait(int32_t ms);
-// Makes every running Wait return at once (the window is closing).
-void AbortWaits();
-bool WaitsAborted();
-
-// Countdown slots in milliseconds, counted down by the main window's 50 ms timer.
-extern int32_t TickSlots[10];
-void ArmSlot(int32_t ms, int slot);
-bool SlotElapsed(int slot);
-void CountDownSlots(int32_t interval);
+private:
+    std::array<int32_t, 10> m_slots{};
+};
 
 // One drawable layer of the scene.
 struct SceneLayer

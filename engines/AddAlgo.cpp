@@ -1,13 +1,13 @@
 #include "engines/AddAlgo.h"
 
+#include "core/EngineHost.h"
 #include "engines/EngineKit.h"
 
 #include "platform/Bitmap.h"
-#include "platform/Clock.h"
 
 #include <algorithm>
 
-TAdd::TAdd(Bitmap &board, Bitmap &hint) : Board(board), Hint(hint)
+TAdd::TAdd(Bitmap &board, Bitmap &hint, EngineHost &host) : Board(board), Hint(hint), Host(host)
 {
     Board.font.color = Yellow;
     Board.font.face = QStringLiteral("Comic Sans MS");
@@ -36,9 +36,9 @@ bool TAdd::CanDraw(const ProblemType &t)
 
 void TAdd::LoadSettings()
 {
-    Types = ReadProblemTypes(QStringLiteral("Set/AddSet.dat"), QLatin1Char('+'), true);
+    Types = ReadProblemTypes(Host, QStringLiteral("Set/AddSet.dat"), QLatin1Char('+'), true);
     Usable = UsableTypes(Types, &TAdd::CanDraw);
-    const QStringList basic = ReadDataLines(QStringLiteral("Set/Basic.dat"));
+    const QStringList basic = Host.ReadDataLines(QStringLiteral("Set/Basic.dat"));
     StepSetting = !HasZero(LineAt(basic, 3));
     StepMode = StepSetting;
 }
@@ -46,10 +46,9 @@ void TAdd::LoadSettings()
 void TAdd::NewProblem()
 {
     StepMode = StepSetting;
-    ReseedForProblem();
+    ReseedForProblem(Host);
     if (Usable.empty()) {
         // Nothing can be posed: back to the idle state, with an empty board.
-        ++PosedProblems;
         Columns = 0;
         Step = -1;
         Finished = true;
@@ -58,13 +57,13 @@ void TAdd::NewProblem()
         RewardCoins = 0;
         return;
     }
-    const ProblemType &t = PickType(Types, Usable);
+    const ProblemType &t = PickType(Host.random(), Types, Usable);
     RewardCoins = t.Coins;
     TypeLine = t.Line;
     int32_t a, b;
     for (;;) {
-        a = DrawWithDigits(t.Digits1);
-        b = DrawWithDigits(t.Digits2);
+        a = DrawWithDigits(Host.random(), t.Digits1);
+        b = DrawWithDigits(Host.random(), t.Digits2);
         const int32_t s = a + b;
         if (t.Compare == 1    ? s > t.Threshold
             : t.Compare == 0  ? s == t.Threshold
@@ -83,7 +82,6 @@ void TAdd::SetProblem(int32_t a, int32_t b, bool stepMode)
 
 void TAdd::SetProblem(int32_t a, int32_t b)
 {
-    ++PosedProblems;
     Operand1 = a;
     Operand2 = b;
     Columns = std::max(DigitCount(a), DigitCount(b));
@@ -101,6 +99,18 @@ void TAdd::SetProblem(int32_t a, int32_t b)
     Finished = false;
     Answered = false;
     NextStep();
+}
+
+bool TAdd::CanPoseAgain(int32_t a, int32_t b, const QString &typeLine) const
+{
+    return ChosenType(Types, typeLine, a, b) != nullptr;
+}
+
+bool TAdd::PoseAgain(int32_t a, int32_t b, const QString &typeLine, bool stepMode)
+{
+    if (!TakeChosenType(Types, typeLine, a, b, TypeLine, RewardCoins)) return false;
+    SetProblem(a, b, stepMode);
+    return true;
 }
 
 ProblemSnapshot TAdd::Snapshot() const
@@ -186,7 +196,7 @@ void TAdd::PaintBoard()
     Board.font.color = Yellow;
     Board.pen.color = Yellow;
     // No hint may fall due while an answered step waits for the next one.
-    StepStart = GetTickCount();
+    StepStart = Host.GetTickCount();
 }
 
 void TAdd::CarryTick(int32_t x)
@@ -240,19 +250,23 @@ bool TAdd::CheckAnswer(int32_t value)
     return true;
 }
 
+bool TAdd::Settling()
+{
+    return CarryState >= 0 && CarryState <= 2;
+}
+
 void TAdd::NextStep()
 {
     if (Finished) return;
-    if (!WaitWhile([this] { return CarryState >= 0 && CarryState <= 2; })) return;
     ++Step;
     Answered = false;
-    StepStart = GetTickCount();
+    StepStart = Host.GetTickCount();
 }
 
 bool TAdd::HintDue()
 {
     if (Step == -1 || !StepMode) return false;
-    if (GetTickCount() - StepStart < 5000u) return false;
+    if (Host.GetTickCount() - StepStart < 5000u) return false;
     if (Step >= DigitCount(Operand1) || Step >= DigitCount(Operand2)) return false;
     return DigitAt(Operand1, Step) + DigitAt(Operand2, Step) > 10;
 }

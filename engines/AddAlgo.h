@@ -7,6 +7,7 @@
 #include <vector>
 
 class Bitmap;
+class EngineHost;
 
 using rNumber = std::vector<int32_t>;
 using tStep = std::vector<rNumber>;
@@ -16,7 +17,7 @@ using tStep = std::vector<rNumber>;
 class TAdd : public TAlgo, public ProblemView
 {
 public:
-    TAdd(Bitmap &board, Bitmap &hint);
+    TAdd(Bitmap &board, Bitmap &hint, EngineHost &host);
 
     void LoadSettings() override;
     void NewProblem() override;
@@ -29,6 +30,9 @@ public:
     bool CanHint() override { return CanHintFlag; }
     int32_t Reward() override { return RewardCoins; }
     bool HasTypes() const override { return !Usable.empty(); }
+    bool Settling() override;
+    bool CanPoseAgain(int32_t a, int32_t b, const QString &typeLine) const override;
+    bool PoseAgain(int32_t a, int32_t b, const QString &typeLine, bool stepMode) override;
     ProblemSnapshot Snapshot() const override;
 
     // Poses a + b as the current problem, first column current.
@@ -41,6 +45,7 @@ public:
 
     Bitmap &Board;
     Bitmap &Hint;
+    EngineHost &Host;
     int32_t Operand1 = 0;
     int32_t Operand2 = 0;
     tStep ColumnSums;

@@ -1,13 +1,14 @@
 #include "engines/DecAlgo.h"
 
+#include "core/EngineHost.h"
 #include "engines/EngineKit.h"
 #include "platform/Bitmap.h"
-#include "platform/Clock.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <utility>
 
-TDec::TDec(Bitmap &board, Bitmap &hint) : Board(board), Hint(hint)
+TDec::TDec(Bitmap &board, Bitmap &hint, EngineHost &host) : Board(board), Hint(hint), Host(host)
 {
     Board.font.color = Yellow;
     Board.font.face = QStringLiteral("Comic Sans MS");
@@ -24,9 +25,9 @@ bool TDec::CanDraw(const ProblemType &t)
 
 void TDec::LoadSettings()
 {
-    Types = ReadProblemTypes(QStringLiteral("Set/DecSet.dat"), QLatin1Char('-'), false);
+    Types = ReadProblemTypes(Host, QStringLiteral("Set/DecSet.dat"), QLatin1Char('-'), false);
     Usable = UsableTypes(Types, &TDec::CanDraw);
-    const QStringList basic = ReadDataLines(QStringLiteral("Set/Basic.dat"));
+    const QStringList basic = Host.ReadDataLines(QStringLiteral("Set/Basic.dat"));
     StepSetting = !HasZero(LineAt(basic, 3));
     StepMode = StepSetting;
 }
@@ -34,9 +35,8 @@ void TDec::LoadSettings()
 void TDec::NewProblem()
 {
     StepMode = StepSetting;
-    ReseedForProblem();
+    ReseedForProblem(Host);
     if (Usable.empty()) {
-        ++PosedProblems;
         Columns = 0;
         Step = -1;
         Finished = true;
@@ -44,13 +44,13 @@ void TDec::NewProblem()
         RewardCoins = 0;
         return;
     }
-    const ProblemType &t = PickType(Types, Usable);
+    const ProblemType &t = PickType(Host.random(), Types, Usable);
     RewardCoins = t.Coins;
     TypeLine = t.Line;
     int32_t a, b;
     do {
-        a = DrawWithDigits(t.Digits1);
-        b = DrawWithDigits(t.Digits2);
+        a = DrawWithDigits(Host.random(), t.Digits1);
+        b = DrawWithDigits(Host.random(), t.Digits2);
     } while (b > a);
     SetProblem(a, b);
 }
@@ -63,7 +63,6 @@ void TDec::SetProblem(int32_t a, int32_t b, bool stepMode)
 
 void TDec::SetProblem(int32_t a, int32_t b)
 {
-    ++PosedProblems;
     // A negative difference has no columns to write; the game never poses one.
     if (b > a) std::swap(a, b);
     Operand1 = a;
@@ -84,9 +83,26 @@ void TDec::SetProblem(int32_t a, int32_t b)
     }
     Step = -1;
     Finished = false;
-    StepStart = GetTickCount();
+    StepStart = Host.GetTickCount();
     Answered = false;
     NextStep();
+}
+
+bool TDec::Settling()
+{
+    return false;
+}
+
+bool TDec::CanPoseAgain(int32_t a, int32_t b, const QString &typeLine) const
+{
+    return ChosenType(Types, typeLine, a, b) != nullptr;
+}
+
+bool TDec::PoseAgain(int32_t a, int32_t b, const QString &typeLine, bool stepMode)
+{
+    if (!TakeChosenType(Types, typeLine, a, b, TypeLine, RewardCoins)) return false;
+    SetProblem(a, b, stepMode);
+    return true;
 }
 
 ProblemSnapshot TDec::Snapshot() const
@@ -147,7 +163,7 @@ void TDec::PaintBoard()
             if (Step < Columns - 1 && BorrowMarks[Step + 1] > 0) {
                 Board.font.size = 15;
                 Board.textOut(x0 - ColWidth, labelY,
-                              QStringLiteral("借") + QString::number(BorrowMarks[Step + 1]));
+                              QCoreApplication::translate("TDec", "借%1").arg(BorrowMarks[Step + 1]));
                 Board.font.size = 28;
             }
             Board.textOut(x0, AnswerY(), QStringLiteral("?"));
@@ -171,7 +187,7 @@ void TDec::PaintBoard()
             Board.textOut(RightX - Step * ColWidth, AnswerY(),
                           QString::number(DifferenceDigits[Step]));
     }
-    if (Answered) StepStart = GetTickCount();
+    if (Answered) StepStart = Host.GetTickCount();
 }
 
 bool TDec::CheckAnswer(int32_t value)
@@ -195,14 +211,14 @@ void TDec::NextStep()
     if (Finished) return;
     ++Step;
     Answered = false;
-    StepStart = GetTickCount();
+    StepStart = Host.GetTickCount();
 }
 
 bool TDec::HintDue()
 {
     if (Step < 0 || Finished || !StepMode) return false;
     if (MinuendDigits[Step] >= SubtrahendDigits[Step]) return false;
-    return GetTickCount() - StepStart >= 5000u;
+    return Host.GetTickCount() - StepStart >= 5000u;
 }
 
 void TDec::PaintHint()

@@ -7,13 +7,14 @@
 #include <vector>
 
 class Bitmap;
+class EngineHost;
 
 // Subtraction, written in columns; solved digit by digit with the borrows marked above the
 // columns, or as a whole difference.
 class TDec : public TAlgo, public ProblemView
 {
 public:
-    TDec(Bitmap &board, Bitmap &hint);
+    TDec(Bitmap &board, Bitmap &hint, EngineHost &host);
 
     void LoadSettings() override;
     void NewProblem() override;
@@ -26,6 +27,9 @@ public:
     bool CanHint() override { return CanHintFlag; }
     int32_t Reward() override { return RewardCoins; }
     bool HasTypes() const override { return !Usable.empty(); }
+    bool Settling() override;
+    bool CanPoseAgain(int32_t a, int32_t b, const QString &typeLine) const override;
+    bool PoseAgain(int32_t a, int32_t b, const QString &typeLine, bool stepMode) override;
     ProblemSnapshot Snapshot() const override;
 
     // Poses a - b as the current problem, units column current. The larger operand is
@@ -39,6 +43,7 @@ public:
 
     Bitmap &Board;
     Bitmap &Hint;
+    EngineHost &Host;
     int32_t Operand1 = 0;
     int32_t Operand2 = 0;
     std::vector<int32_t> MinuendDigits;

@@ -1,10 +1,11 @@
 #include "engines/DivAlgo.h"
 
+#include "core/EngineHost.h"
 #include "engines/EngineKit.h"
 #include "engines/MulAlgo.h"
 #include "platform/Bitmap.h"
-#include "platform/Clock.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <utility>
 
@@ -36,7 +37,8 @@ QString rhymeOf(int32_t a, int32_t b)
 
 } // namespace
 
-TDiv::TDiv(Bitmap &board, Bitmap &hint) : Board(board), HintBitmap(hint)
+TDiv::TDiv(Bitmap &board, Bitmap &hint, EngineHost &host)
+    : Board(board), HintBitmap(hint), Host(host)
 {
     Board.font.color = Yellow;
     Board.font.face = QStringLiteral("Comic Sans MS");
@@ -66,7 +68,7 @@ void TDiv::LoadSettings()
 {
     std::vector<QString> rests;
     std::vector<ProblemType> types =
-        ReadProblemTypes(QStringLiteral("Set/DivSet.dat"), QChar(0x00F7), false, &rests);
+        ReadProblemTypes(Host, QStringLiteral("Set/DivSet.dat"), QChar(0x00F7), false, &rests);
     for (size_t i = 0; i < types.size(); ++i) {
         // Only exactly "除不尽" after the coins' ")" asks for a remainder.
         const qsizetype close = rests[i].indexOf(QLatin1Char(')'));
@@ -76,14 +78,13 @@ void TDiv::LoadSettings()
     Types = std::move(types);
     Usable = UsableTypes(Types, &TDiv::CanDraw);
     // No option is taken from it, but a short file is still an error.
-    LineAt(ReadDataLines(QStringLiteral("Set/Basic.dat")), 2);
+    LineAt(Host.ReadDataLines(QStringLiteral("Set/Basic.dat")), 2);
 }
 
 void TDiv::NewProblem()
 {
-    ReseedForProblem();
+    ReseedForProblem(Host);
     if (Usable.empty()) {
-        ++PosedProblems;
         StepsTotal = StepsLeft = 0;
         Finished = true;
         Answered = false;
@@ -92,20 +93,19 @@ void TDiv::NewProblem()
         RewardCoins = 0;
         return;
     }
-    const ProblemType &t = PickType(Types, Usable);
+    const ProblemType &t = PickType(Host.random(), Types, Usable);
     RewardCoins = t.Coins;
     TypeLine = t.Line;
     int32_t a, b;
     do {
-        a = DrawWithDigits(t.Digits1);
-        b = DrawWithDigits(t.Digits2);
+        a = DrawWithDigits(Host.random(), t.Digits1);
+        b = DrawWithDigits(Host.random(), t.Digits2);
     } while (!Accepts(t, a, b));
     SetProblem(a, b);
 }
 
 void TDiv::SetProblem(int32_t dividend, int32_t divisor)
 {
-    ++PosedProblems;
     Dividend = std::max(dividend, 0);
     // There is nothing to divide by 0; the game never poses it.
     Divisor = std::max(divisor, 1);
@@ -117,9 +117,21 @@ void TDiv::SetProblem(int32_t dividend, int32_t divisor)
     RuleGrowing = false;
     RuleLength = 3;
     // The first step is current at once; a pause left by the problem before holds nothing.
-    ArmSlot(0, 0);
+    Host.tickSlots().ArmSlot(0, 0);
     StepsLeft = StepsTotal - 1;
-    StepStart = GetTickCount();
+    StepStart = Host.GetTickCount();
+}
+
+bool TDiv::CanPoseAgain(int32_t a, int32_t b, const QString &typeLine) const
+{
+    return ChosenType(Types, typeLine, a, b) != nullptr;
+}
+
+bool TDiv::PoseAgain(int32_t a, int32_t b, const QString &typeLine, bool)
+{
+    if (!TakeChosenType(Types, typeLine, a, b, TypeLine, RewardCoins)) return false;
+    SetProblem(a, b);
+    return true;
 }
 
 ProblemSnapshot TDiv::Snapshot() const
@@ -174,29 +186,30 @@ bool TDiv::CheckAnswer(int32_t value)
         if (s.M != value) return false;
         RuleLength = 3;
         RuleGrowing = true;
-        StepStart = GetTickCount();
+        StepStart = Host.GetTickCount();
         break;
     default:
         if (s.P != value) return false;
         DropState = 0;
         break;
     }
-    ArmSlot(500, 0);
+    Host.tickSlots().ArmSlot(500, 0);
     Answered = true;
     if (StepsLeft == 0) Finished = true;
     return true;
 }
 
+bool TDiv::Settling()
+{
+    return (DropState >= 0 && DropState <= 2) || !Host.tickSlots().SlotElapsed(0) || RuleGrowing;
+}
+
 void TDiv::NextStep()
 {
     if (Finished) return;
-    if (!WaitWhile([this] {
-            return (DropState >= 0 && DropState <= 2) || !SlotElapsed(0) || RuleGrowing;
-        }))
-        return;
     StepsLeft -= 1;
     Answered = false;
-    StepStart = GetTickCount();
+    StepStart = Host.GetTickCount();
 }
 
 void TDiv::ChooseLayout()
@@ -397,7 +410,7 @@ void TDiv::DropTick(int32_t x, int32_t targetY, int32_t digit)
 bool TDiv::HintDue()
 {
     if (Finished || StepsTotal == 0) return false;
-    if (GetTickCount() - StepStart < 5000u) return false;
+    if (Host.GetTickCount() - StepStart < 5000u) return false;
     return CurrentStep() % 3 == 1;
 }
 
@@ -416,8 +429,8 @@ void TDiv::PaintHint()
     const bool exact = q * d == s.N;
     auto line = [this](int y, const QString &text) { HintBitmap.textOut(0, y, text); };
     if (q == 0) {
-        line(30, QStringLiteral("零乘任何数"));
-        line(50, QStringLiteral("得零"));
+        line(30, QCoreApplication::translate("TDiv", "零乘任何数"));
+        line(50, QCoreApplication::translate("TDiv", "得零"));
     } else if (d < 10) {
         if (exact || q == 9) {
             line(40, rhymeOf(q, d));
@@ -427,8 +440,8 @@ void TDiv::PaintHint()
         }
     } else if (exact) {
         if (q == 1) {
-            line(30, QStringLiteral("一乘任何数"));
-            line(50, QStringLiteral("等于任何数"));
+            line(30, QCoreApplication::translate("TDiv", "一乘任何数"));
+            line(50, QCoreApplication::translate("TDiv", "等于任何数"));
         } else if (q == 9) {
             line(20, equation(d, 8, false));
             line(40, equation(d, 9, true));

@@ -8,13 +8,14 @@
 #include <vector>
 
 class Bitmap;
+class EngineHost;
 
 // Long division: for each quotient digit the digit, its product with the divisor and the
 // difference, with the next dividend digit falling down beside the difference.
 class TDiv : public TAlgo, public ProblemView
 {
 public:
-    TDiv(Bitmap &board, Bitmap &hint);
+    TDiv(Bitmap &board, Bitmap &hint, EngineHost &host);
 
     void LoadSettings() override;
     void NewProblem() override;
@@ -27,6 +28,9 @@ public:
     bool CanHint() override { return HintAllowed; }
     int32_t Reward() override { return RewardCoins; }
     bool HasTypes() const override { return !Usable.empty(); }
+    bool Settling() override;
+    bool CanPoseAgain(int32_t a, int32_t b, const QString &typeLine) const override;
+    bool PoseAgain(int32_t a, int32_t b, const QString &typeLine, bool stepMode) override;
     ProblemSnapshot Snapshot() const override;
 
     // Poses dividend / divisor as the current problem, first quotient digit current.
@@ -55,6 +59,7 @@ public:
 
     Bitmap &Board;
     Bitmap &HintBitmap;
+    EngineHost &Host;
     int32_t Dividend = 0;
     int32_t Divisor = 0;
     int32_t Quotient = 0;

@@ -1,10 +1,10 @@
 #include "engines/EngineKit.h"
 
+#include "core/EngineHost.h"
 #include "platform/Bitmap.h"
-#include "platform/Clock.h"
 #include "platform/Random.h"
 
-uint64_t PosedProblems = 0;
+#include <algorithm>
 
 int DigitCount(int32_t n)
 {
@@ -30,25 +30,25 @@ int32_t RangeFor(int digits)
     return digits == 1 ? 10 : digits == 2 ? 100 : 1000;
 }
 
-int32_t DrawWithDigits(int digits)
+int32_t DrawWithDigits(Random &random, int digits)
 {
     int32_t v;
     do {
-        v = randomBelow(RangeFor(digits));
+        v = random.below(RangeFor(digits));
     } while (DigitCount(v) != digits);
     return v;
 }
 
-void ReseedForProblem()
+void ReseedForProblem(EngineHost &host)
 {
-    randomize();
-    randomBelow(GetTickCount());
+    host.random().seed(host.GetTickCount());
+    host.random().below(host.GetTickCount());
 }
 
-std::vector<ProblemType> ReadProblemTypes(const QString &relative, QChar op, bool comparisons,
-                                          std::vector<QString> *rests)
+std::vector<ProblemType> ReadProblemTypes(const EngineHost &host, const QString &relative, QChar op,
+                                          bool comparisons, std::vector<QString> *rests)
 {
-    const QStringList lines = ReadDataLines(relative);
+    const QStringList lines = host.ReadDataLines(relative);
     std::vector<ProblemType> types;
     types.reserve(lines.size());
     if (rests) rests->clear();
@@ -71,9 +71,30 @@ std::vector<int> UsableTypes(const std::vector<ProblemType> &types,
     return usable;
 }
 
-const ProblemType &PickType(const std::vector<ProblemType> &types, const std::vector<int> &usable)
+const ProblemType &PickType(Random &random, const std::vector<ProblemType> &types,
+                            const std::vector<int> &usable)
 {
-    return types[usable[randomBelow(static_cast<int64_t>(usable.size()))]];
+    return types[usable[random.below(static_cast<int64_t>(usable.size()))]];
+}
+
+const ProblemType *ChosenType(const std::vector<ProblemType> &types, const QString &typeLine,
+                              int32_t a, int32_t b)
+{
+    if (typeLine.isEmpty() || a < 0 || b < 0) return nullptr;
+    const auto t = std::find_if(types.begin(), types.end(),
+                                [&](const ProblemType &type) { return type.Line == typeLine; });
+    if (t == types.end()) return nullptr;
+    return DigitCount(a) == t->Digits1 && DigitCount(b) == t->Digits2 ? &*t : nullptr;
+}
+
+bool TakeChosenType(const std::vector<ProblemType> &types, const QString &typeLine, int32_t a,
+                    int32_t b, QString &line, int32_t &coins)
+{
+    const ProblemType *t = ChosenType(types, typeLine, a, b);
+    if (!t) return false;
+    line = typeLine;
+    coins = t->Coins;
+    return true;
 }
 
 bool SomePairPasses(const ProblemType &t, bool (*accept)(const ProblemType &, int32_t, int32_t))

@@ -7,6 +7,8 @@
 #include <vector>
 
 class Bitmap;
+class EngineHost;
+class Random;
 
 // Pieces every exercise engine shares: digit arithmetic, drawing operands, reading and
 // filtering problem types, the split-ten hint picture and the waits of NextStep.
@@ -17,39 +19,33 @@ int32_t DigitAt(int32_t n, int i);
 // 10, 100 or 1000 for one, two or three digits.
 int32_t RangeFor(int digits);
 // Draws below the range until the number has exactly that many digits.
-int32_t DrawWithDigits(int digits);
-// Reseeds the shared generator before a new problem is drawn.
-void ReseedForProblem();
+int32_t DrawWithDigits(Random &random, int digits);
+// Reseeds the game's generator from its clock before a new problem is drawn.
+void ReseedForProblem(EngineHost &host);
 
 // The problem types of one chosen-list file, in file order, each with its line; rests, when
 // given, receive what each line leaves after its coins' "(".
-std::vector<ProblemType> ReadProblemTypes(const QString &relative, QChar op, bool comparisons,
-                                          std::vector<QString> *rests = nullptr);
+std::vector<ProblemType> ReadProblemTypes(const EngineHost &host, const QString &relative, QChar op,
+                                          bool comparisons, std::vector<QString> *rests = nullptr);
 // Indices of the types canDraw accepts.
 std::vector<int> UsableTypes(const std::vector<ProblemType> &types,
                              bool (*canDraw)(const ProblemType &));
 // One of the usable types, uniformly; usable must not be empty.
-const ProblemType &PickType(const std::vector<ProblemType> &types, const std::vector<int> &usable);
+const ProblemType &PickType(Random &random, const std::vector<ProblemType> &types,
+                            const std::vector<int> &usable);
+// The chosen type of typeLine when a and b are a problem of it; null otherwise. A problem posed
+// again comes from the journal, a file anyone can edit, and the board has room for the problems
+// the types draw, no more.
+const ProblemType *ChosenType(const std::vector<ProblemType> &types, const QString &typeLine,
+                              int32_t a, int32_t b);
+// For a problem posed again: the line and the coins of typeLine's chosen type go to line and
+// coins. False, with both left alone, when there is no such type for a and b.
+bool TakeChosenType(const std::vector<ProblemType> &types, const QString &typeLine, int32_t a,
+                    int32_t b, QString &line, int32_t &coins);
 // Whether some pair with exactly t's digit counts passes accept (the first operand over
 // its digit range, the second over 0 to its range). For the types whose feasibility is not
 // obvious from the digit counts alone.
 bool SomePairPasses(const ProblemType &t, bool (*accept)(const ProblemType &, int32_t, int32_t));
-
-// Counts the problems posed by every engine. A wait in NextStep ends, without stepping, as
-// soon as it changes: the new problem may belong to another engine, whose board the waiting
-// one no longer paints, so its animation would never finish.
-extern uint64_t PosedProblems;
-// Waits in 50 ms steps while busy() holds. False when a problem was posed meanwhile or the
-// window is closing: the caller must not step then.
-template <class Busy> bool WaitWhile(Busy busy)
-{
-    const uint64_t posed = PosedProblems;
-    while (busy()) {
-        Wait(50);
-        if (PosedProblems != posed || WaitsAborted()) return false;
-    }
-    return true;
-}
 
 // x of the units column of an addition or subtraction board: 90, 110 or 130 for one to
 // three columns, so the widest problem still ends inside the board.

@@ -1,18 +1,33 @@
 #include "engines/MulAlgo.h"
 
+#include "core/EngineHost.h"
 #include "engines/EngineKit.h"
 #include "platform/Bitmap.h"
-#include "platform/Clock.h"
-#include "platform/Random.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 
+// The rhyme's words, kept as their source text and translated where they are said.
 const std::array<QString, 10> Numerals = {
-    QStringLiteral("零"), QStringLiteral("一"), QStringLiteral("二"), QStringLiteral("三"),
-    QStringLiteral("四"), QStringLiteral("五"), QStringLiteral("六"), QStringLiteral("七"),
-    QStringLiteral("八"), QStringLiteral("九")};
+    QStringLiteral(QT_TRANSLATE_NOOP("RhymeText", "零")),
+    QStringLiteral(QT_TRANSLATE_NOOP("RhymeText", "一")),
+    QStringLiteral(QT_TRANSLATE_NOOP("RhymeText", "二")),
+    QStringLiteral(QT_TRANSLATE_NOOP("RhymeText", "三")),
+    QStringLiteral(QT_TRANSLATE_NOOP("RhymeText", "四")),
+    QStringLiteral(QT_TRANSLATE_NOOP("RhymeText", "五")),
+    QStringLiteral(QT_TRANSLATE_NOOP("RhymeText", "六")),
+    QStringLiteral(QT_TRANSLATE_NOOP("RhymeText", "七")),
+    QStringLiteral(QT_TRANSLATE_NOOP("RhymeText", "八")),
+    QStringLiteral(QT_TRANSLATE_NOOP("RhymeText", "九"))};
 
-int32_t RhymeCounter = 0;
+namespace {
+
+QString said(const QString &word)
+{
+    return QCoreApplication::translate("RhymeText", word.toUtf8().constData());
+}
+
+} // namespace
 
 QString RhymeText(int32_t low, int32_t high)
 {
@@ -20,16 +35,16 @@ QString RhymeText(int32_t low, int32_t high)
     const int32_t p = low * high;
     QString product;
     if (p <= 9) {
-        product = QStringLiteral("得") + Numerals[p];
+        product = QCoreApplication::translate("RhymeText", "得%1").arg(said(Numerals[p]));
     } else if (p == 10) {
-        product = QStringLiteral("一十");
+        product = QCoreApplication::translate("RhymeText", "一十");
     } else if (p <= 19) {
-        product = QStringLiteral("十") + Numerals[p % 10];
+        product = QCoreApplication::translate("RhymeText", "十%1").arg(said(Numerals[p % 10]));
     } else {
-        product = Numerals[p / 10] + QStringLiteral("十");
-        if (p % 10 != 0) product += Numerals[p % 10];
+        product = QCoreApplication::translate("RhymeText", "%1十").arg(said(Numerals[p / 10]));
+        if (p % 10 != 0) product += said(Numerals[p % 10]);
     }
-    return Numerals[low] + Numerals[high] + product;
+    return said(Numerals[low]) + said(Numerals[high]) + product;
 }
 
 namespace {
@@ -54,7 +69,8 @@ const Layout layouts[] = {
 
 } // namespace
 
-TMul::TMul(Bitmap &board, Bitmap &hint) : Board(board), HintBitmap(hint)
+TMul::TMul(Bitmap &board, Bitmap &hint, EngineHost &host)
+    : Board(board), HintBitmap(hint), Host(host)
 {
     Board.font.color = Yellow;
     Board.font.face = QStringLiteral("Comic Sans MS");
@@ -79,17 +95,16 @@ bool TMul::CanDraw(const ProblemType &t)
 
 void TMul::LoadSettings()
 {
-    Types = ReadProblemTypes(QStringLiteral("Set/MulSet.dat"), QChar(0x00D7), false);
+    Types = ReadProblemTypes(Host, QStringLiteral("Set/MulSet.dat"), QChar(0x00D7), false);
     Usable = UsableTypes(Types, &TMul::CanDraw);
     // No option is taken from it, but a short file is still an error.
-    LineAt(ReadDataLines(QStringLiteral("Set/Basic.dat")), 2);
+    LineAt(Host.ReadDataLines(QStringLiteral("Set/Basic.dat")), 2);
 }
 
 void TMul::NewProblem()
 {
-    ReseedForProblem();
+    ReseedForProblem(Host);
     if (Usable.empty()) {
-        ++PosedProblems;
         PartialTotal = PartialLeft = SumColumns = SumLeft = 0;
         Finished = true;
         Answered = false;
@@ -97,14 +112,14 @@ void TMul::NewProblem()
         RewardCoins = 0;
         return;
     }
-    const ProblemType &t = PickType(Types, Usable);
+    const ProblemType &t = PickType(Host.random(), Types, Usable);
     RewardCoins = t.Coins;
     TypeLine = t.Line;
     int32_t a, b;
     for (;;) {
-        a = DrawWithDigits(t.Digits1);
+        a = DrawWithDigits(Host.random(), t.Digits1);
         do {
-            b = randomBelow(RangeFor(t.Digits2));
+            b = Host.random().below(RangeFor(t.Digits2));
         } while (!(b == 0 && t.Digits2 == 1) && (DigitCount(b) != t.Digits2 || hasZeroDigit(b)));
         if (Accepts(t, a, b)) break;
     }
@@ -113,7 +128,6 @@ void TMul::NewProblem()
 
 void TMul::SetProblem(int32_t a, int32_t b)
 {
-    ++PosedProblems;
     Multiplicand = a;
     Multiplier = b;
     PartialTotal = MultiplicandDigits() * MultiplierDigits();
@@ -126,9 +140,21 @@ void TMul::SetProblem(int32_t a, int32_t b)
     SumLineLength = 3;
     // The first step is current at once: nothing of this problem is animating yet, and a
     // pause left over from the problem before has nothing to hold back.
-    ArmSlot(0, 0);
+    Host.tickSlots().ArmSlot(0, 0);
     PartialLeft = PartialTotal;
-    StepStart = GetTickCount();
+    StepStart = Host.GetTickCount();
+}
+
+bool TMul::CanPoseAgain(int32_t a, int32_t b, const QString &typeLine) const
+{
+    return ChosenType(Types, typeLine, a, b) != nullptr;
+}
+
+bool TMul::PoseAgain(int32_t a, int32_t b, const QString &typeLine, bool)
+{
+    if (!TakeChosenType(Types, typeLine, a, b, TypeLine, RewardCoins)) return false;
+    SetProblem(a, b);
+    return true;
 }
 
 ProblemSnapshot TMul::Snapshot() const
@@ -195,9 +221,9 @@ bool TMul::CheckAnswer(int32_t value)
         }
         if (p.Value >= 10 && !p.Leftmost) CarryState = 0;
         // A completed row stays alone on the board for a second.
-        if (p.Leftmost) ArmSlot(1000, 0);
+        if (p.Leftmost) Host.tickSlots().ArmSlot(1000, 0);
         Answered = true;
-        StepStart = GetTickCount();
+        StepStart = Host.GetTickCount();
         return true;
     }
     const int32_t c = CurrentColumn();
@@ -209,17 +235,20 @@ bool TMul::CheckAnswer(int32_t value)
     return true;
 }
 
+bool TMul::Settling()
+{
+    return (CarryState >= 0 && CarryState <= 2) || !Host.tickSlots().SlotElapsed(0);
+}
+
 void TMul::NextStep()
 {
     if (Finished) return;
-    if (!WaitWhile([this] { return (CarryState >= 0 && CarryState <= 2) || !SlotElapsed(0); }))
-        return;
     if (PartialLeft > 0)
         --PartialLeft;
     else if (MultiplierDigits() > 1 && SumLeft > 0)
         --SumLeft;
     Answered = false;
-    StepStart = GetTickCount();
+    StepStart = Host.GetTickCount();
 }
 
 void TMul::ChooseLayout()
@@ -321,7 +350,7 @@ void TMul::PaintPartialRows()
         if (s < t) {
             writeDone();
             // During the pause after a row the next row's marks stay hidden.
-            if (p.Leftmost && s == t - 1 && !SlotElapsed(0)) return;
+            if (p.Leftmost && s == t - 1 && !Host.tickSlots().SlotElapsed(0)) return;
             continue;
         }
         if (!Finished) FrameFactors(p);
@@ -443,10 +472,10 @@ void TMul::CarryTick(int32_t digit, int32_t x, int32_t y, int32_t targetX, int32
 bool TMul::HintDue()
 {
     if (Finished || PartialLeft == 0) return false;
-    if (GetTickCount() - StepStart < 5000u) return false;
+    if (Host.GetTickCount() - StepStart < 5000u) return false;
     if (RhymeCounter <= 0) {
         RhymeCounter = 1;
-        ArmSlot(2000, 1);
+        Host.tickSlots().ArmSlot(2000, 1);
     }
     return true;
 }
@@ -464,14 +493,14 @@ void TMul::PaintHint()
     const int32_t low = std::min(da, db);
     const int32_t high = std::max(da, db);
     if (low == 0) {
-        HintBitmap.textOut(0, 30, QStringLiteral("零乘任何数"));
-        HintBitmap.textOut(0, 50, QStringLiteral("得零"));
+        HintBitmap.textOut(0, 30, QCoreApplication::translate("TMul", "零乘任何数"));
+        HintBitmap.textOut(0, 50, QCoreApplication::translate("TMul", "得零"));
         return;
     }
     HintBitmap.textOut(0, 40, RhymeText(std::min(RhymeCounter, low), high));
-    if (SlotElapsed(1)) {
+    if (Host.tickSlots().SlotElapsed(1)) {
         RhymeCounter += 1;
-        ArmSlot(low > RhymeCounter ? 1500 : 5000, 1);
+        Host.tickSlots().ArmSlot(low > RhymeCounter ? 1500 : 5000, 1);
         // Past the needed line: the next hint starts the recital again at line one.
         if (low < RhymeCounter) RhymeCounter = 0;
     }

@@ -9,21 +9,20 @@
 #include <vector>
 
 class Bitmap;
+class EngineHost;
 
 // The Chinese numerals 零 to 九, shared with the division engine's hints.
 extern const std::array<QString, 10> Numerals;
 // The multiplication-table rhyme line for low x high, for example 六七四十二 for 6 x 7;
 // empty when high is 0.
 QString RhymeText(int32_t low, int32_t high);
-// The rhyme line the multiplication hint is reciting, kept across steps and problems.
-extern int32_t RhymeCounter;
 
 // Long multiplication: one digit product at a time with flying carries, then, for a
 // multi-digit multiplier, the partial rows added column by column.
 class TMul : public TAlgo, public ProblemView
 {
 public:
-    TMul(Bitmap &board, Bitmap &hint);
+    TMul(Bitmap &board, Bitmap &hint, EngineHost &host);
 
     void LoadSettings() override;
     void NewProblem() override;
@@ -36,6 +35,9 @@ public:
     bool CanHint() override { return HintAllowed; }
     int32_t Reward() override { return RewardCoins; }
     bool HasTypes() const override { return !Usable.empty(); }
+    bool Settling() override;
+    bool CanPoseAgain(int32_t a, int32_t b, const QString &typeLine) const override;
+    bool PoseAgain(int32_t a, int32_t b, const QString &typeLine, bool stepMode) override;
     ProblemSnapshot Snapshot() const override;
 
     // Poses a x b as the current problem, first digit product current.
@@ -71,6 +73,7 @@ public:
 
     Bitmap &Board;
     Bitmap &HintBitmap;
+    EngineHost &Host;
     int32_t Multiplicand = 0;
     int32_t Multiplier = 0;
     int32_t PartialLeft = 0;
@@ -98,6 +101,8 @@ public:
     int32_t RewardCoins = 0;
     int32_t FlyX = 0;
     int32_t FlyY = 0;
+    // The rhyme line the hint is reciting, kept across steps and problems.
+    int32_t RhymeCounter = 0;
 
 private:
     void ChooseLayout();

@@ -4,6 +4,7 @@
 #include "platform/LargeDrawing.h"
 #include "platform/TextFiles.h"
 
+#include <QCoreApplication>
 #include <QFont>
 #include <QFontMetrics>
 #include <QPainter>
@@ -750,7 +751,7 @@ Bitmap loadBitmapFile(const QString &path)
     const QByteArray bytes = readFileBytes(path);
     QImage image;
     if (!image.loadFromData(bytes, "BMP") || image.isNull())
-        throw RuntimeError(QStringLiteral("Bitmap image is not valid: \"%1\"").arg(path));
+        throw RuntimeError(QCoreApplication::translate("RuntimeError", "Bitmap image is not valid: \"%1\"").arg(path));
     Bitmap b(image);
     b.setLargeDrawing(std::make_shared<LargeDrawing>(LargeDrawing::fileFor(path), b.image()));
     return b;

@@ -3,14 +3,12 @@
 #include "platform/Errors.h"
 #include "platform/TextFiles.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 #include <unistd.h>
-
-QString AppDir;
-QString ShareDir;
 
 namespace {
 
@@ -36,7 +34,7 @@ bool holdsSet(const QString &root)
 void copyMissing(const QString &from, const QString &to)
 {
     if (!QDir().mkpath(to) || !QFileInfo(to).isDir())
-        raiseFileOpen(to, QStringLiteral("The folder cannot be created."));
+        raiseFileOpen(to, QCoreApplication::translate("RuntimeError", "The folder cannot be created."));
     const QFileInfoList files = QDir(from).entryInfoList(QDir::Files | QDir::Readable);
     for (const QFileInfo &file : files) {
         const QString target = withSlash(to) + file.fileName();
@@ -47,14 +45,22 @@ void copyMissing(const QString &from, const QString &to)
 
 } // namespace
 
-QString setFolder()
+QString DataFolders::setFolder() const
 {
-    return AppDir + QStringLiteral("Set/");
+    return appDir + QStringLiteral("Set/");
 }
 
-QString sharedPath(const QString &relative)
+QString DataFolders::sharedPath(const QString &relative) const
 {
-    return (ShareDir.isEmpty() ? AppDir : ShareDir) + relative;
+    return (shareDir.isEmpty() ? appDir : shareDir) + relative;
+}
+
+DataFolders portableFolders(const QString &dir)
+{
+    DataFolders folders;
+    folders.appDir = withSlash(dir);
+    folders.shareDir = folders.appDir;
+    return folders;
 }
 
 DataFolders findDataFolders(const QString &exeDir, const QString &userDir)
@@ -75,7 +81,7 @@ DataFolders findDataFolders(const QString &exeDir, const QString &userDir)
     folders.appDir = folders.shareDir;
     try {
         if (userDir.isEmpty())
-            raiseFileOpen(QStringLiteral("Set"), QStringLiteral("There is no home folder."));
+            raiseFileOpen(QStringLiteral("Set"), QCoreApplication::translate("RuntimeError", "There is no home folder."));
         const QString user = withSlash(QDir::cleanPath(userDir));
         copyMissing(resolvePath(folders.shareDir + QStringLiteral("Set")),
                     resolvePath(user + QStringLiteral("Set")));
@@ -86,10 +92,4 @@ DataFolders findDataFolders(const QString &exeDir, const QString &userDir)
         folders.error = e.message();
     }
     return folders;
-}
-
-void useDataFolders(const DataFolders &folders)
-{
-    AppDir = folders.appDir;
-    ShareDir = folders.shareDir;
 }

@@ -2,26 +2,28 @@
 
 #include <QString>
 
-// The folder whose Set/ the game reads and writes, ending in "/": the folder of the executable
-// in the portable layout, the user's own data folder when the game is installed.
-extern QString AppDir;
-// The folder holding the read-only Pictures/, Sound/ and Help/, ending in "/". Empty means
-// AppDir, as in the portable layout.
-extern QString ShareDir;
-
-// AppDir + "Set/". Every path into Set/ is built from this one.
-QString setFolder();
-// A file under Pictures/, Sound/ or Help/: ShareDir (or AppDir) + relative.
-QString sharedPath(const QString &relative);
-
+// Where one game's data lives. Travels as a value: two games in one process each have their
+// own.
 struct DataFolders
 {
-    QString appDir;   // holds Set/
-    QString shareDir; // holds Pictures/, Sound/, Help/
+    // The folder whose Set/ the game reads and writes, ending in "/": the folder of the
+    // executable in the portable layout, the user's own data folder when installed.
+    QString appDir;
+    // The folder holding the read-only Pictures/, Sound/ and Help/, ending in "/". Empty
+    // means appDir, as in the portable layout.
+    QString shareDir;
     bool portable = true;
     // Why the user's own Set/ could not be made; the shipped one is then read instead.
     QString error;
+
+    // appDir + "Set/". Every path into Set/ is built from this one.
+    QString setFolder() const;
+    // A file under Pictures/, Sound/ or Help/: shareDir (or appDir) + relative.
+    QString sharedPath(const QString &relative) const;
 };
+
+// The portable layout rooted at dir: Set/, Pictures/ and Sound/ side by side in it.
+DataFolders portableFolders(const QString &dir);
 
 // Where the data lives for an executable in exeDir. A writable Set/ beside it is the portable
 // layout. Otherwise the installed data (exeDir/../share/sumsprout, or a read-only Set/ beside
@@ -29,6 +31,3 @@ struct DataFolders
 // user's Set/ lacks is copied there first, so the first start makes it. With no installed data
 // the executable's folder is used, as always.
 DataFolders findDataFolders(const QString &exeDir, const QString &userDir);
-
-// Points AppDir and ShareDir at the folders.
-void useDataFolders(const DataFolders &folders);

@@ -1,51 +1,31 @@
 #include "platform/Errors.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QMessageBox>
 
 void raiseFileOpen(const QString &path, const QString &reason)
 {
-    throw RuntimeError(QStringLiteral("Cannot open file \"%1\". %2").arg(path, reason));
+    throw RuntimeError(QCoreApplication::translate("RuntimeError", "Cannot open file \"%1\". %2").arg(path, reason));
 }
 
 void raiseConversion(const QString &text)
 {
-    throw RuntimeError(QStringLiteral("'%1' is not a valid integer value").arg(text));
+    throw RuntimeError(QCoreApplication::translate("RuntimeError", "'%1' is not a valid integer value").arg(text));
 }
 
 void raiseListIndex(int index)
 {
-    throw RuntimeError(QStringLiteral("List index out of bounds (%1)").arg(index));
+    throw RuntimeError(QCoreApplication::translate("RuntimeError", "List index out of bounds (%1)").arg(index));
 }
 
-namespace {
-
-class MessageBoxReporter : public Reporter
+void MessageBoxReporter::showError(const QString &message)
 {
-public:
-    void showError(const QString &message) override
-    {
-        QMessageBox::critical(QApplication::activeWindow(), QApplication::applicationName(),
-                              message);
-    }
-    bool askYesNo(const QString &text, const QString &caption) override
-    {
-        return QMessageBox::question(QApplication::activeWindow(), caption, text,
-                                     QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
-    }
-};
-
-MessageBoxReporter defaultReporter;
-Reporter *current = &defaultReporter;
-
-} // namespace
-
-Reporter &reporter()
-{
-    return *current;
+    QMessageBox::critical(QApplication::activeWindow(), QApplication::applicationName(), message);
 }
 
-void setReporter(Reporter *r)
+bool MessageBoxReporter::askYesNo(const QString &text, const QString &caption)
 {
-    current = r ? r : &defaultReporter;
+    return QMessageBox::question(QApplication::activeWindow(), caption, text,
+                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }

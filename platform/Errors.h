@@ -26,7 +26,7 @@ private:
 [[noreturn]] void raiseConversion(const QString &text);
 [[noreturn]] void raiseListIndex(int index);
 
-// Where error boxes and the exit question go; tests install one that records them.
+// Where error boxes and the exit question go; tests give one that records them.
 class Reporter
 {
 public:
@@ -35,14 +35,18 @@ public:
     virtual bool askYesNo(const QString &text, const QString &caption) = 0;
 };
 
-Reporter &reporter();
-// nullptr restores the message-box reporter.
-void setReporter(Reporter *r);
+// The toolkit's message boxes, over the active window.
+class MessageBoxReporter : public Reporter
+{
+public:
+    void showError(const QString &message) override;
+    bool askYesNo(const QString &text, const QString &caption) override;
+};
 
 // Runs one event handler: an error leaves the handler, is shown with its own text, and the
 // game goes on. Nothing may cross the Qt event loop. False when an error was shown; its text
 // goes to shown when given.
-template <class F> bool guarded(F &&handler, QString *shown = nullptr)
+template <class F> bool guarded(Reporter &reporter, F &&handler, QString *shown = nullptr)
 {
     QString message;
     try {
@@ -53,7 +57,7 @@ template <class F> bool guarded(F &&handler, QString *shown = nullptr)
     } catch (const std::exception &e) {
         message = QString::fromUtf8(e.what());
     }
-    reporter().showError(message);
+    reporter.showError(message);
     if (shown) *shown = message;
     return false;
 }

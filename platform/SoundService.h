@@ -30,10 +30,6 @@ public:
     virtual std::unique_ptr<SoundPlayer> open(const QString &path, QObject *owner) = 0;
 };
 
-SoundService &soundService();
-// nullptr restores the service that plays through the machine's audio output.
-void setSoundService(SoundService *service);
-
 // The length in milliseconds of a 16-bit PCM wave file's data, or -1 when the bytes are not
 // such a file.
 int64_t waveLengthMs(const QByteArray &bytes);

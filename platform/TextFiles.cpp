@@ -2,6 +2,7 @@
 
 #include "platform/Errors.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -58,7 +59,7 @@ QByteArray convert(Converter &converter, const QByteArray &in, const char *badOu
 {
     if (!converter.ok())
         throw RuntimeError(
-            QStringLiteral("No converter from %1 to %2").arg(converter.from, converter.to));
+            QCoreApplication::translate("RuntimeError", "No converter from %1 to %2").arg(converter.from, converter.to));
     iconv_t cd = converter.reset();
     // Straight into the result, grown when full: one allocation for most files.
     QByteArray out(in.size() * 2 + 16, Qt::Uninitialized);
@@ -113,7 +114,7 @@ QString systemReason(int err)
 
 QString notRegularReason(bool folder)
 {
-    return folder ? systemReason(EISDIR) : QStringLiteral("Not a regular file");
+    return folder ? systemReason(EISDIR) : QCoreApplication::translate("RuntimeError", "Not a regular file");
 }
 
 } // namespace

@@ -2,12 +2,13 @@
 
 #include "platform/Errors.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
-#include <atomic>
+#include <initializer_list>
 
 namespace {
 
@@ -52,6 +53,47 @@ const std::vector<Migration> &migrations()
 // A locked database must not hold the answer flow up for long.
 const char *const ConnectOptions = "QSQLITE_BUSY_TIMEOUT=250";
 
+// Prepares sql with its values bound in order.
+QSqlQuery prepared(const QSqlDatabase &db, const char *sql, std::initializer_list<QVariant> values)
+{
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    q.prepare(QString::fromUtf8(sql));
+    int i = 0;
+    for (const QVariant &v : values)
+        q.bindValue(i++, v);
+    return q;
+}
+
+// Runs sql with its values bound in order; false, with the reason in why, when it fails.
+bool runBound(const QSqlDatabase &db, const char *sql, std::initializer_list<QVariant> values,
+              QString &why)
+{
+    QSqlQuery q = prepared(db, sql, values);
+    if (q.exec()) return true;
+    why = q.lastError().text();
+    return false;
+}
+
+const char *const ReviewColumns = "r.id, r.operation, r.operand1, r.operand2, r.type, "
+                                  "r.step_mode, r.last_problem, r.counted_from, r.gap, r.clean";
+
+ReviewRecord reviewRecord(const QSqlQuery &q)
+{
+    ReviewRecord r;
+    r.Id = q.value(0).toLongLong();
+    OpFromCode(q.value(1).toInt(), r.Operation);
+    r.Operand1 = q.value(2).toInt();
+    r.Operand2 = q.value(3).toInt();
+    r.Type = q.value(4).toString();
+    r.StepMode = q.value(5).isNull() || q.value(5).toInt() != 0;
+    r.State.LastProblem = q.value(6).toLongLong();
+    r.State.CountedFrom = q.value(7).toLongLong();
+    r.State.Gap = q.value(8).toInt();
+    r.State.Clean = q.value(9).toInt();
+    return r;
+}
+
 QString sinceText(const QDateTime &since)
 {
     // Every stored time sorts after "0"; an empty text would be bound as NULL.
@@ -68,10 +110,10 @@ struct Journal::Statements
     QSqlQuery posed, answer, update;
 };
 
-Journal::Journal(const QString &path) : m_path(path)
+Journal::Journal(const QString &path, Reporter &reporter) : m_path(path), m_reporter(reporter)
 {
-    static std::atomic<int> serial{0};
-    m_connection = QStringLiteral("journal-%1").arg(++serial);
+    // Unique among the journals open at a time: each closes its connection when it goes.
+    m_connection = QStringLiteral("journal-%1").arg(quintptr(this), 0, 16);
     if (!open()) {
         m_statements.reset();
         QSqlDatabase::database(m_connection, false).close();
@@ -110,13 +152,13 @@ QDateTime Journal::parseTime(const QString &text)
     return t.isValid() ? t.toUTC() : QDateTime();
 }
 
-void Journal::fail(const QString &reason)
+void Journal::fail(const QString &reason) const
 {
     if (!m_on) return;
     // Off first: the error box runs an event loop, and the game goes on inside it.
     m_on = false;
     m_failure = reason;
-    reporter().showError(QStringLiteral("做题记录写不进去，这次游戏不再记录。\n文件：%1\n原因：%2")
+    m_reporter.showError(QCoreApplication::translate("Journal", "做题记录写不进去，这次游戏不再记录。\n文件：%1\n原因：%2")
                              .arg(QDir::toNativeSeparators(m_path), reason));
 }
 
@@ -128,7 +170,7 @@ bool Journal::run(const QString &sql)
     return false;
 }
 
-bool Journal::exec(QSqlQuery &query)
+bool Journal::exec(QSqlQuery &query) const
 {
     if (!m_on) return false;
     if (query.exec()) return true;
@@ -139,7 +181,7 @@ bool Journal::exec(QSqlQuery &query)
 bool Journal::open()
 {
     if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QSQLITE"))) {
-        fail(QStringLiteral("Qt 的 SQLite 驱动（QSQLITE）没有安装"));
+        fail(QCoreApplication::translate("Journal", "Qt 的 SQLite 驱动（QSQLITE）没有安装"));
         return false;
     }
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
@@ -184,7 +226,7 @@ bool Journal::migrate()
     const int version = q.value(0).toInt();
     q.finish();
     if (version > SchemaVersion) {
-        fail(QStringLiteral("这个文件是更新版本的游戏写的（版本 %1），这里只认识到版本 %2")
+        fail(QCoreApplication::translate("Journal", "这个文件是更新版本的游戏写的（版本 %1），这里只认识到版本 %2")
                  .arg(version)
                  .arg(SchemaVersion));
         return false;
@@ -229,7 +271,7 @@ bool Journal::transaction(const std::function<bool(QSqlDatabase &, QString &why)
         why = db.lastError().text();
     }
     db.rollback();
-    fail(why.trimmed().isEmpty() ? QStringLiteral("写入没有完成") : why);
+    fail(why.trimmed().isEmpty() ? QCoreApplication::translate("Journal", "写入没有完成") : why);
     return false;
 }
 
@@ -239,7 +281,7 @@ int64_t Journal::recordPosed(const PosedRecord &p)
     QSqlQuery &q = m_statements->posed;
     q.bindValue(0, p.Player);
     q.bindValue(1, p.PlayerName);
-    q.bindValue(2, p.Operation);
+    q.bindValue(2, OpCode(p.Operation));
     q.bindValue(3, p.Operand1);
     q.bindValue(4, p.Operand2);
     q.bindValue(5, p.Type);
@@ -354,4 +396,98 @@ QList<QStringList> Journal::rawRows(int32_t player, const QDateTime &since) cons
         rows << row;
     }
     return rows;
+}
+
+bool Journal::recentReview(int32_t player, int count) const
+{
+    if (!m_on) return false;
+    QSqlQuery q = prepared(database(),
+                           "SELECT coalesce(max(review), 0) FROM (SELECT review FROM problems "
+                           "WHERE player = ? ORDER BY id DESC LIMIT ?)",
+                           {player, count});
+    return !exec(q) || !q.next() || q.value(0).toInt() != 0;
+}
+
+std::vector<ReviewRecord> Journal::reviews(int32_t player, int cap) const
+{
+    std::vector<ReviewRecord> items;
+    if (!m_on) return items;
+    // The count stops at cap, so items waiting for long cost no more than others.
+    QSqlQuery q = prepared(database(),
+                           QStringLiteral("SELECT %1, (SELECT count(*) FROM (SELECT 1 FROM "
+                                          "problems p WHERE p.player = r.player AND p.id > "
+                                          "r.counted_from LIMIT ?)) FROM review r WHERE "
+                                          "r.player = ? ORDER BY r.counted_from, r.id")
+                               .arg(QLatin1String(ReviewColumns))
+                               .toUtf8()
+                               .constData(),
+                           {cap, player});
+    if (!exec(q)) return items;
+    while (q.next()) {
+        // An operation no engine answers to (the file edited by hand) is never posed.
+        Op op;
+        if (!OpFromCode(q.value(1).toInt(), op)) continue;
+        items.push_back(reviewRecord(q));
+        items.back().PosedSince = q.value(10).toInt();
+    }
+    return items;
+}
+
+std::optional<ReviewRecord> Journal::reviewCarriedBy(int64_t problem) const
+{
+    if (!m_on) return std::nullopt;
+    QSqlQuery q = prepared(database(),
+                           QStringLiteral("SELECT %1 FROM review r WHERE r.last_problem = ?")
+                               .arg(QLatin1String(ReviewColumns))
+                               .toUtf8()
+                               .constData(),
+                           {qint64(problem)});
+    if (!exec(q) || !q.next()) return std::nullopt;
+    return reviewRecord(q);
+}
+
+bool Journal::cleanReview(int64_t problem) const
+{
+    if (!m_on) return false;
+    QSqlQuery q = prepared(database(), "SELECT review = 1 AND wrong = 0 FROM problems WHERE id = ?",
+                           {qint64(problem)});
+    return exec(q) && q.next() && q.value(0).toInt() != 0;
+}
+
+void Journal::markPosedAsReview(int64_t item, int64_t problem)
+{
+    if (!m_on || problem == 0) return;
+    transaction([&](QSqlDatabase &db, QString &why) {
+        return runBound(db, "UPDATE problems SET review = 1 WHERE id = ?", {qint64(problem)},
+                        why) &&
+               runBound(db, "UPDATE review SET last_problem = ? WHERE id = ?",
+                        {qint64(problem), qint64(item)}, why);
+    });
+}
+
+void Journal::keepReview(int64_t problem, const std::optional<ReviewState> &state)
+{
+    if (!m_on || problem == 0) return;
+    const qint64 row = problem;
+    transaction([&](QSqlDatabase &db, QString &why) {
+        if (!runBound(
+                db,
+                "UPDATE OR REPLACE review SET player = (SELECT player FROM problems WHERE id = "
+                "?) WHERE last_problem = ? AND player IS NOT (SELECT player FROM problems "
+                "WHERE id = ?)",
+                {row, row, row}, why))
+            return false;
+        if (!state) return runBound(db, "DELETE FROM review WHERE last_problem = ?", {row}, why);
+        return runBound(
+            db,
+            "INSERT INTO review(player, operation, operand1, operand2, type, step_mode, "
+            "last_problem, counted_from, gap, clean) SELECT player, operation, operand1, "
+            "operand2, type, step_mode, ?, ?, ?, ? FROM problems WHERE id = ? "
+            "ON CONFLICT(player, operation, operand1, operand2) DO UPDATE SET type = "
+            "excluded.type, step_mode = excluded.step_mode, last_problem = "
+            "excluded.last_problem, counted_from = excluded.counted_from, gap = "
+            "excluded.gap, clean = excluded.clean",
+            {qint64(state->LastProblem), qint64(state->CountedFrom), state->Gap, state->Clean, row},
+            why);
+    });
 }

@@ -47,13 +47,13 @@ QString MasteryGrid::nameOf(Mastery state)
 {
     switch (state) {
     case Mastery::NeverTried:
-        return QStringLiteral("没做过");
+        return tr("没做过");
     case Mastery::MostlyWrong:
-        return QStringLiteral("常做错");
+        return tr("常做错");
     case Mastery::Mixed:
-        return QStringLiteral("有对有错");
+        return tr("有对有错");
     case Mastery::MostlyRight:
-        return QStringLiteral("大多做对");
+        return tr("大多做对");
     }
     return QString();
 }
@@ -125,8 +125,8 @@ bool MasteryGrid::event(QEvent *e)
             return true;
         }
         const FactCell &cell = m_cells[static_cast<size_t>(i)];
-        const QString text = cell.Tries == 0 ? cell.Text + QStringLiteral("：还没做过")
-                                             : QStringLiteral("%1：做了%2次，一次做对%3次")
+        const QString text = cell.Tries == 0 ? tr("%1：还没做过").arg(cell.Text)
+                                             : tr("%1：做了%2次，一次做对%3次")
                                                    .arg(cell.Text)
                                                    .arg(cell.Tries)
                                                    .arg(cell.Right);

@@ -1,5 +1,7 @@
 #include "progress/ReportFigures.h"
 
+#include <QCoreApplication>
+
 #include "progress/Journal.h"
 
 #include <algorithm>
@@ -43,7 +45,7 @@ std::vector<ReportBucket> makeBuckets(QDate first, QDate today)
             break;
         case Unit::Week:
             b.Last = d.addDays(6);
-            b.Label = d.toString(QStringLiteral("MM-dd")) + QStringLiteral("起");
+            b.Label = QCoreApplication::translate("ReportFigures", "%1起").arg(d.toString(QStringLiteral("MM-dd")));
             break;
         case Unit::Month:
             b.Last = d.addMonths(1).addDays(-1);
@@ -136,13 +138,13 @@ QString OperationName(int32_t operation)
 {
     switch (operation) {
     case 0:
-        return QStringLiteral("加法");
+        return QCoreApplication::translate("ReportFigures", "加法");
     case 1:
-        return QStringLiteral("减法");
+        return QCoreApplication::translate("ReportFigures", "减法");
     case 2:
-        return QStringLiteral("乘法");
+        return QCoreApplication::translate("ReportFigures", "乘法");
     case 3:
-        return QStringLiteral("除法");
+        return QCoreApplication::translate("ReportFigures", "除法");
     }
     return QString();
 }

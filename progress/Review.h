@@ -1,39 +1,43 @@
 #pragma once
 
+#include "progress/Journal.h"
+
 #include <QString>
 #include <cstdint>
 #include <functional>
 #include <optional>
 
-class Journal;
-
 // A missed problem due to be posed again, as it was played.
-struct ReviewItem
-{
-    int64_t Id = 0;
-    int32_t Operation = 0;
-    int32_t Operand1 = 0;
-    int32_t Operand2 = 0;
-    // The chosen-list line it was drawn from.
-    QString Type;
-    bool StepMode = true;
-};
+using ReviewItem = ReviewRecord;
 
-// Missed problems come back. A problem answered wrong at least once is due as the third
-// problem of its player after it; missed again, three problems after that; answered without
-// a mistake, ten problems after that, and a second clean answer in a row retires it. At most
-// one in any three problems of a player is a review. The state lives in the journal beside
-// the problems, so it survives a restart, and it follows a problem to the player who answers
-// it, as the coins do. Nothing happens while the journal is off.
+// The schedule, as a plain rule over an item's state. A problem answered wrong at least once
+// is due as the third problem of its player after it; missed again, three problems after
+// that; answered without a mistake, ten problems after that, and a second clean answer in a
+// row retires it. At most one in any three problems of a player is a review.
+namespace ReviewRule {
+// The problems after the one it was last played in at which an item is due.
+inline constexpr int AfterMiss = 3;
+inline constexpr int AfterClean = 10;
+// Clean answers in a row that retire an item.
+inline constexpr int CleanToRetire = 2;
+// Problems of the player before the next one that may be a review.
+inline constexpr int ReviewSpacing = 2;
+
+// The state of an item missed in problem.
+ReviewState missed(int64_t problem);
+// After a review answered to its end without a mistake in problem; empty once retired.
+std::optional<ReviewState> cleanReview(const ReviewState &state, int64_t problem);
+// Whether an item is due for the next problem, posedSince problems of its player after its
+// gap began.
+bool due(const ReviewState &state, int posedSince);
+} // namespace ReviewRule
+
+// Missed problems come back, by ReviewRule. The state lives in the journal beside the
+// problems, so it survives a restart, and it follows a problem to the player who answers it,
+// as the coins do. Nothing happens while the journal is off.
 class Review
 {
 public:
-    // The problems after the one it was last played in at which an item is due.
-    static constexpr int AfterMiss = 3;
-    static constexpr int AfterClean = 10;
-    // Clean answers in a row that retire an item.
-    static constexpr int CleanToRetire = 2;
-
     explicit Review(Journal &journal);
 
     bool isOn() const;

@@ -48,7 +48,7 @@ QString percent(int part, int whole)
 QString seconds(int64_t ms)
 {
     if (ms < 0) return QStringLiteral("—");
-    return QString::number(ms / 1000.0, 'f', 1) + QStringLiteral("秒");
+    return TReportForm::tr("%1秒").arg(QString::number(ms / 1000.0, 'f', 1));
 }
 
 QLabel *heading(const QString &text, QWidget *parent = nullptr)
@@ -98,7 +98,7 @@ QValueAxis *countAxis(double top, const QString &format)
 
 QChartView *solvedChart(const ReportFigures &f)
 {
-    auto *set = new QBarSet(QStringLiteral("做完的题"));
+    auto *set = new QBarSet(TReportForm::tr("做完的题"));
     set->setColor(QColor(78, 154, 241));
     QStringList labels;
     int top = 0;
@@ -110,7 +110,7 @@ QChartView *solvedChart(const ReportFigures &f)
     auto *series = new QBarSeries;
     series->append(set);
     auto *chart = new QChart;
-    chart->setTitle(QStringLiteral("每天做完的题（道）"));
+    chart->setTitle(TReportForm::tr("每天做完的题（道）"));
     chart->addSeries(series);
     chart->legend()->hide();
     auto *x = new QBarCategoryAxis;
@@ -127,7 +127,7 @@ QChartView *solvedChart(const ReportFigures &f)
 QChartView *accuracyChart(const ReportFigures &f)
 {
     auto *series = new QBarSeries;
-    auto *set = new QBarSet(QStringLiteral("答对的比例"));
+    auto *set = new QBarSet(TReportForm::tr("答对的比例"));
     set->setColor(QColor(92, 184, 92));
     set->setLabelColor(Qt::black);
     QStringList labels;
@@ -142,7 +142,7 @@ QChartView *accuracyChart(const ReportFigures &f)
     series->setLabelsFormat(QStringLiteral("@value%"));
     series->setLabelsPosition(QAbstractBarSeries::LabelsInsideEnd);
     auto *chart = new QChart;
-    chart->setTitle(QStringLiteral("各种算式答对的比例"));
+    chart->setTitle(TReportForm::tr("各种算式答对的比例"));
     chart->addSeries(series);
     chart->legend()->hide();
     auto *x = new QBarCategoryAxis;
@@ -161,7 +161,7 @@ QChartView *accuracyChart(const ReportFigures &f)
 QChartView *timeChart(const ReportFigures &f)
 {
     auto *chart = new QChart;
-    chart->setTitle(QStringLiteral("每道题用的时间（中位数，秒）"));
+    chart->setTitle(TReportForm::tr("每道题用的时间（中位数，秒）"));
     QStringList labels;
     for (const ReportBucket &b : f.Buckets)
         labels << b.Label;
@@ -209,10 +209,10 @@ QWidget *summary(const ReportFigures &f)
     {
         QString value, caption;
     } cards[] = {
-        {QString::number(f.Solved) + QStringLiteral("道"), QStringLiteral("做完的题")},
-        {percent(f.RightAnswers, f.Answers), QStringLiteral("答对的比例")},
-        {QString::number(f.HintProblems) + QStringLiteral("道"), QStringLiteral("看了提示的题")},
-        {QString::number(f.Coins) + QStringLiteral("个"), QStringLiteral("挣到的硬币")},
+        {TReportForm::tr("%1道").arg(f.Solved), TReportForm::tr("做完的题")},
+        {percent(f.RightAnswers, f.Answers), TReportForm::tr("答对的比例")},
+        {TReportForm::tr("%1道").arg(f.HintProblems), TReportForm::tr("看了提示的题")},
+        {TReportForm::tr("%1个").arg(f.Coins), TReportForm::tr("挣到的硬币")},
     };
     for (const auto &c : cards) {
         auto *card = new QFrame;
@@ -237,8 +237,8 @@ QWidget *operationTable(const ReportFigures &f)
     auto *g = new QGridLayout(box);
     g->setContentsMargins(0, 0, 0, 0);
     g->setHorizontalSpacing(18);
-    const QStringList head = {QStringLiteral("算式"), QStringLiteral("做完"),
-                              QStringLiteral("答对的比例"), QStringLiteral("每题用时（中位数）")};
+    const QStringList head = {TReportForm::tr("算式"), TReportForm::tr("做完"),
+                              TReportForm::tr("答对的比例"), TReportForm::tr("每题用时（中位数）")};
     for (int c = 0; c < head.size(); ++c) {
         QLabel *l = bigLabel(head[c], 14);
         QFont bold = l->font();
@@ -249,7 +249,7 @@ QWidget *operationTable(const ReportFigures &f)
     for (int op = 0; op < 4; ++op) {
         const OperationFigures &o = f.Operations[op];
         g->addWidget(bigLabel(OperationName(op), 14), op + 1, 0);
-        g->addWidget(bigLabel(QString::number(o.Solved) + QStringLiteral("道"), 14), op + 1, 1);
+        g->addWidget(bigLabel(TReportForm::tr("%1道").arg(o.Solved), 14), op + 1, 1);
         g->addWidget(bigLabel(percent(o.RightAnswers, o.Answers), 14), op + 1, 2);
         g->addWidget(bigLabel(seconds(o.MedianMs), 14), op + 1, 3);
     }
@@ -262,9 +262,9 @@ QWidget *missedList(const ReportFigures &f)
     auto *box = new QWidget;
     auto *v = new QVBoxLayout(box);
     v->setContentsMargins(0, 0, 0, 0);
-    v->addWidget(heading(QStringLiteral("最常做错的题")));
+    v->addWidget(heading(TReportForm::tr("最常做错的题")));
     if (f.Missed.empty()) {
-        v->addWidget(bigLabel(QStringLiteral("这段时间没有做错的题，真棒！"), 15));
+        v->addWidget(bigLabel(TReportForm::tr("这段时间没有做错的题，真棒！"), 15));
         return box;
     }
     auto *g = new QGridLayout;
@@ -272,7 +272,7 @@ QWidget *missedList(const ReportFigures &f)
     for (size_t i = 0; i < f.Missed.size(); ++i) {
         const MissedFact &m = f.Missed[i];
         auto *fact = bigLabel(m.Text, 22);
-        auto *count = bigLabel(QStringLiteral("错了%1次").arg(m.Wrong), 15);
+        auto *count = bigLabel(TReportForm::tr("错了%1次").arg(m.Wrong), 15);
         count->setStyleSheet(QStringLiteral("color: #b3261e;"));
         const int r = static_cast<int>(i % 5), c = static_cast<int>(i / 5) * 2;
         g->addWidget(fact, r, c);
@@ -295,14 +295,14 @@ QWidget *grids(const ReportFigures &f)
     auto *box = new QWidget;
     auto *v = new QVBoxLayout(box);
     v->setContentsMargins(0, 0, 0, 0);
-    v->addWidget(heading(QStringLiteral("乘法口诀表")));
+    v->addWidget(heading(TReportForm::tr("乘法口诀表")));
     v->addWidget(grid(9, 9, f.TimesTable), 9);
     auto *pair = new QHBoxLayout;
     auto *add = new QVBoxLayout;
-    add->addWidget(heading(QStringLiteral("20以内加法")));
+    add->addWidget(heading(TReportForm::tr("20以内加法")));
     add->addWidget(grid(10, 10, f.Addition), 1);
     auto *sub = new QVBoxLayout;
-    sub->addWidget(heading(QStringLiteral("20以内减法")));
+    sub->addWidget(heading(TReportForm::tr("20以内减法")));
     sub->addWidget(grid(10, 10, f.Subtraction), 1);
     pair->addLayout(add);
     pair->addLayout(sub);
@@ -338,29 +338,29 @@ QLabel *emptyText(const QString &text)
 
 } // namespace
 
-TReportForm::TReportForm(const Journal *journal, QWidget *parent)
-    : QDialog(parent), m_journal(journal)
+TReportForm::TReportForm(const Journal *journal, Clock &clock, QWidget *parent)
+    : QDialog(parent), m_journal(journal), m_clock(clock)
 {
-    setWindowTitle(QStringLiteral("成绩"));
+    setWindowTitle(tr("成绩"));
     setModal(true);
 
     PlayerBox = new QComboBox;
     PeriodBox = new QComboBox;
-    PeriodBox->addItem(QStringLiteral("最近7天"), int(ReportPeriod::Last7Days));
-    PeriodBox->addItem(QStringLiteral("最近30天"), int(ReportPeriod::Last30Days));
-    PeriodBox->addItem(QStringLiteral("全部"), int(ReportPeriod::Everything));
-    RenameButton = new QPushButton(QStringLiteral("改名字"));
-    ExportButton = new QPushButton(QStringLiteral("导出"));
-    CloseButton = new QPushButton(QStringLiteral("关闭"));
+    PeriodBox->addItem(tr("最近7天"), int(ReportPeriod::Last7Days));
+    PeriodBox->addItem(tr("最近30天"), int(ReportPeriod::Last30Days));
+    PeriodBox->addItem(tr("全部"), int(ReportPeriod::Everything));
+    RenameButton = new QPushButton(tr("改名字"));
+    ExportButton = new QPushButton(tr("导出"));
+    CloseButton = new QPushButton(tr("关闭"));
     for (QPushButton *b : {RenameButton, ExportButton, CloseButton})
         b->setAutoDefault(false);
 
     auto *bar = new QHBoxLayout;
-    bar->addWidget(new QLabel(QStringLiteral("谁：")));
+    bar->addWidget(new QLabel(tr("谁：")));
     bar->addWidget(PlayerBox);
     bar->addWidget(RenameButton);
     bar->addSpacing(16);
-    bar->addWidget(new QLabel(QStringLiteral("时间：")));
+    bar->addWidget(new QLabel(tr("时间：")));
     bar->addWidget(PeriodBox);
     bar->addStretch(1);
     bar->addWidget(ExportButton);
@@ -436,12 +436,12 @@ QString TReportForm::periodName() const
 
 QString TReportForm::titleText() const
 {
-    return QStringLiteral("%1的成绩（%2）").arg(playerName(), periodName());
+    return tr("%1的成绩（%2）").arg(playerName(), periodName());
 }
 
 QDateTime TReportForm::now() const
 {
-    return QDateTime::fromMSecsSinceEpoch(gameClock().utcMilliseconds(), Qt::UTC);
+    return QDateTime::fromMSecsSinceEpoch(m_clock.utcMilliseconds(), Qt::UTC);
 }
 
 void TReportForm::refresh()
@@ -451,12 +451,12 @@ void TReportForm::refresh()
     Title->setText(titleText());
     if (m_figures.Empty()) {
         if (!m_journal)
-            EmptyLabel->setText(QStringLiteral("没有做题记录。"));
+            EmptyLabel->setText(tr("没有做题记录。"));
         else if (!readable)
-            EmptyLabel->setText(QStringLiteral("做题记录打不开：%1").arg(m_journal->failure()));
+            EmptyLabel->setText(tr("做题记录打不开：%1").arg(m_journal->failure()));
         else
             EmptyLabel->setText(
-                QStringLiteral("这段时间还没有做题记录。\n先去做几道题，再来看看成绩吧！"));
+                tr("这段时间还没有做题记录。\n先去做几道题，再来看看成绩吧！"));
         Pages->setCurrentWidget(EmptyLabel);
         return;
     }
@@ -474,11 +474,11 @@ void TReportForm::RenameButtonClick()
 {
     if (!Rename || PlayerBox->currentIndex() < 0) return;
     QInputDialog ask(this);
-    ask.setWindowTitle(QStringLiteral("改名字"));
-    ask.setLabelText(QStringLiteral("新名字（最多五个汉字或十个字母）："));
+    ask.setWindowTitle(tr("改名字"));
+    ask.setLabelText(tr("新名字（最多五个汉字或十个字母）："));
     ask.setTextValue(playerName());
-    ask.setOkButtonText(QStringLiteral("确定"));
-    ask.setCancelButtonText(QStringLiteral("取消"));
+    ask.setOkButtonText(tr("确定"));
+    ask.setCancelButtonText(tr("取消"));
     if (ask.exec() != QDialog::Accepted) return;
     const QString saved = Rename(player(), ask.textValue());
     if (saved.isEmpty()) return;
@@ -500,9 +500,9 @@ void TReportForm::ExportButtonClick()
     QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (!QDir(folder).exists()) folder = QDir::homePath();
     const QString suggested =
-        QStringLiteral("成绩-%1-%2.pdf")
+        tr("成绩-%1-%2.pdf")
             .arg(playerName(), now().toLocalTime().toString(QStringLiteral("yyyyMMdd")));
-    QFileDialog ask(this, QStringLiteral("导出成绩"), folder, QStringLiteral("PDF (*.pdf)"));
+    QFileDialog ask(this, tr("导出成绩"), folder, QStringLiteral("PDF (*.pdf)"));
     ask.setAcceptMode(QFileDialog::AcceptSave);
     ask.setDefaultSuffix(QStringLiteral("pdf"));
     ask.setOption(QFileDialog::DontUseNativeDialog);
@@ -512,17 +512,17 @@ void TReportForm::ExportButtonClick()
     QString error;
     if (exportTo(path, &error)) {
         QMessageBox box(
-            QMessageBox::Information, QStringLiteral("导出"),
-            QStringLiteral("成绩已经导出：\n%1\n%2")
+            QMessageBox::Information, tr("导出"),
+            tr("成绩已经导出：\n%1\n%2")
                 .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(csvPathFor(path))),
             QMessageBox::NoButton, this);
-        box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
+        box.addButton(tr("确定"), QMessageBox::AcceptRole);
         box.exec();
     } else {
-        QMessageBox box(QMessageBox::Warning, QStringLiteral("导出"),
-                        QStringLiteral("导出没有成功。\n%1").arg(error), QMessageBox::NoButton,
+        QMessageBox box(QMessageBox::Warning, tr("导出"),
+                        tr("导出没有成功。\n%1").arg(error), QMessageBox::NoButton,
                         this);
-        box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
+        box.addButton(tr("确定"), QMessageBox::AcceptRole);
         box.exec();
     }
 }
@@ -530,7 +530,7 @@ void TReportForm::ExportButtonClick()
 bool TReportForm::exportTo(const QString &pdfPath, QString *error)
 {
     auto failed = [&](const QString &file, const QString &why) {
-        if (error) *error = QStringLiteral("%1：%2").arg(QDir::toNativeSeparators(file), why);
+        if (error) *error = tr("%1：%2").arg(QDir::toNativeSeparators(file), why);
         return false;
     };
 
@@ -551,7 +551,7 @@ bool TReportForm::exportTo(const QString &pdfPath, QString *error)
                                   QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter));
     pdf.setResolution(96);
     QPainter painter;
-    if (!painter.begin(&pdf)) return failed(pdfPath, QStringLiteral("文件写不进去"));
+    if (!painter.begin(&pdf)) return failed(pdfPath, tr("文件写不进去"));
     const QSize pageSize = pdf.pageLayout().paintRectPixels(pdf.resolution()).size();
 
     std::vector<std::vector<Section>> pages;
@@ -573,7 +573,7 @@ bool TReportForm::exportTo(const QString &pdfPath, QString *error)
         f.setPixelSize(22);
         title->setFont(f);
         v->addWidget(title);
-        v->addWidget(bigLabel(QStringLiteral("导出时间：%1    第%2页，共%3页")
+        v->addWidget(bigLabel(tr("导出时间：%1    第%2页，共%3页")
                                   .arg(stamp)
                                   .arg(i + 1)
                                   .arg(pages.size()),
@@ -601,6 +601,6 @@ bool TReportForm::exportTo(const QString &pdfPath, QString *error)
         }
         page->hide();
     }
-    if (!painter.end()) return failed(pdfPath, QStringLiteral("文件写不完整"));
+    if (!painter.end()) return failed(pdfPath, tr("文件写不完整"));
     return true;
 }

@@ -8,6 +8,7 @@
 #include <functional>
 #include <vector>
 
+class Clock;
 class Journal;
 class QComboBox;
 class QLabel;
@@ -28,8 +29,9 @@ class TReportForm : public QDialog
     Q_OBJECT
 
 public:
-    // journal may be null or off: the report then says that nothing was recorded.
-    explicit TReportForm(const Journal *journal, QWidget *parent = nullptr);
+    // journal may be null or off: the report then says that nothing was recorded. The
+    // periods end at clock's time.
+    TReportForm(const Journal *journal, Clock &clock, QWidget *parent = nullptr);
 
     void setPlayers(const std::vector<ReportPlayer> &players, int32_t current);
     int32_t player() const;
@@ -66,5 +68,6 @@ private:
     QString titleText() const;
     QDateTime now() const;
     const Journal *m_journal;
+    Clock &m_clock;
     ReportFigures m_figures;
 };

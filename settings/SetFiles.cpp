@@ -1,7 +1,6 @@
 #include "settings/SetFiles.h"
 
 #include "core/Def.h"
-#include "platform/DataFolders.h"
 #include "platform/TextFiles.h"
 
 #include <algorithm>
@@ -27,14 +26,9 @@ QString SetList(int op)
     return validOp(op) ? QString::fromLatin1(OpNames[op]) + QStringLiteral("Set.Dat") : QString();
 }
 
-QString Path(const QString &name)
+QString Path(const QString &setFolder, const QString &name)
 {
-    return setFolder() + name;
-}
-
-QString Folder()
-{
-    return Path(QString());
+    return setFolder + name;
 }
 
 QStringList WrittenFiles()
@@ -45,16 +39,16 @@ QStringList WrittenFiles()
     return names;
 }
 
-QStringList ReadLines(const QString &name)
+QStringList ReadLines(const QString &setFolder, const QString &name)
 {
-    return readTextLines(Path(name));
+    return readTextLines(Path(setFolder, name));
 }
 
-void WriteTogether(const QList<std::pair<QString, QStringList>> &files)
+void WriteTogether(const QString &setFolder, const QList<std::pair<QString, QStringList>> &files)
 {
     std::vector<FileWrite> writes;
     for (const auto &[name, lines] : files)
-        writes.push_back({Path(name), encodeLines(lines)});
+        writes.push_back({Path(setFolder, name), encodeLines(lines)});
     writeFilesTogether(writes);
 }
 

@@ -18,16 +18,15 @@ inline const QString Lock = QStringLiteral("Sumsprout.lock");
 QString ItemList(int op);
 QString SetList(int op);
 
-// The path of a file in Set/ (letter case of the name does not matter when reading).
-QString Path(const QString &name);
-// Set/ itself, ending in "/".
-QString Folder();
+// The path of a file in the Set/ folder setFolder (ending in "/"); letter case of the name does
+// not matter when reading.
+QString Path(const QString &setFolder, const QString &name);
 // Every file the game writes in Set/.
 QStringList WrittenFiles();
 
-QStringList ReadLines(const QString &name);
-// Writes the files of Set/ all or none (see writeFilesTogether).
-void WriteTogether(const QList<std::pair<QString, QStringList>> &files);
+QStringList ReadLines(const QString &setFolder, const QString &name);
+// Writes files of the Set/ folder all or none (see writeFilesTogether).
+void WriteTogether(const QString &setFolder, const QList<std::pair<QString, QStringList>> &files);
 
 // The five lines of Basic.dat as the dialog writes them: "Alg=0," when no operation is
 // chosen, codes in ascending order otherwise.

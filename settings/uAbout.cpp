@@ -1,7 +1,6 @@
 #include "settings/uAbout.h"
 
 #include "core/Def.h"
-#include "platform/DataFolders.h"
 #include "platform/TextFiles.h"
 #include "settings/DialogPlacement.h"
 
@@ -27,10 +26,11 @@ const int AddressRight = 417 - 12;
 
 } // namespace
 
-TAboutForm::TAboutForm(QWidget *parent)
-    : QDialog(parent), OpenUrl([](const QUrl &url) { return QDesktopServices::openUrl(url); })
+TAboutForm::TAboutForm(const QString &helpPage, QWidget *parent)
+    : QDialog(parent), OpenUrl([](const QUrl &url) { return QDesktopServices::openUrl(url); }),
+      m_helpPage(helpPage)
 {
-    setWindowTitle(QStringLiteral("关于"));
+    setWindowTitle(tr("关于"));
     // A fixed dialog border: a title and a close button, nothing to resize or maximise.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
@@ -42,7 +42,7 @@ TAboutForm::TAboutForm(QWidget *parent)
     Label1->move(24, 24);
     Label1->adjustSize();
 
-    Label5 = new QLabel(QStringLiteral("祝您孩子早日成材！"), this);
+    Label5 = new QLabel(tr("祝您孩子早日成材！"), this);
     Label5->setFont(arial(16, true));
     Label5->setStyleSheet(QStringLiteral("color: black;"));
     Label5->move(128, 80);
@@ -58,7 +58,7 @@ TAboutForm::TAboutForm(QWidget *parent)
     Label4->installEventFilter(this);
     ShowAddress();
 
-    Button1 = new QPushButton(QStringLiteral("关闭"), this);
+    Button1 = new QPushButton(tr("关闭"), this);
     Button1->setGeometry(256, 240, 75, 25);
     connect(Button1, &QPushButton::clicked, this, &TAboutForm::Button1Click);
 
@@ -67,15 +67,15 @@ TAboutForm::TAboutForm(QWidget *parent)
     connect(escape, &QShortcut::activated, this, [this] { FormKeyDown(Qt::Key_Escape); });
 }
 
-QUrl TAboutForm::HelpUrl()
+QUrl TAboutForm::HelpUrl() const
 {
-    return QUrl::fromLocalFile(resolvePath(sharedPath(QStringLiteral("Help/index.html"))));
+    return QUrl::fromLocalFile(resolvePath(m_helpPage));
 }
 
 void TAboutForm::ShowAddress()
 {
     const QString address = HelpUrl().toString();
-    const QString prefix = QStringLiteral("网址：    ");
+    const QString prefix = tr("网址：    ");
     const QFontMetrics metrics(Label4->font());
     const int room = AddressRight - Label4->x() - metrics.horizontalAdvance(prefix);
     // A deep install folder is shortened in the middle; the tooltip has it whole.

@@ -14,13 +14,14 @@ class TAboutForm : public QDialog
     Q_OBJECT
 
 public:
-    explicit TAboutForm(QWidget *parent = nullptr);
+    // helpPage is the parents' guide, Help/index.html among the shipped data.
+    explicit TAboutForm(const QString &helpPage, QWidget *parent = nullptr);
 
     QLabel *Label1, *Label5, *Label4;
     QPushButton *Button1;
 
-    // The guide page, Help/index.html among the shipped data.
-    static QUrl HelpUrl();
+    // The guide page's address.
+    QUrl HelpUrl() const;
     // How the link is opened; tests capture the address instead of starting a browser.
     std::function<bool(const QUrl &)> OpenUrl;
 
@@ -35,4 +36,5 @@ protected:
 
 private:
     void ShowAddress();
+    QString m_helpPage;
 };

@@ -23,17 +23,17 @@
 
 namespace {
 
-QLabel *makeLabel(QWidget *parent, const char *text, int x, int y)
+QLabel *makeLabel(QWidget *parent, const QString &text, int x, int y)
 {
-    auto *l = new QLabel(QString::fromUtf8(text), parent);
+    auto *l = new QLabel(text, parent);
     l->move(x, y);
     l->adjustSize();
     return l;
 }
 
-template <class Button> Button *makeToggle(QWidget *parent, const char *text, int x, int y)
+template <class Button> Button *makeToggle(QWidget *parent, const QString &text, int x, int y)
 {
-    auto *b = new Button(QString::fromUtf8(text), parent);
+    auto *b = new Button(text, parent);
     b->move(x, y);
     b->adjustSize();
     return b;
@@ -86,9 +86,10 @@ int sortedRow(const QListWidget *list, const QString &text)
 
 } // namespace
 
-TSetForm::TSetForm(QWidget *parent) : QDialog(parent)
+TSetForm::TSetForm(const QString &setFolder, Reporter &reporter, QWidget *parent)
+    : QDialog(parent), m_setFolder(setFolder), m_reporter(reporter)
 {
-    setWindowTitle(QStringLiteral("设置"));
+    setWindowTitle(tr("设置"));
     // A fixed dialog border: a title and a close button, nothing to resize or maximise.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
@@ -102,7 +103,10 @@ TSetForm::TSetForm(QWidget *parent) : QDialog(parent)
         const char *title;
         int x, y;
     } groups[4] = {
-        {"加法设置", 24, 16}, {"减法设置", 24, 232}, {"乘法设置", 432, 16}, {"除法设置", 432, 232}};
+        {QT_TR_NOOP("加法设置"), 24, 16},
+        {QT_TR_NOOP("减法设置"), 24, 232},
+        {QT_TR_NOOP("乘法设置"), 432, 16},
+        {QT_TR_NOOP("除法设置"), 432, 232}};
     QGroupBox **groupBoxes[4] = {&GroupBox1, &GroupBox2, &GroupBox3, &GroupBox4};
     QLabel **offeredLabels[4] = {&Label1, &Label4, &Label7, &Label9};
     QLabel **chosenLabels[4] = {&Label2, &Label5, &Label8, &Label10};
@@ -111,11 +115,11 @@ TSetForm::TSetForm(QWidget *parent) : QDialog(parent)
     QToolButton **arrows[8] = {&SpeedButton1, &SpeedButton2, &SpeedButton3, &SpeedButton4,
                                &SpeedButton5, &SpeedButton6, &SpeedButton7, &SpeedButton8};
     for (int op = 0; op < 4; ++op) {
-        auto *g = new QGroupBox(QString::fromUtf8(groups[op].title), this);
+        auto *g = new QGroupBox(tr(groups[op].title), this);
         g->setGeometry(groups[op].x, groups[op].y, 385, 209);
         *groupBoxes[op] = m_groups[op] = g;
-        *offeredLabels[op] = makeLabel(g, "选项", 16, 24);
-        *chosenLabels[op] = makeLabel(g, "设置", 216, 24);
+        *offeredLabels[op] = makeLabel(g, tr("选项"), 16, 24);
+        *chosenLabels[op] = makeLabel(g, tr("设置"), 216, 24);
         QListWidget *offered = makeList(g, 16);
         QListWidget *chosen = makeList(g, 216);
         *lists[2 * op] = m_lists[2 * op] = offered;
@@ -131,21 +135,21 @@ TSetForm::TSetForm(QWidget *parent) : QDialog(parent)
         connect(chosen, &QListWidget::itemDoubleClicked, this, [this, op] { MoveToOffered(op); });
     }
 
-    Label3 = makeLabel(this, "小朋友是", 24, 464);
-    RadioButton1 = makeToggle<QRadioButton>(this, "男孩", 104, 464);
-    RadioButton2 = makeToggle<QRadioButton>(this, "女孩", 176, 464);
-    Label6 = makeLabel(this, "选择的算术：", 24, 488);
-    CheckBox1 = makeToggle<QCheckBox>(this, "加法", 104, 488);
-    CheckBox2 = makeToggle<QCheckBox>(this, "减法", 176, 488);
-    CheckBox3 = makeToggle<QCheckBox>(this, "乘法", 248, 488);
-    CheckBox4 = makeToggle<QCheckBox>(this, "除法", 312, 488);
+    Label3 = makeLabel(this, tr("小朋友是"), 24, 464);
+    RadioButton1 = makeToggle<QRadioButton>(this, tr("男孩"), 104, 464);
+    RadioButton2 = makeToggle<QRadioButton>(this, tr("女孩"), 176, 464);
+    Label6 = makeLabel(this, tr("选择的算术："), 24, 488);
+    CheckBox1 = makeToggle<QCheckBox>(this, tr("加法"), 104, 488);
+    CheckBox2 = makeToggle<QCheckBox>(this, tr("减法"), 176, 488);
+    CheckBox3 = makeToggle<QCheckBox>(this, tr("乘法"), 248, 488);
+    CheckBox4 = makeToggle<QCheckBox>(this, tr("除法"), 312, 488);
     m_ops[0] = CheckBox1;
     m_ops[1] = CheckBox2;
     m_ops[2] = CheckBox3;
     m_ops[3] = CheckBox4;
-    AddDecMultiStepCheck = makeToggle<QCheckBox>(this, "分步做题 (仅限加减法)", 432, 464);
-    HintCheck = makeToggle<QCheckBox>(this, "进行提示", 432, 488);
-    ReviewCheck = makeToggle<QCheckBox>(this, "复习做错的题", 432, 512);
+    AddDecMultiStepCheck = makeToggle<QCheckBox>(this, tr("分步做题 (仅限加减法)"), 432, 464);
+    HintCheck = makeToggle<QCheckBox>(this, tr("进行提示"), 432, 488);
+    ReviewCheck = makeToggle<QCheckBox>(this, tr("复习做错的题"), 432, 512);
     RadioButton1->setChecked(true);
     CheckBox1->setChecked(true);
     CheckBox2->setChecked(true);
@@ -154,9 +158,9 @@ TSetForm::TSetForm(QWidget *parent) : QDialog(parent)
     AddDecMultiStepCheck->setChecked(true);
     ReviewCheck->setChecked(true);
 
-    Button1 = new QPushButton(QStringLiteral("确定"), this);
+    Button1 = new QPushButton(tr("确定"), this);
     Button1->setGeometry(104, 520, 75, 25);
-    Button2 = new QPushButton(QStringLiteral("取消"), this);
+    Button2 = new QPushButton(tr("取消"), this);
     Button2->setGeometry(248, 520, 75, 25);
     // Neither button is the default: Enter in a list must not save the settings.
     Button1->setAutoDefault(false);
@@ -189,7 +193,7 @@ void TSetForm::showEvent(QShowEvent *event)
     // the place.
     if (event->spontaneous()) return;
     CentreOnScreen(*this);
-    guarded([this] { FormShow(); });
+    guarded(m_reporter, [this] { FormShow(); });
     for (int op = 0; op < 4; ++op)
         m_groups[op]->setEnabled(ListsRead(op));
 }
@@ -202,7 +206,7 @@ void TSetForm::FormShow()
         box->setChecked(false);
     LoadBasic();
     for (int i = 0; i < 8; ++i) {
-        const QStringList lines = SetFiles::ReadLines(ListFile(i));
+        const QStringList lines = SetFiles::ReadLines(m_setFolder, ListFile(i));
         m_lists[i]->clear();
         m_lists[i]->addItems(SetFiles::Sorted(lines));
         m_read[i] = true;
@@ -211,7 +215,7 @@ void TSetForm::FormShow()
 
 void TSetForm::LoadBasic()
 {
-    const QStringList lines = SetFiles::ReadLines(SetFiles::Basic);
+    const QStringList lines = SetFiles::ReadLines(m_setFolder, SetFiles::Basic);
     if (HasZero(LineAt(lines, 0)))
         RadioButton1->setChecked(true);
     else
@@ -272,7 +276,7 @@ void TSetForm::WriteAll()
     }
     files.append({SetFiles::Basic, ShownBasic()});
     // A line moved between two lists must land in one of them: the files change together.
-    SetFiles::WriteTogether(files);
+    SetFiles::WriteTogether(m_setFolder, files);
 }
 
 void TSetForm::Button1Click()
@@ -283,7 +287,7 @@ void TSetForm::Button1Click()
     try {
         WriteAll();
     } catch (const RuntimeError &e) {
-        reporter().showError(QStringLiteral("设置没有保存，所有设置文件都保持原样。\n") +
+        m_reporter.showError(tr("设置没有保存，所有设置文件都保持原样。\n") +
                              e.message());
     }
     done(QDialog::Accepted);

@@ -3,6 +3,7 @@
 #include <QDialog>
 
 class QCheckBox;
+class Reporter;
 class QGroupBox;
 class QLabel;
 class QListWidget;
@@ -19,7 +20,8 @@ class TSetForm : public QDialog
     Q_OBJECT
 
 public:
-    explicit TSetForm(QWidget *parent = nullptr);
+    // The dialog edits the files of the Set/ folder setFolder; errors go to reporter.
+    TSetForm(const QString &setFolder, Reporter &reporter, QWidget *parent = nullptr);
 
     QGroupBox *GroupBox1, *GroupBox2, *GroupBox3, *GroupBox4;
     QLabel *Label1, *Label2, *Label3, *Label4, *Label5, *Label6, *Label7, *Label8, *Label9,
@@ -75,4 +77,6 @@ private:
     // after an error still shows older content, which must never replace its file; its
     // operation takes no moves, or a line moved out of a list that is written would be lost.
     bool m_read[8] = {};
+    QString m_setFolder;
+    Reporter &m_reporter;
 };

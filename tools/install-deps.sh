@@ -11,7 +11,7 @@ packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev
 if [ "${1:-}" = "--test" ]; then
   packages+=(xvfb openbox xdotool imagemagick x11-utils clang libclang-rt-14-dev libbenchmark-dev
              dpkg-dev file desktop-file-utils appstream lintian sqlite3 poppler-utils
-             pulseaudio pulseaudio-utils libx11-dev libxtst-dev)
+             pulseaudio pulseaudio-utils libx11-dev libxtst-dev qt6-l10n-tools)
 fi
 missing=()
 for p in "${packages[@]}"; do

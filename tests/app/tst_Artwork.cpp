@@ -2,7 +2,8 @@
 
 #include "characters/uAnimation.h"
 #include "core/Def.h"
-#include "core/uMainClass.h"
+#include "game/Scene.h"
+#include "platform/Random.h"
 #include "platform/Bitmap.h"
 #include "platform/LargeDrawing.h"
 #include "TestSupport.h"
@@ -143,16 +144,16 @@ void tst_Artwork::hintContrast()
     // The scene as it stands under a hint that has faded in: the bubble at 60 percent over
     // what lies behind it, the blue text at 60 percent over the bubble.
     TempDataDir data;
-    CapturingReporter reporter;
-    FakeClock clock;
-    TMainClass game(sceneGeometry(), nullptr);
-    Bitmap scene = game.Background;
-    for (const SceneLayer *l : {&game.BlackboardLayer, &game.TreeRightLayer, &game.TreeLeftLayer,
-                                &game.GrassLeftLayer, &game.GrassRightLayer}) {
-        if (l->Depth < game.HintPanelLayer.Depth) scene.draw(l->X, l->Y, *l->Picture);
+    const Scene game(data.folders(), sceneGeometry());
+    Bitmap scene = game.Background();
+    const SceneLayer &panel = game.Layer(Scene::HintPanel);
+    for (Scene::LayerId id : {Scene::Blackboard, Scene::TreeRight, Scene::TreeLeft,
+                              Scene::GrassLeft, Scene::GrassRight}) {
+        const SceneLayer &l = game.Layer(id);
+        if (l.Depth < panel.Depth) scene.draw(l.X, l.Y, *l.Picture);
     }
-    BlendBitmap(scene, game.HintPanelPicture, game.HintPanelLayer.X, game.HintPanelLayer.Y, 60);
-    const QRect area(game.HintTextLayer.X, game.HintTextLayer.Y, 100, 100);
+    BlendBitmap(scene, *panel.Picture, panel.X, panel.Y, 60);
+    const QRect area(game.Layer(Scene::HintText).X, game.Layer(Scene::HintText).Y, 100, 100);
     Bitmap bubble(area.width(), area.height());
     bubble.copyRect(0, 0, scene, area);
     Bitmap text(area.width(), area.height());
@@ -173,7 +174,8 @@ void tst_Artwork::sheetsMatchScript()
     TempDataDir data;
     CapturingReporter reporter;
     FakeClock clock;
-    TAnimation a;
+    Random random;
+    TAnimation a(clock, random, reporter, data.folders());
     QVERIFY(reporter.errors.isEmpty());
     QCOMPARE(int(a.Sprites.size()), 4);
     const QRect board(290, 73, 256, 357), hint(518, 92, 200, 150);

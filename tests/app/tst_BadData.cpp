@@ -1,5 +1,6 @@
 #include "app/Main.h"
-#include "core/uMainClass.h"
+#include "game/CoinBank.h"
+#include "platform/OpenAlSound.h"
 #include "TestSupport.h"
 
 #include <QDir>
@@ -120,7 +121,9 @@ void tst_BadData::badFile()
         data.writeBytes(file, bytes);
     FakeClock clock;
     CapturingReporter reporter;
-    TMainForm form;
+    // The machine's own sound output reads the cues, as in the game.
+    OpenAlSoundService sound;
+    TMainForm form(GameServices{data.folders(), clock, sound, reporter});
     form.show();
     QCOMPARE(form.Game() != nullptr, gameStarts);
     if (error.isEmpty()) {
@@ -147,13 +150,14 @@ void tst_BadData::hugeCountsSaturate()
     data.writeLines(QStringLiteral("Set/Money.dat"),
                     {QStringLiteral("a=99999999999,2147483647"), QStringLiteral("b=0,0"),
                      QStringLiteral("c=0,0"), QStringLiteral("d=0,0")});
-    TMainClass game(sceneGeometry(), nullptr);
-    QCOMPARE(game.PlayerGold(), 2147483647);
-    game.AddCoins(50);
-    QCOMPARE(game.PlayerGold(), 2147483647);
-    QVERIFY(game.PlayerSilver() >= 0);
-    game.TakeCoins(1);
-    QVERIFY(game.PlayerSilver() >= 0);
+    CoinBank bank(data.path(QStringLiteral("Set/Money.dat")));
+    bank.LoadMoney();
+    QCOMPARE(bank.GoldOf(0), 2147483647);
+    bank.AddCoins(0, 50);
+    QCOMPARE(bank.GoldOf(0), 2147483647);
+    QVERIFY(bank.SilverOf(0) >= 0);
+    bank.TakeCoins(0, 1);
+    QVERIFY(bank.SilverOf(0) >= 0);
 }
 
 void tst_BadData::specialFiles_data()
@@ -196,7 +200,9 @@ void tst_BadData::specialFiles()
         QVERIFY(QFile::link(kind, data.path(file)));
     FakeClock clock;
     CapturingReporter reporter;
-    TMainForm form;
+    // The machine's own sound output reads the cues, as in the game.
+    OpenAlSoundService sound;
+    TMainForm form(GameServices{data.folders(), clock, sound, reporter});
     // Reading any of these would never return, without a window or a box.
     form.show();
     QCOMPARE(form.Game() != nullptr, gameStarts);

@@ -4,14 +4,13 @@
 // never stalls between problems, and that memory stays flat.
 
 #include "app/Main.h"
-#include "core/uMainClass.h"
 #include "engines/AddAlgo.h"
 #include "engines/DecAlgo.h"
 #include "engines/DivAlgo.h"
 #include "engines/MulAlgo.h"
 #include "JournalProbe.h"
 #include "RightAnswer.h"
-#include "TestSupport.h"
+#include "TestGame.h"
 
 #include <QLabel>
 #include <QTimer>
@@ -107,9 +106,8 @@ void tst_LongPlay::tenThousandProblems()
     const int problems = qEnvironmentVariableIntValue("SUMSPROUT_LONGPLAY_PROBLEMS") > 0
                              ? qEnvironmentVariableIntValue("SUMSPROUT_LONGPLAY_PROBLEMS")
                              : 10000;
-    TempDataDir data;
-    FakeClock clock;
-    CapturingReporter reporter;
+    TestGame t;
+    TempDataDir &data = t.data;
     // Rich enough to pay out: wrong answers cost a coin from five gold on.
     data.writeLines(QStringLiteral("Set/Money.dat"),
                     {QStringLiteral("小明=5,0"), QStringLiteral("爸爸=0,0"),
@@ -120,22 +118,16 @@ void tst_LongPlay::tenThousandProblems()
         const QString item = QStringLiteral("Set/%1Item.Dat").arg(QLatin1String(op));
         data.writeLines(set, data.readLines(set) + data.readLines(item));
     }
-    TMainForm form;
+    TMainForm form(t.services());
     form.show();
-    // The stepped clock stands in for the window's timers.
-    for (QTimer *t : {form.Timer1, form.Timer2, form.WaitTimer, form.HowMuchTimer})
-        t->stop();
-    int sinceWait = 0, sinceTick = 0, sinceThink = 0;
-    clock.onIdle = [&](int ms) {
-        for (sinceWait += ms; sinceWait >= 50; sinceWait -= 50)
-            form.WaitTimerTimer();
-        for (sinceTick += ms; sinceTick >= 100; sinceTick -= 100)
-            form.Timer1Timer();
-        for (sinceThink += ms; sinceThink >= 5000; sinceThink -= 5000)
-            form.Timer2Timer();
-    };
-    TMainClass *game = form.Game();
+    Session *game = form.Game();
     QVERIFY(game);
+    // The stepped clock stands in for the window's timers.
+    GameDriver driver(t.clock, form);
+    // The answer's course runs out, and the submit button is ready again.
+    auto courseEnds = [&] {
+        return driver.passWhile([&] { return game->Busy(); }) && form.SpeedButton12->isEnabled();
+    };
 
     auto type = [&](int32_t value, bool byButtons) {
         const QString digits = QString::number(value);
@@ -175,13 +167,11 @@ void tst_LongPlay::tenThousandProblems()
         }
         if (p % 1000 == 999) form.WhoClick();
         if (p == 1000) residentAtWarmUp = residentKiB();
-        TAlgo *engine = game->Engine;
+        TAlgo *engine = &game->controller().Engine();
         QVERIFY2(!engine->IsFinished(), qPrintable(QStringLiteral("no problem %1").arg(p)));
-        for (int i = 0; i < 4; ++i) {
-            if (engine == game->Engines[i].get()) ++seen[i];
-        }
+        ++seen[OpCode(game->controller().Operation())];
         // Now and then the child thinks long enough for the hint to fade in.
-        if (p % 97 == 0) clock.idle(6000);
+        if (p % 97 == 0) driver.pass(6000);
         int steps = 0;
         while (!engine->IsFinished()) {
             const int32_t answer = RightAnswer(engine);
@@ -189,7 +179,7 @@ void tst_LongPlay::tenThousandProblems()
                                                              "step asks for %2 by plain arithmetic")
                                                   .arg(p)
                                                   .arg(answer)));
-            const int account = TMainClass::AccountIndex(game->GetPlayer());
+            const int account = CoinBank::AccountIndex(game->Player());
             const bool byPad = (answers & 1) != 0;
             if (answers % 11 == 5) {
                 const int64_t before = bank();
@@ -199,28 +189,25 @@ void tst_LongPlay::tenThousandProblems()
                 ++wrong;
                 QCOMPARE(bank(), expected[account]);
                 QVERIFY(!engine->IsFinished());
+                QVERIFY(courseEnds());
             }
             type(answer, byPad);
             submit(byPad);
             ++answers;
             QVERIFY2(form.AnswerLabel->text().isEmpty(), "answer not taken");
-            QVERIFY(!form.Busy);
+            QVERIFY(courseEnds());
             if (!engine->IsFinished()) continue;
             const QString fault = checkSolved(engine);
             QVERIFY2(fault.isEmpty(), qPrintable(fault));
             expected[account] += engine->Reward();
             QCOMPARE(bank(), expected[account]);
         }
-        QCOMPARE(game->SolvedCount, p + 1);
+        QCOMPARE(game->SolvedCount(), p + 1);
         // The next problem follows once the reactions are over.
-        int waited = 0;
-        while (game->Engine->IsFinished()) {
-            QVERIFY2(waited < 10000, "no next problem after 10 s");
-            clock.idle(50);
-            waited += 50;
-        }
+        QVERIFY2(driver.passWhile([&] { return game->ProblemFinished(); }),
+                 "no next problem after 10 s");
     }
-    QVERIFY(reporter.errors.isEmpty());
+    QVERIFY(t.reporter.errors.isEmpty());
     for (int i = 0; i < 4; ++i)
         QVERIFY2(seen[i] > problems / 10, qPrintable(QStringLiteral("operation %1").arg(i)));
     QVERIFY(wrong > 0);
@@ -244,11 +231,10 @@ void tst_LongPlay::tenThousandProblems()
     QCOMPARE(journal.value(secondHalf.arg(wholeFrom).arg(0)).toInt(), 0);
     QVERIFY(journal.value(secondHalf.arg(wholeFrom).arg(1)).toInt() > 0);
 
-    // The coins on disk are the coins in the bank.
-    game->LoadMoney();
+    // The coins on disk are the coins in the bank: a player change reads them anew.
     for (int player : {0, 2, 3, 4}) {
         game->SetPlayer(player);
-        QCOMPARE(bank(), expected[TMainClass::AccountIndex(player)]);
+        QCOMPARE(bank(), expected[CoinBank::AccountIndex(player)]);
     }
 #ifndef SUMSPROUT_ASAN
     // The sanitizer's quarantine grows by design; elsewhere the heap must stay flat.

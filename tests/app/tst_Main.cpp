@@ -1,9 +1,8 @@
 #include "app/Main.h"
-#include "core/uMainClass.h"
 #include "engines/AddAlgo.h"
 #include "progress/uReport.h"
 #include "JournalProbe.h"
-#include "TestSupport.h"
+#include "TestGame.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -16,23 +15,30 @@
 
 namespace {
 
+// The window on a game of its own, its timers driven on the stepped clock; the addition
+// engine current. moneyLines, when given, replace Money.dat before the game starts.
 struct Game
 {
-    Game()
+    explicit Game(const QStringList &moneyLines = {})
     {
+        if (!moneyLines.isEmpty()) t.data.writeLines(QStringLiteral("Set/Money.dat"), moneyLines);
         form.show();
-        add = static_cast<TAdd *>(form.Game()->Engines[0].get());
-        form.Game()->Engine = add;
+        driver = std::make_unique<GameDriver>(t.clock, form);
+        TMainClass &c = form.Game()->controller();
+        c.UseEngine(Op::Add);
+        add = &static_cast<TAdd &>(c.Engine());
     }
     void type(const QString &keys)
     {
         for (QChar c : keys)
             QTest::keyClick(&form, static_cast<Qt::Key>(Qt::Key_0 + (c.unicode() - '0')));
     }
-    TempDataDir data;
-    FakeClock clock;
-    CapturingReporter reporter;
-    TMainForm form;
+    bool busy() const { return form.Game()->Busy(); }
+    TestGame t;
+    CapturingReporter &reporter = t.reporter;
+    TempDataDir &data = t.data;
+    TMainForm form{t.services()};
+    std::unique_ptr<GameDriver> driver;
     TAdd *add = nullptr;
 };
 
@@ -52,11 +58,10 @@ private slots:
     void finishedProblemRefusesButtonsNotKeys();
     void escapeClearsThenAsks();
     void backspaceAndInvalidAnswers();
-    void solvedProblemPaysAndSaves();
-    void wrongAnswerCostsFromFiveGold();
-    void secondEnterDuringPausesIgnored();
-    void finishedProblemIsReplacedOnTick();
-    void playerButtonCycles();
+    void coinLabelsFollowTheBank_data();
+    void coinLabelsFollowTheBank();
+    void submitGreyedWhileTheCourseRuns();
+    void playerButtonShowsThePlayer();
     void answersAreRecorded();
     void unwritableJournalLeavesGamePlaying_data();
     void unwritableJournalLeavesGamePlaying();
@@ -214,54 +219,57 @@ void tst_Main::backspaceAndInvalidAnswers()
     QVERIFY(g.reporter.errors.isEmpty());
 }
 
-void tst_Main::solvedProblemPaysAndSaves()
+void tst_Main::coinLabelsFollowTheBank_data()
 {
-    Game g;
-    g.data.writeLines(QStringLiteral("Set/Money.dat"),
-                      {QStringLiteral("小明=0,98"), QStringLiteral("b=0,0"),
-                       QStringLiteral("c=0,0"), QStringLiteral("d=0,0")});
-    g.form.ShowPlayer();
+    QTest::addColumn<QStringList>("money");
+    QTest::addColumn<bool>("nextPlayer");
+    QTest::addColumn<QStringList>("answers"); // to 38+45 by columns, paying 3
+    QTest::addColumn<QString>("gold");
+    QTest::addColumn<QString>("silver");
+    const QStringList child = {"小明=0,98", "b=0,0", "c=0,0", "d=0,0"};
+    QTest::newRow("a step brings nothing") << child << false << QStringList{"13"} << "0个"
+                                           << "98个";
+    QTest::newRow("the finished problem pays") << child << false << QStringList{"13", "8"} << "1个"
+                                               << "1个";
+    QTest::newRow("wrong from five gold")
+        << QStringList{"a=0,0", "b=5,0", "c=0,0", "d=0,0"} << true << QStringList{"12"} << "4个"
+        << "99个";
+}
+
+void tst_Main::coinLabelsFollowTheBank()
+{
+    QFETCH(QStringList, money);
+    QFETCH(bool, nextPlayer);
+    QFETCH(QStringList, answers);
+    QFETCH(QString, gold);
+    QFETCH(QString, silver);
+    Game g(money);
+    if (nextPlayer) g.form.WhoClick();
     g.add->SetProblem(38, 45);
     g.add->RewardCoins = 3;
-    g.type(QStringLiteral("13"));
-    QTest::keyClick(&g.form, Qt::Key_Return);
-    // A step that does not finish brings no coins.
-    QCOMPARE(g.form.Game()->SolvedCount, 0);
-    QCOMPARE(g.form.MoneyLabel2->text(), QStringLiteral("98个"));
-    g.type(QStringLiteral("8"));
-    QTest::keyClick(&g.form, Qt::Key_Enter);
-    QVERIFY(g.add->IsFinished());
-    QCOMPARE(g.form.Game()->SolvedCount, 1);
-    QCOMPARE(g.form.MoneyLabel1->text(), QStringLiteral("1个"));
-    QCOMPARE(g.form.MoneyLabel2->text(), QStringLiteral("1个"));
-    QCOMPARE(g.data.readLines(QStringLiteral("Set/Money.dat")).first(), QStringLiteral("小明=1,1"));
-    QVERIFY(!g.form.Busy);
+    for (const QString &answer : answers) {
+        QVERIFY(g.driver->passWhile([&] { return g.busy(); }));
+        g.type(answer);
+        // Return or the keypad's Enter.
+        QTest::keyClick(&g.form, answer == answers.first() ? Qt::Key_Return : Qt::Key_Enter);
+        // The window handed the answer on.
+        QCOMPARE(g.form.AnswerLabel->text(), QString());
+    }
+    QCOMPARE(g.form.MoneyLabel1->text(), gold);
+    QCOMPARE(g.form.MoneyLabel2->text(), silver);
 }
 
-void tst_Main::wrongAnswerCostsFromFiveGold()
-{
-    Game g;
-    g.data.writeLines(QStringLiteral("Set/Money.dat"),
-                      {QStringLiteral("a=0,0"), QStringLiteral("b=5,0"), QStringLiteral("c=0,0"),
-                       QStringLiteral("d=0,0")});
-    g.form.WhoClick(); // player 2, account 1
-    g.add->SetProblem(38, 45);
-    g.type(QStringLiteral("12"));
-    QTest::keyClick(&g.form, Qt::Key_Return);
-    QCOMPARE(g.add->Step, 0);
-    QCOMPARE(g.data.readLines(QStringLiteral("Set/Money.dat")).at(1), QStringLiteral("b=4,99"));
-    QCOMPARE(g.form.MoneyLabel1->text(), QStringLiteral("4个"));
-}
-
-void tst_Main::secondEnterDuringPausesIgnored()
+void tst_Main::submitGreyedWhileTheCourseRuns()
 {
     Game g;
     g.add->SetProblem(38, 45);
+    int readyWhileBusy = 0, busyTicks = 0;
     bool pressed = false;
-    int readyDuringPauses = 0;
-    g.clock.onIdle = [&](int) {
-        g.add->PaintBoard();
-        if (g.form.SpeedButton12->isEnabled()) ++readyDuringPauses;
+    g.driver->afterEach = [&] {
+        if (!g.busy()) return;
+        ++busyTicks;
+        if (g.form.SpeedButton12->isEnabled()) ++readyWhileBusy;
+        // Keys stay live in the pauses; Enter is not taken.
         if (!pressed && g.add->Step == 1) {
             pressed = true;
             g.type(QStringLiteral("8"));
@@ -270,9 +278,12 @@ void tst_Main::secondEnterDuringPausesIgnored()
     };
     g.type(QStringLiteral("13"));
     QTest::keyClick(&g.form, Qt::Key_Return);
+    QVERIFY(!g.form.SpeedButton12->isEnabled());
+    QVERIFY(g.driver->passWhile([&] { return g.busy(); }));
     QVERIFY(pressed);
+    QVERIFY(busyTicks > 10);
     // The submit button showed not ready all the while, and is ready again.
-    QCOMPARE(readyDuringPauses, 0);
+    QCOMPARE(readyWhileBusy, 0);
     QVERIFY(g.form.SpeedButton12->isEnabled());
     QCOMPARE(g.form.AnswerLabel->text(), QStringLiteral("8"));
     QVERIFY(!g.add->IsFinished());
@@ -281,34 +292,13 @@ void tst_Main::secondEnterDuringPausesIgnored()
     QVERIFY(g.add->IsFinished());
 }
 
-void tst_Main::finishedProblemIsReplacedOnTick()
+void tst_Main::playerButtonShowsThePlayer()
 {
-    Game g;
-    g.add->SetProblem(9, 5);
-    g.type(QStringLiteral("14"));
-    QTest::keyClick(&g.form, Qt::Key_Return);
-    QVERIFY(g.add->IsFinished());
-    // The solved problem stays while the characters react, then the next one comes.
-    g.form.Timer1Timer();
-    QVERIFY(g.form.Game()->Engine->IsFinished());
-    for (int tick = 0; tick < 50 && g.form.Game()->Engine->IsFinished(); ++tick) {
-        g.clock.advance(100);
-        g.form.Timer1Timer();
-    }
-    QVERIFY(!g.form.Game()->Engine->IsFinished());
-}
-
-void tst_Main::playerButtonCycles()
-{
-    Game g;
-    QList<int> seen;
-    for (int i = 0; i < 5; ++i) {
-        g.form.Who->click();
-        seen << g.form.Game()->GetPlayer();
-    }
-    QCOMPARE(seen, (QList<int>{2, 3, 4, 0, 2}));
-    g.form.WhoClick();
-    QCOMPARE(g.form.Who->text(), g.form.Game()->PlayerName() + QStringLiteral("做题"));
+    Game g({"a=1,0", "b=2,0", "c=3,0", "d=4,0"});
+    g.form.Who->click();
+    QCOMPARE(g.form.Game()->Player(), 2);
+    QCOMPARE(g.form.Who->text(), QStringLiteral("b做题"));
+    QCOMPARE(g.form.MoneyLabel1->text(), QStringLiteral("2个"));
 }
 
 void tst_Main::failedStartExplains_data()
@@ -331,13 +321,14 @@ void tst_Main::failedStartExplains()
     QFETCH(QString, file);
     QFETCH(QByteArray, bytes);
     QFETCH(QString, why);
-    TempDataDir data;
+    TestGame t;
+    TempDataDir &data = t.data;
+    CapturingReporter &reporter = t.reporter;
     if (bytes.isEmpty())
         data.remove(file);
     else
         data.writeBytes(file, bytes);
-    CapturingReporter reporter;
-    TMainForm form;
+    TMainForm form(t.services());
     form.show();
     QCOMPARE(form.Game(), nullptr);
     QCOMPARE(reporter.errors.size(), 1);
@@ -372,10 +363,9 @@ void tst_Main::failedStartExplains()
 
 void tst_Main::exitButtonWorksAfterFailedStart()
 {
-    TempDataDir data;
-    data.remove(QStringLiteral("Set/Basic.dat"));
-    CapturingReporter reporter;
-    TMainForm form;
+    TestGame t;
+    t.data.remove(QStringLiteral("Set/Basic.dat"));
+    TMainForm form(t.services());
     form.show();
     QVERIFY(form.FailureLabel);
     form.SpeedButton0->click();
@@ -386,17 +376,15 @@ void tst_Main::answersAreRecorded()
 {
     Game g;
     g.add->SetProblem(38, 45);
-    g.form.Game()->ProblemPosed();
+    g.form.Game()->controller().ProblemPosed();
     for (const char *answer : {"12", "13", "8"}) {
+        QVERIFY(g.driver->passWhile([&] { return g.busy(); }));
         g.type(QString::fromLatin1(answer));
         QTest::keyClick(&g.form, Qt::Key_Return);
     }
     QVERIFY(g.add->IsFinished());
     // The next problem comes on the scene tick after the reactions, and is recorded too.
-    for (int tick = 0; tick < 50 && g.form.Game()->Engine->IsFinished(); ++tick) {
-        g.clock.advance(100);
-        g.form.Timer1Timer();
-    }
+    QVERIFY(g.driver->passWhile([&] { return g.form.Game()->ProblemFinished(); }));
     JournalProbe probe(g.data.path(QStringLiteral("Set/Progress.db")));
     QCOMPARE(probe
                  .rows(QStringLiteral("SELECT operand1, operand2, wrong, finished_at IS NOT NULL "
@@ -420,7 +408,9 @@ void tst_Main::unwritableJournalLeavesGamePlaying_data()
 void tst_Main::unwritableJournalLeavesGamePlaying()
 {
     QFETCH(QString, kind);
-    TempDataDir data;
+    TestGame t;
+    TempDataDir &data = t.data;
+    CapturingReporter &reporter = t.reporter;
     data.writeLines(QStringLiteral("Set/Money.dat"),
                     {QStringLiteral("小明=0,0"), QStringLiteral("b=0,0"), QStringLiteral("c=0,0"),
                      QStringLiteral("d=0,0")});
@@ -429,23 +419,24 @@ void tst_Main::unwritableJournalLeavesGamePlaying()
         data.writeBytes(QStringLiteral("Set/Progress.db"),
                         QByteArray("not a database").repeated(300));
     if (kind == QLatin1String("folder")) QVERIFY(QDir().mkpath(db));
-    FakeClock clock;
-    CapturingReporter reporter;
-    TMainForm form;
+    TMainForm form(t.services());
     form.show();
     QVERIFY(form.Game());
+    GameDriver driver(t.clock, form);
     std::unique_ptr<JournalProbe> other;
     if (kind == QLatin1String("locked")) {
         QVERIFY(reporter.errors.isEmpty());
         other = std::make_unique<JournalProbe>(db);
         QVERIFY(other->exec(QStringLiteral("BEGIN EXCLUSIVE")));
     }
-    auto *add = static_cast<TAdd *>(form.Game()->Engines[0].get());
-    form.Game()->Engine = add;
+    TMainClass &c = form.Game()->controller();
+    c.UseEngine(Op::Add);
+    auto *add = &static_cast<TAdd &>(c.Engine());
     add->SetProblem(38, 45);
     add->RewardCoins = 3;
-    form.Game()->ProblemPosed();
+    c.ProblemPosed();
     for (const char *answer : {"12", "13", "8"}) {
+        QVERIFY(driver.passWhile([&] { return form.Game()->Busy(); }));
         for (const char *c = answer; *c; ++c)
             QTest::keyClick(&form, static_cast<Qt::Key>(Qt::Key_0 + (*c - '0')));
         QTest::keyClick(&form, Qt::Key_Return);
@@ -455,20 +446,19 @@ void tst_Main::unwritableJournalLeavesGamePlaying()
     QVERIFY2(reporter.errors.first().contains(QDir::toNativeSeparators(db)),
              qPrintable(reporter.errors.first()));
     QVERIFY(add->IsFinished());
-    QCOMPARE(form.Game()->SolvedCount, 1);
+    QCOMPARE(form.Game()->SolvedCount(), 1);
     QCOMPARE(data.readLines(QStringLiteral("Set/Money.dat")).first(), QStringLiteral("小明=0,3"));
-    QVERIFY(!form.Busy);
+    QVERIFY(driver.passWhile([&] { return form.Game()->Busy(); }));
     // The next problems come and go without another box.
-    form.Game()->NewProblem();
+    QVERIFY(driver.passWhile([&] { return form.Game()->ProblemFinished(); }));
+    c.NewProblem();
     QCOMPARE(reporter.errors.size(), 1);
 }
 
 void tst_Main::resultsButtonOpensTheReport()
 {
-    Game g;
-    g.data.writeLines(QStringLiteral("Set/Money.dat"),
-                      {QStringLiteral("小明=0,0"), QStringLiteral("b=0,0"), QStringLiteral("c=0,0"),
-                       QStringLiteral("d=0,0")});
+    Game g({QStringLiteral("小明=0,0"), QStringLiteral("b=0,0"), QStringLiteral("c=0,0"),
+            QStringLiteral("d=0,0")});
     g.form.Who->click();
     QCOMPARE(g.form.SpeedButton3->text(), QStringLiteral("成绩"));
     QString shownFor;
@@ -494,19 +484,20 @@ void tst_Main::escapeYesDuringPausesCloses()
     g.add->SetProblem(38, 45);
     g.reporter.answer = true;
     bool asked = false;
-    g.clock.onIdle = [&](int) {
-        g.add->PaintBoard();
-        // The step is taken: the flow is inside its reaction pauses.
-        if (!asked && g.add->Step == 1) {
+    g.driver->afterEach = [&] {
+        // The step is taken: the course is in its reaction pauses.
+        if (!asked && g.add->Step == 1 && g.busy()) {
             asked = true;
             QTest::keyClick(&g.form, Qt::Key_Escape);
         }
     };
     g.type(QStringLiteral("13"));
     QTest::keyClick(&g.form, Qt::Key_Return);
+    QVERIFY(g.driver->passWhile([&] { return !asked; }));
     QCOMPARE(g.reporter.questions.size(), 1);
     QVERIFY(!g.form.isVisible());
-    QVERIFY(!g.form.Busy);
+    // Nothing is left waiting: the course runs out on its own.
+    QVERIFY(g.driver->passWhile([&] { return g.busy(); }));
 }
 
 QTEST_MAIN(tst_Main)

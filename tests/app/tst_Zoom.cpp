@@ -1,7 +1,6 @@
 #include "app/Zoom.h"
 #include "app/Main.h"
-#include "core/uMainClass.h"
-#include "TestSupport.h"
+#include "TestGame.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -69,10 +68,8 @@ void tst_Zoom::applicationRunsAtZoom()
 // above the number pad, and the scene fills most of the height.
 void tst_Zoom::windowHasTheLayoutOfItsLogicalScreen()
 {
-    TempDataDir data;
-    FakeClock clock;
-    CapturingReporter reporter;
-    TMainForm form;
+    TestGame game;
+    TMainForm form(game.services());
     form.setGeometry(form.screen()->geometry());
     form.show();
     QVERIFY(form.Game());
@@ -84,7 +81,7 @@ void tst_Zoom::windowHasTheLayoutOfItsLogicalScreen()
     QCOMPARE(form.Who->geometry(), l.Who);
     QCOMPARE(form.MoneyImage->geometry(), l.MoneyImage);
     QCOMPARE(form.SpeedButton2->geometry(), l.SpeedButton2);
-    const QRect scene(form.SceneDeviceOrigin(), form.Game()->BackBuffer.size());
+    const QRect scene(form.SceneDeviceOrigin(), form.Game()->scene().BackBuffer().size());
     QVERIFY(scene.height() >= 800);
     QVERIFY(QRect(QPoint(0, 0), Screen).contains(scene));
 }
@@ -93,16 +90,14 @@ void tst_Zoom::windowHasTheLayoutOfItsLogicalScreen()
 // ticks that each repaint only what changed; black around it.
 void tst_Zoom::windowShowsTheComposedScene()
 {
-    TempDataDir data;
-    FakeClock clock;
-    CapturingReporter reporter;
-    TMainForm form;
+    TestGame game;
+    TMainForm form(game.services());
     form.setGeometry(form.screen()->geometry());
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
+    GameDriver driver(game.clock, form);
     for (int i = 0; i < 25; ++i) {
-        clock.advance(100);
-        form.Timer1Timer();
+        driver.pass(100);
         QCoreApplication::processEvents();
     }
     // The offscreen screen hands back the window's top-left part only, as many device pixels
@@ -110,7 +105,7 @@ void tst_Zoom::windowShowsTheComposedScene()
     const QImage shown =
         form.screen()->grabWindow(form.winId()).toImage().convertToFormat(QImage::Format_RGB32);
     const QPoint at = form.SceneDeviceOrigin();
-    const QImage &scene = form.Game()->BackBuffer;
+    const QImage &scene = form.Game()->scene().BackBuffer();
     const QRect visible = QRect(at, scene.size()) & shown.rect();
     QVERIFY(visible.width() * visible.height() > scene.width() * scene.height() * 3 / 4);
     QVERIFY(shown.copy(visible) == scene.copy(visible.translated(-at)));

@@ -68,6 +68,11 @@ class tst_uAnimation : public QObject
 
     std::unique_ptr<TempDataDir> m_dir;
     std::unique_ptr<FakeClock> m_clock;
+    std::unique_ptr<CapturingReporter> m_reporter;
+    Random m_random;
+
+    // The characters of a game on the test's folder, clock, draws and reporter.
+    TAnimation animation() { return TAnimation(*m_clock, m_random, *m_reporter, m_dir->folders()); }
 
     void step(TAnimation &a, uint32_t ms)
     {
@@ -80,10 +85,12 @@ private slots:
     {
         m_dir = std::make_unique<TempDataDir>(false);
         m_clock = std::make_unique<FakeClock>();
+        m_reporter = std::make_unique<CapturingReporter>();
         writeSheet(*m_dir, QStringLiteral("s.bmp"), 12, 3, 4, 4);
     }
     void cleanup()
     {
+        m_reporter.reset();
         m_clock.reset();
         m_dir.reset();
     }
@@ -106,7 +113,7 @@ private slots:
     {
         QFETCH(QString, line);
         QFETCH(int, code);
-        TAnimation a;
+        TAnimation a = animation();
         a.LoadScript(block({line, "pic=s.bmp", "cell=4,4", "action=0,4,akthink,100"}));
         QCOMPARE(a.Sprites.size(), size_t(1));
         QCOMPARE(int(a.Sprites[0]->Character), code);
@@ -129,7 +136,7 @@ private slots:
     {
         QFETCH(QString, line);
         QFETCH(QList<int>, expected);
-        TAnimation a;
+        TAnimation a = animation();
         QStringList lines{"name=anwolf", "pic=s.bmp", "action=0,4,akthink,100"};
         lines.prepend(line.startsWith(QLatin1String("cell")) ? QString()
                                                              : QStringLiteral("cell=4,4"));
@@ -167,7 +174,7 @@ private slots:
     {
         QFETCH(QString, line);
         QFETCH(QString, error);
-        TAnimation a;
+        TAnimation a = animation();
         const QStringList first =
             block({"name=anwolf", "pic=s.bmp", "cell=4,4", "action=0,4,akthink,100"});
         QCOMPARE(loadError(a, first + block({"name=anoldsheep", "pic=s.bmp", "cell=4,4", line})),
@@ -202,7 +209,7 @@ private slots:
         QFETCH(QString, line);
         QFETCH(QList<int>, fields);
         QFETCH(QString, adjust);
-        TAnimation a;
+        TAnimation a = animation();
         a.LoadScript(block({"name=anwolf", "pic=s.bmp", "cell=4,4", line}));
         QCOMPARE(a.Sprites.size(), size_t(1));
         const rAction &act = a.Sprites[0]->Actions.at(0);
@@ -243,7 +250,7 @@ private slots:
         QFETCH(int, sprites);
         QFETCH(int, firstCharacter);
         QFETCH(int, firstActions);
-        TAnimation a;
+        TAnimation a = animation();
         a.LoadScript(lines);
         QCOMPARE(int(a.Sprites.size()), sprites);
         if (sprites == 0) return;
@@ -256,19 +263,19 @@ private slots:
     void scriptFile()
     {
         {
-            TAnimation none;
+            TAnimation none = animation();
             QVERIFY(none.Sprites.empty());
             QVERIFY(none.ReactionDone);
         }
         m_dir->writeLines(QStringLiteral("Pictures/animation.TXT"), {});
         {
-            TAnimation empty;
+            TAnimation empty = animation();
             QVERIFY(empty.Sprites.empty());
         }
         m_dir->writeLines(
             QStringLiteral("Pictures/animation.TXT"),
             block({"name=anwolf", "pic=S.bmp", "cell=4,4", "action=0,4,akthink,100"}));
-        TAnimation one;
+        TAnimation one = animation();
         QCOMPARE(one.Sprites.size(), size_t(1));
     }
 
@@ -291,7 +298,7 @@ private slots:
     {
         QFETCH(QString, kind);
         QFETCH(QString, error);
-        CapturingReporter reporter;
+        CapturingReporter &reporter = *m_reporter;
         const QString sheet = m_dir->path(QStringLiteral("Pictures/wolf.bmp"));
         if (kind == QLatin1String("folder"))
             QVERIFY(QDir().mkdir(sheet));
@@ -307,7 +314,7 @@ private slots:
                           block(QStringList{"name=anoldsheep", "pic=s.bmp", "cell=4,4"} + acts) +
                               block(QStringList{"name=anwolf", "pic=wolf.bmp", wolfCell} + acts) +
                               block(QStringList{"name=anwoolly", "pic=s.bmp", "cell=4,4"} + acts));
-        TAnimation a;
+        TAnimation a = animation();
         QCOMPARE(reporter.errors.size(), 1);
         QVERIFY2(reporter.errors.first().contains(sheet) && reporter.errors.first().contains(error),
                  qPrintable(reporter.errors.first()));
@@ -324,7 +331,7 @@ private slots:
 
     void firstAnimateAdvancesEverySprite()
     {
-        TAnimation a;
+        TAnimation a = animation();
         a.LoadScript(block({"name=anwolf", "pic=s.bmp", "cell=4,4", "curact=akyes",
                             "action=0,4,akthink,100", "action=2,5,akyes,900"}) +
                      block({"name=anoldsheep", "pic=s.bmp", "cell=4,4", "action=1,1,akthink,100"}) +
@@ -340,7 +347,7 @@ private slots:
 
     void frameTimesAndOffsets()
     {
-        TAnimation a;
+        TAnimation a = animation();
         a.LoadScript(block({"name=anoldsheep", "pic=s.bmp", "cell=4,4",
                             "action=0,4,akthink,100[1,3,-2,250][2,0,0,-300]"}));
         rAnimation &s = *a.Sprites[0];
@@ -363,7 +370,7 @@ private slots:
 
     void duplicateAdjustFirstCounts()
     {
-        TAnimation a;
+        TAnimation a = animation();
         a.LoadScript(block({"name=anwolf", "pic=s.bmp", "cell=4,4",
                             "action=0,4,akthink,100[1,5,6,0][1,7,8,900]"}));
         a.Animate();
@@ -385,7 +392,7 @@ private slots:
     {
         QFETCH(int, sheepFrames);
         QFETCH(QList<int>, frames);
-        TAnimation a;
+        TAnimation a = animation();
         a.LoadScript(block({"name=anoldsheep", "pic=s.bmp", "cell=4,4", "action=0,4,akthink,100",
                             QStringLiteral("action=1,%1,akyes,100").arg(sheepFrames)}) +
                      block({"name=anwoolly", "pic=s.bmp", "cell=4,4", "action=0,4,akthink,100",
@@ -429,18 +436,18 @@ private slots:
         constexpr int steps = 60;
         // The draws in order: distance, height, direction of the height.
         std::vector<std::array<int, 3>> draws;
-        randomSeed(seed);
+        m_random.seed(seed);
         for (int i = 0; i < steps; ++i)
-            draws.push_back({randomBelow(50), randomBelow(30), randomBelow(2)});
+            draws.push_back({m_random.below(50), m_random.below(30), m_random.below(2)});
 
-        TAnimation a;
+        TAnimation a = animation();
         a.LoadScript(block({"name=anbutterfly", "pic=s.bmp", "cell=4,4",
                             QStringLiteral("pos=%1,%2,0").arg(x).arg(y), "curact=" + curact,
                             "action=0,6,akright,0", "action=1,6,akleft,0"}));
         rAnimation &fly = *a.Sprites[0];
         uint8_t act = fly.CurAct;
         bool turned = false, hitEdge = false;
-        randomSeed(seed);
+        m_random.seed(seed);
         for (const auto &d : draws) {
             a.Animate();
             y = std::clamp(y + (d[2] == 0 ? -d[1] : d[1]), 0, 600);
@@ -479,7 +486,7 @@ private slots:
         QFETCH(int, character);
         QFETCH(int, action);
         QFETCH(bool, done);
-        TAnimation a;
+        TAnimation a = animation();
         a.LoadScript(block({"name=anoldsheep", "pic=s.bmp", "cell=4,4", "action=0,4,akthink,100",
                             "action=1,4,akyes,100[0,4,-5,0]"}));
         rAnimation &sheep = *a.Sprites[0];
@@ -502,7 +509,7 @@ private slots:
 
     void reactionEndsWithoutWoolly()
     {
-        TAnimation a;
+        TAnimation a = animation();
         a.LoadScript(block({"name=anoldsheep", "pic=s.bmp", "cell=4,4", "action=0,4,akthink,100",
                             "action=1,4,akyes,100"}));
         a.PlayAction(anOldSheep, akYes);
@@ -513,7 +520,7 @@ private slots:
         step(a, 1);
         QVERIFY(a.ReactionDone);
 
-        TAnimation empty;
+        TAnimation empty = animation();
         empty.PlayAction(anWolf, akNo);
         QVERIFY(!empty.ReactionDone);
         step(empty, TAnimation::StandInReactionMs);
@@ -522,7 +529,7 @@ private slots:
 
     void woollyEndsTheReactionHoweverLong()
     {
-        TAnimation a;
+        TAnimation a = animation();
         a.LoadScript(block({"name=anwoolly", "pic=s.bmp", "cell=4,4", "action=0,4,akthink,100",
                             "action=1,4,akyes,1000"}));
         a.Animate();
@@ -553,7 +560,7 @@ private slots:
     {
         QFETCH(bool, woollyFollows);
         QFETCH(int, doneAfter);
-        TAnimation a;
+        TAnimation a = animation();
         a.LoadScript(block({"name=anwoolly", "pic=s.bmp", "cell=4,4", "action=0,4,akthink,100",
                             "action=1,4,akyes,100"}));
         a.Animate();
@@ -575,7 +582,7 @@ private slots:
     void reactionStartedAfterWoollyIsDone()
     {
         // Woolly was back to thinking before the last reaction cleared the flag again.
-        TAnimation a;
+        TAnimation a = animation();
         a.LoadScript(block({"name=anwoolly", "pic=s.bmp", "cell=4,4", "action=0,4,akthink,100",
                             "action=1,2,akyes,100"}));
         a.Animate();

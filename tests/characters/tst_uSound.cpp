@@ -1,7 +1,7 @@
 #include "characters/uSound.h"
 
 #include "characters/uAnimation.h"
-#include "platform/SoundService.h"
+#include "platform/OpenAlSound.h"
 #include "platform/WaveFile.h"
 #include "support/SilentSound.h"
 #include "support/TestSupport.h"
@@ -94,18 +94,16 @@ private slots:
     {
         m_dir = std::make_unique<TempDataDir>(true);
         m_service = std::make_unique<SilentSoundService>();
-        setSoundService(m_service.get());
     }
     void cleanup()
     {
-        setSoundService(nullptr);
         m_service.reset();
         m_dir.reset();
     }
 
     void opensEveryCueOnceAndIdle()
     {
-        TSound sound(nullptr);
+        TSound sound(*m_service, m_dir->folders());
         QCOMPARE(m_service->opened, kFiles);
         QCOMPARE(sound.Cues.size(), size_t(7));
         for (size_t i = 0; i < 7; ++i) {
@@ -142,7 +140,7 @@ private slots:
         QFETCH(int, character);
         QFETCH(int, action);
         QFETCH(QStringList, plays);
-        TSound sound(nullptr);
+        TSound sound(*m_service, m_dir->folders());
         sound.Play(uint8_t(character), uint8_t(action));
         QCOMPARE(m_service->plays, plays);
         QCOMPARE(sound.IsIdle(), plays.isEmpty());
@@ -150,7 +148,7 @@ private slots:
 
     void restartsAndOverlaps()
     {
-        TSound sound(nullptr);
+        TSound sound(*m_service, m_dir->folders());
         sound.Play(anOldSheep, akYes);
         m_service->setPosition("OldSheepYes.wav", 300);
         sound.Play(anWoolly, akYes);
@@ -189,7 +187,7 @@ private slots:
             m_dir->remove("Sound/" + file);
         else
             m_dir->writeBytes("Sound/" + file, bytes);
-        TSound sound(nullptr);
+        TSound sound(*m_service, m_dir->folders());
         QCOMPARE(sound.Cues.size(), size_t(7));
         int silent = 0;
         for (const auto &cue : sound.Cues)
@@ -331,8 +329,8 @@ private slots:
     // is looked for again.
     void withoutAudioOutputEveryCueIsSilent()
     {
-        setSoundService(nullptr);
-        TSound sound(nullptr);
+        OpenAlSoundService output;
+        TSound sound(output, m_dir->folders());
         sound.Play(anWoolly, akThink);
         QTRY_VERIFY_WITH_TIMEOUT(sound.IsIdle(), 5000);
         sound.Play(anWoolly, akYes);

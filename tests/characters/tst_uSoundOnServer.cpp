@@ -3,7 +3,7 @@
 #include "characters/uSound.h"
 
 #include "characters/uAnimation.h"
-#include "platform/SoundService.h"
+#include "platform/OpenAlSound.h"
 #include "support/CueScan.h"
 #include "support/PulseServer.h"
 #include "support/TestSupport.h"
@@ -45,6 +45,8 @@ class tst_uSoundOnServer : public QObject
     Q_OBJECT
 
     PulseServer m_server;
+    // The machine's output, opened when a cue is first opened.
+    OpenAlSoundService m_output;
     std::unique_ptr<TempDataDir> m_dir;
     std::map<std::pair<int, int>, std::vector<float>> m_cues;
     std::map<std::pair<int, int>, QString> m_names;
@@ -210,7 +212,7 @@ class tst_uSoundOnServer : public QObject
     QString everyCueTenTimesOnce()
     {
         if (const QString why = m_server.startRecording(); !why.isEmpty()) return why;
-        TSound sound(nullptr);
+        TSound sound(m_output, m_dir->folders());
         for (const auto &c : sound.Cues)
             if (!c->Player) return QStringLiteral("a cue did not open on the server");
         if (!sound.IsIdle()) return QStringLiteral("busy before the first cue");
@@ -254,7 +256,7 @@ class tst_uSoundOnServer : public QObject
     QString thinkHundredTimesOnce()
     {
         if (const QString why = m_server.startRecording(); !why.isEmpty()) return why;
-        TSound sound(nullptr);
+        TSound sound(m_output, m_dir->folders());
         std::vector<Play> plays;
         m_clock.start();
         for (int i = 0; i < 100; ++i) {
@@ -294,7 +296,6 @@ private slots:
         qputenv("PULSE_SERVER", m_server.address().toUtf8());
         qputenv("ALSOFT_DRIVERS", "pulse");
         m_dir = std::make_unique<TempDataDir>(true);
-        setSoundService(nullptr);
         for (const rSoundRow &row : SoundTable) {
             const QString file = m_dir->path(QStringLiteral("Sound/") + QLatin1String(row.File));
             const std::pair<int, int> key(row.Character, row.Action);
@@ -330,7 +331,7 @@ private slots:
     {
         QFETCH(bool, whilePlaying);
         QFETCH(int, action);
-        TSound sound(nullptr);
+        TSound sound(m_output, m_dir->folders());
         sound.Play(anWoolly, akThink);
         QVERIFY(!sound.IsIdle());
         QElapsedTimer t;

@@ -3,7 +3,6 @@
 #include "TestSupport.h"
 
 #include <QRandomGenerator>
-#include <QTimer>
 #include <QtTest>
 
 class tst_Def : public QObject
@@ -24,7 +23,6 @@ private slots:
     void blendSpansMatchTheFormula();
     void glyphTextKeepsOnlyTheText();
     void compareLayers();
-    void waitHandlesEventsOnceAndSleepsOnTheClock();
 };
 
 void tst_Def::problemType_data()
@@ -111,21 +109,21 @@ void tst_Def::lenientInt()
 
 void tst_Def::countdownSlots()
 {
-    std::fill(std::begin(TickSlots), std::end(TickSlots), 0);
-    QVERIFY(SlotElapsed(4)); // never armed
-    ArmSlot(120, 0);
-    QVERIFY(!SlotElapsed(0));
-    CountDownSlots(50);
-    QCOMPARE(TickSlots[0], 70);
-    CountDownSlots(50);
-    QCOMPARE(TickSlots[0], 20);
-    QVERIFY(!SlotElapsed(0));
-    CountDownSlots(50);
-    QCOMPARE(TickSlots[0], 0);
-    QVERIFY(SlotElapsed(0));
-    ArmSlot(-30, 1);
-    QVERIFY(SlotElapsed(1));
-    QCOMPARE(TickSlots[1], 0);
+    TickSlots ticks;
+    QVERIFY(ticks.SlotElapsed(4)); // never armed
+    ticks.ArmSlot(120, 0);
+    QVERIFY(!ticks.SlotElapsed(0));
+    ticks.CountDownSlots(50);
+    QCOMPARE(ticks.Left(0), 70);
+    ticks.CountDownSlots(50);
+    QCOMPARE(ticks.Left(0), 20);
+    QVERIFY(!ticks.SlotElapsed(0));
+    ticks.CountDownSlots(50);
+    QCOMPARE(ticks.Left(0), 0);
+    QVERIFY(ticks.SlotElapsed(0));
+    ticks.ArmSlot(-30, 1);
+    QVERIFY(ticks.SlotElapsed(1));
+    QCOMPARE(ticks.Left(1), 0);
 }
 
 void tst_Def::blend_data()
@@ -259,21 +257,6 @@ void tst_Def::compareLayers()
     QCOMPARE(CompareLayers(b, a), 1);
     b.Depth = 3;
     QCOMPARE(CompareLayers(a, b), 0);
-}
-
-void tst_Def::waitHandlesEventsOnceAndSleepsOnTheClock()
-{
-    FakeClock clock;
-    int fired = 0;
-    QTimer::singleShot(0, this, [&] { ++fired; });
-    Wait(0);
-    QCOMPARE(fired, 1);
-    const uint32_t start = clock.now;
-    int idles = 0;
-    clock.onIdle = [&](int) { ++idles; };
-    Wait(500);
-    QVERIFY(clock.now - start >= 500);
-    QVERIFY(idles >= 1);
 }
 
 QTEST_MAIN(tst_Def)

@@ -1,6 +1,6 @@
 #include "engines/AddAlgo.h"
+#include "core/EngineHost.h"
 #include "platform/Bitmap.h"
-#include "platform/Random.h"
 #include "TestSupport.h"
 #include "support/EngineRig.h"
 
@@ -19,12 +19,21 @@ struct Fixture
             QStringLiteral("Set/Basic.dat"),
             {QStringLiteral("Children=0"), QStringLiteral("Alg=0,"), QStringLiteral("Hint=1"),
              stepMode ? QStringLiteral("AddDecMultiStep=1") : QStringLiteral("AddDecMultiStep=0")});
-        engine = std::make_unique<TAdd>(board, hint);
-        // The scene ticks that run while NextStep waits.
-        clock.onIdle = [this](int) { engine->PaintBoard(); };
+        engine = std::make_unique<TAdd>(board, hint, host);
+    }
+    // The next step once the carry has flown, the board painted every 50 ms meanwhile.
+    void nextStep()
+    {
+        for (int ticks = 0; engine->Settling(); ++ticks) {
+            QVERIFY2(ticks < 200, "the carry never lands");
+            clock.advance(50);
+            engine->PaintBoard();
+        }
+        engine->NextStep();
     }
     TempDataDir data{false};
     FakeClock clock;
+    EngineHost host{clock, data.folders()};
     Bitmap board{180, 240};
     Bitmap hint{100, 100};
     std::unique_ptr<TAdd> engine;
@@ -125,7 +134,7 @@ void tst_AddAlgo::steps()
         QVERIFY(!f.engine->CheckAnswer(entry % 10 == entry ? entry + 10 : entry % 10));
         QVERIFY(!f.engine->CheckAnswer(entry + 1));
         QVERIFY(f.engine->CheckAnswer(entry));
-        if (i + 1 < entries.size()) f.engine->NextStep();
+        if (i + 1 < entries.size()) f.nextStep();
     }
     QVERIFY(f.engine->IsFinished());
     QVERIFY(!f.engine->CheckAnswer(entries.last()));
@@ -169,7 +178,7 @@ void tst_AddAlgo::board38plus45()
 
     // Second column: the carried 1 stands as a small red "+1" above it.
     QVERIFY(f.engine->CheckAnswer(13));
-    f.engine->NextStep();
+    f.nextStep();
     f.board.setRecording(true);
     f.engine->PaintBoard();
     bool label = false;
@@ -368,7 +377,7 @@ void tst_AddAlgo::hint()
                                           ? f.engine->ColumnSums[f.engine->Step][0] * 10 +
                                                 f.engine->ColumnSums[f.engine->Step][1]
                                           : f.engine->ColumnSums[f.engine->Step][0]));
-        f.engine->NextStep();
+        f.nextStep();
     }
     f.clock.advance(4999);
     QVERIFY(!f.engine->HintDue());
@@ -411,7 +420,7 @@ void tst_AddAlgo::hintTimerRestartsEachColumn()
     f.clock.advance(6000);
     QVERIFY(f.engine->HintDue());
     QVERIFY(f.engine->CheckAnswer(13));
-    f.engine->NextStep(); // the carry takes its ticks on the stepped clock
+    f.nextStep(); // the carry takes its ticks on the stepped clock
     QVERIFY(!f.engine->HintDue());
     f.clock.advance(5000);
     QVERIFY(f.engine->HintDue());
@@ -422,12 +431,13 @@ void tst_AddAlgo::newProblemEndsCarryWait()
     Fixture f;
     f.engine->SetProblem(38, 45);
     QVERIFY(f.engine->CheckAnswer(13));
-    int idles = 0;
-    f.clock.onIdle = [&](int) {
-        if (++idles == 3) f.engine->SetProblem(9, 5); // settings accepted mid-wait
+    for (int ticks = 0; ticks < 3; ++ticks) {
+        f.clock.advance(50);
         f.engine->PaintBoard();
-    };
-    f.engine->NextStep();
+    }
+    QVERIFY(f.engine->Settling());
+    f.engine->SetProblem(9, 5); // settings accepted mid-wait
+    QVERIFY(!f.engine->Settling());
     QCOMPARE(f.engine->Operand1, 9);
     QCOMPARE(f.engine->Step, 0);
     QVERIFY(!f.engine->Answered);

@@ -62,7 +62,7 @@ void tst_DecAlgo::steps()
         // The whole difference, or the digit plus a borrowed ten, is not the step's entry.
         QVERIFY(!e.CheckAnswer(entries[k] + 10));
         QVERIFY(e.CheckAnswer(entries[k]));
-        e.NextStep();
+        rig.nextStep();
     }
     QVERIFY(e.IsFinished());
     QVERIFY(!e.CheckAnswer(entries.last()));
@@ -97,7 +97,7 @@ void tst_DecAlgo::labels()
     e.SetProblem(a, b);
     for (int k = 0; k < step; ++k) {
         QVERIFY(e.CheckAnswer(e.DifferenceDigits[e.Step]));
-        e.NextStep();
+        rig.nextStep();
     }
     rig.tick();
     std::vector<DrawOp> ops = Rig::texts(rig.board, Red);
@@ -139,7 +139,7 @@ void tst_DecAlgo::hints()
     e.SetProblem(a, b);
     for (int k = 0; k < step; ++k) {
         QVERIFY(e.CheckAnswer(e.DifferenceDigits[e.Step]));
-        e.NextStep();
+        rig.nextStep();
     }
     rig.pass(4900);
     QVERIFY(!rig.hintShown);
@@ -153,7 +153,7 @@ void tst_DecAlgo::hints()
     QVERIFY(Rig::hasText(rig.hint, 45, 60, split[2], Blue));
     // A right answer restarts the delay for the next column.
     QVERIFY(e.CheckAnswer(e.DifferenceDigits[e.Step]));
-    e.NextStep();
+    rig.nextStep();
     rig.tick();
     QVERIFY(!rig.hintShown);
 }

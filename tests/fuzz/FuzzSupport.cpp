@@ -1,8 +1,10 @@
 #include "FuzzSupport.h"
 
-#include "core/Def.h"
-#include "core/uMainClass.h"
+#include "core/EngineHost.h"
+#include "game/CoinBank.h"
+#include "game/uMainClass.h"
 #include "platform/Bitmap.h"
+#include "platform/Clock.h"
 #include "platform/Errors.h"
 #include "platform/TextFiles.h"
 
@@ -23,6 +25,14 @@ public:
     bool askYesNo(const QString &, const QString &) override { return false; }
 };
 
+class StillClock : public Clock
+{
+public:
+    uint32_t tickCount() override { return 1000; }
+};
+
+SilentReporter silent;
+
 // Removed when the fuzzer exits.
 std::unique_ptr<QTemporaryDir> scratch;
 
@@ -37,8 +47,6 @@ void fuzzInit()
     static char *argv[] = {name, nullptr};
     new QApplication(argc, argv);
     installFontSubstitutions();
-    static SilentReporter silent;
-    setReporter(&silent);
     // In memory where it can be: on a disk file system every rewrite of a data file would
     // flush it, which costs more than the reading under test.
     const QString shm = QStringLiteral("/dev/shm");
@@ -55,12 +63,21 @@ void fuzzInit()
         QFile::copy(file, root.filePath(rel));
         QFile::setPermissions(root.filePath(rel), QFile::ReadOwner | QFile::WriteOwner);
     }
-    AppDir = scratch->path() + QLatin1Char('/');
+}
+
+DataFolders fuzzFolders()
+{
+    return portableFolders(scratch->path());
 }
 
 QString fuzzDataPath(const QString &relative)
 {
-    return AppDir + relative;
+    return fuzzFolders().appDir + relative;
+}
+
+Reporter &fuzzReporter()
+{
+    return silent;
 }
 
 void fuzzWrite(const QString &relative, const uint8_t *data, size_t size)
@@ -85,14 +102,21 @@ QByteArray fuzzShipped(const QString &relative)
 TMainClass &fuzzController()
 {
     fuzzInit();
-    static TMainClass *game = [] {
-        SceneGeometry g;
-        g.ScreenWidth = 1024;
-        g.ScreenHeight = 768;
-        g.Who = QRect(10, 53, 129, 195);
-        g.AnswerPanelHeight = 105;
-        g.MoneyImage = QRect(0, 605, 219, 163);
-        return new TMainClass(g, nullptr);
-    }();
-    return *game;
+    struct Game
+    {
+        Bitmap board{180, 240};
+        Bitmap hint{100, 100};
+        CoinBank bank{fuzzDataPath(QStringLiteral("Set/Money.dat"))};
+        TMainClass controller{fuzzHost(), board, hint, bank, silent};
+    };
+    static Game *game = new Game;
+    return game->controller;
+}
+
+EngineHost &fuzzHost()
+{
+    fuzzInit();
+    static StillClock clock;
+    static EngineHost *host = new EngineHost(clock, fuzzFolders());
+    return *host;
 }

@@ -4,6 +4,7 @@
 #include "characters/uAnimation.h"
 #include "platform/Clock.h"
 #include "platform/Errors.h"
+#include "platform/Random.h"
 
 #include <QDir>
 #include <QImage>
@@ -13,7 +14,6 @@ class StepClock : public Clock
 {
 public:
     uint32_t tickCount() override { return now; }
-    void idle(int ms) override { now += static_cast<uint32_t>(ms); }
     uint32_t now = 1;
 };
 
@@ -39,10 +39,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     static const bool shrunk = (shrinkSheets(), true);
     (void)shrunk;
     static StepClock clock;
-    setGameClock(&clock);
+    static Random random;
     fuzzWrite(QStringLiteral("Pictures/Animation.txt"), data, size);
     try {
-        TAnimation animation;
+        TAnimation animation(clock, random, fuzzReporter(), fuzzFolders());
         // Steps long enough for a frame change on most ticks, and ticks enough for a reaction
         // of a dozen frames to end and hand back to thinking.
         for (int tick = 0; tick < 16; ++tick) {

@@ -1,24 +1,19 @@
 // The coin bank: reading, the getters of every player and paying in and out.
 #include "FuzzSupport.h"
 
-#include "core/uMainClass.h"
-#include "platform/Errors.h"
-
-#include <memory>
+#include "game/CoinBank.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     fuzzInit();
-    TMainClass *game = &fuzzController();
-    game->LoadMoneyFrom(fuzzLines(data, size));
+    CoinBank bank(fuzzDataPath(QStringLiteral("Set/Money.dat")));
+    bank.LoadMoneyFrom(fuzzLines(data, size));
     for (int player : {0, 1, 2, 3, 4}) {
-        game->SetPlayer(player);
-        (void)game->PlayerName();
-        (void)game->PlayerGold();
-        game->TakeCoins(1);
-        game->AddCoins(99);
+        (void)bank.NameOf(player);
+        (void)bank.GoldOf(player);
+        (void)bank.SilverOf(player);
+        bank.TakeCoins(player, 1);
+        bank.AddCoins(player, 99);
     }
-    // Nothing of this input outlives it, so the fuzzer's leak check stays quiet.
-    game->Players = {};
     return 0;
 }

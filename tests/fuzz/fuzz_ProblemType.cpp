@@ -36,7 +36,7 @@ template <class Engine> void play(Bitmap &board, Bitmap &hint, int32_t answer)
     try {
         // Made and freed per input, so nothing the input allocated outlives it and the
         // fuzzer's leak check stays quiet.
-        Engine engine(board, hint);
+        Engine engine(board, hint, fuzzHost());
         if (!engine.HasTypes()) return;
         engine.NewProblem();
         engine.CheckAnswer(answer);

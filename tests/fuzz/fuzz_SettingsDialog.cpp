@@ -23,7 +23,7 @@ QString fileFor(uint8_t selector)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     fuzzInit();
-    static TSetForm *dialog = new TSetForm;
+    static TSetForm *dialog = new TSetForm(fuzzFolders().setFolder(), fuzzReporter());
     if (size == 0) return 0;
     static QString replaced;
     // What the last input replaced gets its shipped content back.

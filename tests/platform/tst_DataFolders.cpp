@@ -1,6 +1,7 @@
 #include "platform/DataFolders.h"
+#include "app/Main.h"
 #include "characters/uAnimation.h"
-#include "core/uMainClass.h"
+#include "engines/AddAlgo.h"
 #include "platform/TextFiles.h"
 #include "settings/uAbout.h"
 #include "SilentSound.h"
@@ -33,15 +34,9 @@ QByteArray bytesOf(const QString &path)
 }
 
 // A temporary machine: usr/games for the executable, usr/share/sumsprout for the installed
-// data, home for the user. The global folders are put back afterwards.
+// data, home for the user.
 struct Machine
 {
-    Machine() : oldApp(AppDir), oldShare(ShareDir) {}
-    ~Machine()
-    {
-        AppDir = oldApp;
-        ShareDir = oldShare;
-    }
     QString path(const QString &relative) const { return root.filePath(relative); }
     void install() const
     {
@@ -54,7 +49,6 @@ struct Machine
     }
 
     QTemporaryDir root;
-    QString oldApp, oldShare;
 };
 
 } // namespace
@@ -168,25 +162,30 @@ void tst_DataFolders::gamePlaysFromSplitFolders()
 {
     Machine m;
     m.install();
-    useDataFolders(m.find());
     const QString shippedMoney = m.path("usr/share/sumsprout/Set/Money.dat");
     const QByteArray before = bytesOf(shippedMoney);
+    FakeClock clock;
     SilentSoundService sound;
-    setSoundService(&sound);
     CapturingReporter errors;
+    const GameServices services{m.find(), clock, sound, errors};
     {
-        TMainClass game(sceneGeometry(), nullptr);
-        QVERIFY(!game.Animation->Sprites.empty());
-        game.SetPlayer(0);
-        game.AddCoins(250);
-        game.SaveMoney();
+        Session game(services, sceneGeometry());
+        game.Start();
+        QVERIFY(!game.animation().Sprites.empty());
+        game.controller().UseEngine(Op::Add);
+        auto &add = static_cast<TAdd &>(game.controller().Engine());
+        add.SetProblem(9, 5, false);
+        add.RewardCoins = 250;
+        QCOMPARE(game.Submit(14).CoinsPaid, 250);
     }
-    setSoundService(nullptr);
     QCOMPARE(errors.errors, QStringList());
     QCOMPARE(sound.opened.size(), 7);
     QCOMPARE(bytesOf(shippedMoney), before);
     QVERIFY(bytesOf(m.path("home/.local/share/Sumsprout/Set/Money.dat")) != before);
-    QCOMPARE(TAboutForm::HelpUrl().toLocalFile(), m.path("usr/share/sumsprout/Help/index.html"));
+    QVERIFY(!QFile::exists(m.path("usr/share/sumsprout/Set/Progress.db")));
+    TMainForm window(services);
+    QCOMPARE(window.AboutForm->HelpUrl().toLocalFile(),
+             m.path("usr/share/sumsprout/Help/index.html"));
 }
 
 QTEST_MAIN(tst_DataFolders)

@@ -19,7 +19,7 @@ PosedRecord posed(int32_t op, int32_t a, int32_t b, const char *when)
     PosedRecord p;
     p.Player = 0;
     p.PlayerName = QStringLiteral("小明");
-    p.Operation = op;
+    p.Operation = static_cast<Op>(op);
     p.Operand1 = a;
     p.Operand2 = b;
     p.Type = QStringLiteral("1位数×1位数");
@@ -65,7 +65,7 @@ void tst_Journal::schemaOfANewFile()
     CapturingReporter reporter;
     const QString path = dir.path(QStringLiteral("Set/Progress.db"));
     {
-        Journal j(path);
+        Journal j(path, reporter);
         QVERIFY2(j.isOn(), qPrintable(j.failure()));
     }
     QVERIFY(reporter.errors.isEmpty());
@@ -140,7 +140,7 @@ void tst_Journal::migratesOldFiles()
             QVERIFY2(old.exec(sql), qPrintable(sql));
     }
     for (int open = 0; open < 2; ++open) {
-        Journal j(path);
+        Journal j(path, reporter);
         QVERIFY2(j.isOn(), qPrintable(j.failure()));
         QCOMPARE(j.problems(0, {}).size() + j.problems(2, {}).size(), size_t(rowsBefore + open));
         // The migrated file takes new rows.
@@ -186,7 +186,7 @@ void tst_Journal::unusableFileSwitchesOff()
         QVERIFY(QDir().mkpath(path));
     } else {
         {
-            Journal fresh(path);
+            Journal fresh(path, reporter);
         }
         if (kind == QLatin1String("locked")) {
             holder = std::make_unique<JournalProbe>(path);
@@ -201,7 +201,7 @@ void tst_Journal::unusableFileSwitchesOff()
     const QByteArray before =
         QDir(path).exists() ? QByteArray() : dir.readBytes(QStringLiteral("Set/Progress.db"));
 
-    Journal j(path);
+    Journal j(path, reporter);
     QVERIFY(!j.isOn());
     QCOMPARE(reporter.errors.size(), 1);
     QVERIFY2(reporter.errors.first().contains(QDir::toNativeSeparators(path)),
@@ -223,7 +223,7 @@ void tst_Journal::recordsAProblemAndItsAnswers()
     TempDataDir dir(false);
     CapturingReporter reporter;
     const QString path = dir.path(QStringLiteral("Set/Progress.db"));
-    Journal j(path);
+    Journal j(path, reporter);
     const int64_t id = j.recordPosed(posed(2, 7, 8, "2026-12-01T08:00:00.000Z"));
     QVERIFY(id > 0);
     AnswerRecord wrong = answer(0, 54, false, "2026-12-01T08:00:04.250Z");
@@ -266,7 +266,7 @@ void tst_Journal::failedWriteRollsBackAndReportsOnce()
     TempDataDir dir(false);
     CapturingReporter reporter;
     const QString path = dir.path(QStringLiteral("Set/Progress.db"));
-    Journal j(path);
+    Journal j(path, reporter);
     const int64_t id = j.recordPosed(posed(0, 3, 4, "2026-12-01T08:00:00.000Z"));
     {
         JournalProbe other(path);

@@ -4,9 +4,11 @@
 
 #include "progress/Review.h"
 
+#include "core/EngineHost.h"
 #include "core/ProblemView.h"
-#include "core/uMainClass.h"
-#include "platform/Random.h"
+#include "game/CoinBank.h"
+#include "game/uMainClass.h"
+#include "platform/Bitmap.h"
 #include "progress/Journal.h"
 #include "JournalProbe.h"
 #include "RightAnswer.h"
@@ -56,17 +58,17 @@ QString describe(const Posed &p)
              p.Review ? QStringLiteral(" review") : QString());
 }
 
-// The game controller in a data folder of its own, driven the way the main window drives
-// it: a new operation and problem once the last is finished, answers with the scene ticking
-// while an engine waits for its animation.
-class Session
+// The game controller in a data folder of its own, driven the way a game drives it: a new
+// operation and problem once the last is finished, answers with the board painted and the
+// slots counted down while an engine's last answer settles.
+class Practice
 {
 public:
-    explicit Session(const QStringList &basicLines, bool usableJournal = true)
+    explicit Practice(const QStringList &basicLines, bool usableJournal = true)
     {
         data.writeLines(QStringLiteral("Set/Basic.dat"), basicLines);
         // The clock reseeds every draw of a problem; the first operation is picked before.
-        randomSeed(7);
+        host.random().seed(7);
         // A folder where the database should be: the journal cannot open it.
         if (!usableJournal)
             QDir(data.path(QStringLiteral("Set"))).mkdir(QStringLiteral("Progress.db"));
@@ -75,11 +77,8 @@ public:
 
     void start()
     {
-        game = std::make_unique<TMainClass>(sceneGeometry(), nullptr);
-        clock.onIdle = [this](int ms) {
-            CountDownSlots(ms);
-            game->Present();
-        };
+        bank.LoadMoney();
+        game = std::make_unique<TMainClass>(host, board, hint, bank, reporter);
     }
     // Closes the game, and with it the journal, and starts it again.
     void restart()
@@ -96,13 +95,24 @@ public:
         game->PickOperation();
         game->NewProblem();
     }
+    // The next step once the last answer has settled on the board.
+    void nextStep()
+    {
+        for (int waited = 0; game->Engine().Settling(); waited += 50) {
+            QVERIFY(waited < 10000);
+            clock.advance(50);
+            host.tickSlots().CountDownSlots(50);
+            game->Engine().PaintBoard();
+        }
+        game->NextStep();
+    }
 
     void next(bool bare = false)
     {
         game->PickOperation();
         if (bare) {
             // Posing as the game did before missed problems came back.
-            game->Engine->NewProblem();
+            game->Engine().NewProblem();
             game->ProblemPosed();
         } else {
             game->NewProblem();
@@ -111,9 +121,9 @@ public:
     // Answers the problem on the board to its end; with one mistake first when miss.
     void solve(bool miss)
     {
-        for (int steps = 0; !game->Engine->IsFinished(); ++steps) {
+        for (int steps = 0; !game->Engine().IsFinished(); ++steps) {
             QVERIFY(steps < 40);
-            const int32_t right = RightAnswer(game->Engine);
+            const int32_t right = RightAnswer(&game->Engine());
             clock.advance(900);
             if (miss) {
                 QVERIFY(!game->CheckAnswer(right + 1));
@@ -121,7 +131,7 @@ public:
                 miss = false;
             }
             QVERIFY(game->CheckAnswer(right));
-            if (!game->Engine->IsFinished()) game->NextStep();
+            if (!game->Engine().IsFinished()) nextStep();
         }
         clock.advance(1500);
     }
@@ -138,9 +148,9 @@ public:
     // The problem on the board, flagged as the journal recorded it.
     Posed current() const
     {
-        const ProblemSnapshot s = dynamic_cast<ProblemView *>(game->Engine)->Snapshot();
+        const ProblemSnapshot s = dynamic_cast<ProblemView &>(game->Engine()).Snapshot();
         Posed p;
-        p.Operation = game->Operation();
+        p.Operation = OpCode(game->Operation());
         p.Operand1 = s.Operand1;
         p.Operand2 = s.Operand2;
         p.Type = s.TypeLine;
@@ -159,6 +169,10 @@ public:
     TempDataDir data;
     FakeClock clock;
     CapturingReporter reporter;
+    EngineHost host{clock, data.folders()};
+    Bitmap board{180, 240};
+    Bitmap hint{100, 100};
+    CoinBank bank{data.path(QStringLiteral("Set/Money.dat"))};
     std::unique_ptr<TMainClass> game;
     QList<Posed> seen;
 };
@@ -232,7 +246,7 @@ void tst_Review::schedule()
     QFETCH(bool, steps);
     QFETCH(QString, answers);
     QFETCH(QList<int>, reviewOf);
-    Session s(basic(alg, steps));
+    Practice s(basic(alg, steps));
     s.play(answers);
     checkReviews(s.seen, reviewOf);
     QVERIFY(s.reporter.errors.isEmpty());
@@ -258,7 +272,7 @@ void tst_Review::keepsItsAnswerMode()
 {
     QFETCH(QString, alg);
     QFETCH(bool, missedInSteps);
-    Session s(basic(alg, missedInSteps));
+    Practice s(basic(alg, missedInSteps));
     s.play(QStringLiteral("x"));
     // The other mode from here on; the new settings pose a problem at once.
     s.applySettings(basic(alg, !missedInSteps));
@@ -280,7 +294,7 @@ void tst_Review::waitsWhileNotChosen_data()
 void tst_Review::waitsWhileNotChosen()
 {
     QFETCH(bool, dropType);
-    Session s(basic(QStringLiteral("Alg=0,")));
+    Practice s(basic(QStringLiteral("Alg=0,")));
     const QString addSet = QStringLiteral("Set/AddSet.Dat");
     const QStringList chosen = s.data.readLines(addSet);
     s.play(QStringLiteral("x"));
@@ -305,9 +319,9 @@ void tst_Review::waitsWhileNotChosen()
 
 void tst_Review::followsThePlayerWhoAnswers()
 {
-    Session s(basic(QStringLiteral("Alg=0,1,2,3,")));
+    Practice s(basic(QStringLiteral("Alg=0,1,2,3,")));
     s.next();
-    QVERIFY(!s.game->CheckAnswer(RightAnswer(s.game->Engine) + 1));
+    QVERIFY(!s.game->CheckAnswer(RightAnswer(&s.game->Engine()) + 1));
     // Another player takes over in the middle: the problem, its coins and its miss are theirs.
     s.game->SetPlayer(3);
     s.solve(false);
@@ -326,7 +340,7 @@ void tst_Review::followsThePlayerWhoAnswers()
 
 void tst_Review::survivesARestart()
 {
-    Session s(basic(QStringLiteral("Alg=0,1,2,3,")));
+    Practice s(basic(QStringLiteral("Alg=0,1,2,3,")));
     s.play(QStringLiteral("xo"));
     s.restart();
     s.play(QStringLiteral("oo"));
@@ -352,7 +366,7 @@ void tst_Review::posesOnlyWhatItsTypeDraws_data()
 void tst_Review::posesOnlyWhatItsTypeDraws()
 {
     QFETCH(QString, edit);
-    Session s(basic(QStringLiteral("Alg=0,1,2,3,")));
+    Practice s(basic(QStringLiteral("Alg=0,1,2,3,")));
     s.play(QStringLiteral("x"));
     QVERIFY(s.probe().exec(edit));
     s.play(QStringLiteral("oooooo"));
@@ -376,7 +390,7 @@ void tst_Review::offDrawsAsBefore()
     const QString answers = QStringLiteral("xxoxooxoxxoo");
     QList<Posed> runs[2];
     for (int bare = 0; bare < 2; ++bare) {
-        Session s(basic(QStringLiteral("Alg=0,1,2,3,"), true, review), journalUsable);
+        Practice s(basic(QStringLiteral("Alg=0,1,2,3,"), true, review), journalUsable);
         QCOMPARE(s.game->journal()->isOn(), journalUsable);
         s.play(answers, bare == 1);
         runs[bare] = s.seen;

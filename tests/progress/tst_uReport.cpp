@@ -67,7 +67,7 @@ void tst_uReport::showsThePlayersReport()
     ReportClock clock;
     HandMadeJournal j;
     fill(j);
-    TReportForm form(&j.journal);
+    TReportForm form(&j.journal, clock);
     form.setPlayers(Players, 0);
     form.setPeriod(ReportPeriod::Everything);
     QCOMPARE(form.windowTitle(), QStringLiteral("成绩"));
@@ -114,8 +114,8 @@ void tst_uReport::emptyStates()
     if (journal == QLatin1String("corrupt"))
         dir.writeBytes(QStringLiteral("Set/Progress.db"), QByteArray(4096, 'x'));
     std::unique_ptr<Journal> j;
-    if (journal != QLatin1String("none")) j = std::make_unique<Journal>(path);
-    TReportForm form(j.get());
+    if (journal != QLatin1String("none")) j = std::make_unique<Journal>(path, reporter);
+    TReportForm form(j.get(), clock);
     form.setPlayers(Players, 2);
     QCOMPARE(form.PlayerBox->currentText(), QStringLiteral("妹妹"));
     QCOMPARE(form.Pages->currentWidget(), form.EmptyLabel);
@@ -131,7 +131,7 @@ void tst_uReport::renameShowsAtOnce()
 {
     ReportClock clock;
     HandMadeJournal j;
-    TReportForm form(&j.journal);
+    TReportForm form(&j.journal, clock);
     form.setPlayers(Players, 3);
     QString asked;
     form.Rename = [&](int32_t player, const QString &name) {
@@ -165,7 +165,7 @@ void tst_uReport::exportWritesPdfAndCsv()
     ReportClock clock;
     HandMadeJournal j;
     fill(j);
-    TReportForm form(&j.journal);
+    TReportForm form(&j.journal, clock);
     form.setPlayers(Players, 0);
     form.setPeriod(period);
     const QString pdfPath = j.dir.path(QStringLiteral("成绩 小明.pdf"));
@@ -209,7 +209,7 @@ void tst_uReport::exportToAMissingFolderFails()
     ReportClock clock;
     HandMadeJournal j;
     fill(j);
-    TReportForm form(&j.journal);
+    TReportForm form(&j.journal, clock);
     form.setPlayers(Players, 0);
     const QString pdfPath = j.dir.path(QStringLiteral("no such folder/r.pdf"));
     QString error;

@@ -27,9 +27,10 @@ private slots:
         window.show();
         std::unique_ptr<QDialog> dialog;
         if (settings)
-            dialog = std::make_unique<TSetForm>(&window);
+            dialog = std::make_unique<TSetForm>(data.setFolder(), reporter, &window);
         else
-            dialog = std::make_unique<TAboutForm>(&window);
+            dialog = std::make_unique<TAboutForm>(
+                data.folders().sharedPath(QStringLiteral("Help/index.html")), &window);
         const QPoint centre = window.screen()->availableGeometry().center();
         for (int show = 0; show < 2; ++show) {
             dialog->show();

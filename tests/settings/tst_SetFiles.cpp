@@ -1,5 +1,6 @@
 #include "settings/SetFiles.h"
 
+#include "core/EngineHost.h"
 #include "engines/AddAlgo.h"
 #include "engines/DecAlgo.h"
 #include "engines/DivAlgo.h"
@@ -21,7 +22,9 @@ std::vector<std::pair<ProblemType, bool>> readAs(const TempDataDir &dir, const Q
 {
     dir.writeLines(QStringLiteral("Set/") + setFile, lines);
     Bitmap board(180, 240), hint(100, 100);
-    Engine engine(board, hint);
+    FakeClock clock;
+    EngineHost host(clock, dir.folders());
+    Engine engine(board, hint, host);
     std::vector<std::pair<ProblemType, bool>> out;
     for (const ProblemType &t : engine.Types)
         out.emplace_back(t, Engine::CanDraw(t));

@@ -1,7 +1,6 @@
 #include "app/Main.h"
 
-#include "support/TestSupport.h"
-#include "core/uMainClass.h"
+#include "support/TestGame.h"
 #include "engines/AddAlgo.h"
 #include "settings/uSet.h"
 
@@ -49,33 +48,35 @@ private slots:
     void okDuringACarryDropsTheOldStep();
 
 private:
-    std::unique_ptr<TempDataDir> m_dir;
-    std::unique_ptr<FakeClock> m_clock;
-    std::unique_ptr<CapturingReporter> m_reporter;
+    std::unique_ptr<TestGame> m_game;
+    TempDataDir *m_dir = nullptr;
+    CapturingReporter *m_reporter = nullptr;
     std::unique_ptr<TMainForm> m_form;
+    std::unique_ptr<GameDriver> m_driver;
     TAdd *m_add = nullptr;
 };
 
 void tst_SettingsFlow::init()
 {
-    m_dir = std::make_unique<TempDataDir>();
-    m_clock = std::make_unique<FakeClock>();
-    m_reporter = std::make_unique<CapturingReporter>();
-    m_form = std::make_unique<TMainForm>();
+    m_game = std::make_unique<TestGame>();
+    m_dir = &m_game->data;
+    m_reporter = &m_game->reporter;
+    m_form = std::make_unique<TMainForm>(m_game->services());
     m_form->resize(1024, 768);
     m_form->show();
     QVERIFY(m_form->Game());
     QCOMPARE(m_reporter->errors, QStringList());
-    m_add = static_cast<TAdd *>(m_form->Game()->Engines[0].get());
-    m_form->Game()->Engine = m_add;
+    m_driver = std::make_unique<GameDriver>(m_game->clock, *m_form);
+    TMainClass &c = m_form->Game()->controller();
+    c.UseEngine(Op::Add);
+    m_add = &static_cast<TAdd &>(c.Engine());
 }
 
 void tst_SettingsFlow::cleanup()
 {
+    m_driver.reset();
     m_form.reset();
-    m_reporter.reset();
-    m_clock.reset();
-    m_dir.reset();
+    m_game.reset();
 }
 
 void tst_SettingsFlow::okStartsANewProblemWithTheNewSettings()
@@ -98,7 +99,7 @@ void tst_SettingsFlow::okStartsANewProblemWithTheNewSettings()
     QVERIFY(!m_add->StepMode);
     QVERIFY(isThreeDigits(m_add->Operand1));
     QVERIFY(isThreeDigits(m_add->Operand2));
-    QCOMPARE(m_form->Game()->ChildPicture, 1);
+    QCOMPARE(m_form->Game()->controller().ChildPicture(), 1);
     QCOMPARE(m_dir->readLines("Set/AddSet.Dat"), QStringList{"3位数+3位数(3硬币)"});
 }
 
@@ -119,30 +120,27 @@ void tst_SettingsFlow::cancelChangesNothing()
     QCOMPARE(m_add->Operand1, 21);
     QCOMPARE(m_add->Step, 1);
     QVERIFY(m_add->StepMode);
-    QCOMPARE(m_form->Game()->ChildPicture, 0);
+    QCOMPARE(m_form->Game()->controller().ChildPicture(), 0);
     QCOMPARE(m_dir->readBytes("Set/Basic.dat"), basic);
 }
 
 void tst_SettingsFlow::okDuringACarryDropsTheOldStep()
 {
-    // 5 + 7 carries: NextStep waits for the flying carry, and the settings are accepted
-    // meanwhile.
+    // 5 + 7 carries: the next step waits for the flying carry, and the settings are
+    // accepted meanwhile.
     m_add->SetProblem(15, 7);
-    bool opened = false;
-    m_clock->onIdle = [&](int) {
-        if (opened) return;
-        opened = true;
-        QTimer::singleShot(0, m_form->SetForm, [this] {
-            chooseThreeDigitSums(m_form->SetForm);
-            m_form->SetForm->AddDecMultiStepCheck->setChecked(true);
-            QTest::mouseClick(m_form->SetForm->Button1, Qt::LeftButton);
-        });
-        m_form->SpeedButton1->click();
-    };
     QTest::keyClicks(m_form.get(), QStringLiteral("12"));
     QTest::keyClick(m_form.get(), Qt::Key_Return);
+    m_driver->pass(150);
+    QVERIFY(m_add->Settling());
+    QTimer::singleShot(0, m_form->SetForm, [this] {
+        chooseThreeDigitSums(m_form->SetForm);
+        m_form->SetForm->AddDecMultiStepCheck->setChecked(true);
+        QTest::mouseClick(m_form->SetForm->Button1, Qt::LeftButton);
+    });
+    m_form->SpeedButton1->click();
+    QVERIFY(m_driver->passWhile([this] { return m_form->Game()->Busy(); }));
 
-    QVERIFY(opened);
     QCOMPARE(m_reporter->errors, QStringList());
     QVERIFY(isThreeDigits(m_add->Operand1));
     // The new problem starts at its first column; the old carry's step is not taken.

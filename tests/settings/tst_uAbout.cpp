@@ -21,7 +21,7 @@ private slots:
 void tst_uAbout::layout()
 {
     TempDataDir dir;
-    TAboutForm form;
+    TAboutForm form(dir.folders().sharedPath(QStringLiteral("Help/index.html")));
     QCOMPARE(form.size(), QSize(417, 285));
     QVERIFY(form.Label4->font().underline());
     // Every label fits inside the box.
@@ -32,7 +32,7 @@ void tst_uAbout::layout()
 void tst_uAbout::linkOpensTheShippedGuide()
 {
     TempDataDir dir;
-    TAboutForm form;
+    TAboutForm form(dir.folders().sharedPath(QStringLiteral("Help/index.html")));
     QList<QUrl> opened;
     form.OpenUrl = [&](const QUrl &url) {
         opened << url;
@@ -60,12 +60,12 @@ void tst_uAbout::linkOpensTheShippedGuide()
 void tst_uAbout::longFolderIsShortened()
 {
     TempDataDir dir;
-    AppDir = dir.path(QString(120, QLatin1Char('d'))) + QLatin1Char('/');
-    TAboutForm form;
+    const DataFolders folders = portableFolders(dir.path(QString(120, QLatin1Char('d'))));
+    TAboutForm form(folders.sharedPath(QStringLiteral("Help/index.html")));
     form.show();
     QVERIFY(form.Label4->geometry().right() < form.width());
     QVERIFY(form.Label4->text().contains(QStringLiteral("…")));
-    QCOMPARE(form.Label4->toolTip(), TAboutForm::HelpUrl().toString());
+    QCOMPARE(form.Label4->toolTip(), form.HelpUrl().toString());
 }
 
 void tst_uAbout::closes_data()
@@ -81,7 +81,7 @@ void tst_uAbout::closes()
 {
     QFETCH(bool, escape);
     QFETCH(bool, onButton);
-    TAboutForm form;
+    TAboutForm form(QStringLiteral("Help/index.html"));
     form.show();
     QWidget *target = onButton ? static_cast<QWidget *>(form.Button1) : &form;
     target->setFocus();

@@ -99,7 +99,9 @@ private slots:
 
 void tst_uSet::layout()
 {
-    TSetForm form;
+    TempDataDir dir;
+    CapturingReporter reporter;
+    TSetForm form(dir.setFolder(), reporter);
     QCOMPARE(form.size(), QSize(847, 561));
     QVERIFY(!form.SpeedButton1->icon().isNull());
     QVERIFY(!form.SpeedButton8->icon().isNull());
@@ -128,7 +130,8 @@ void tst_uSet::showReadsAllFiles()
     TempDataDir dir;
     dir.writeLines(set("MulItem.Dat"), {"3位数×3位数", "2位数×2位数", "3位数×1位数"});
     dir.writeBytes(set("DivSet.Dat"), QByteArray());
-    TSetForm form;
+    CapturingReporter reporter;
+    TSetForm form(dir.setFolder(), reporter);
     form.show();
     for (int i = 0; i < 8; ++i) {
         const QStringList file = dir.readLines(QStringLiteral("Set/") + TSetForm::ListFile(i));
@@ -185,7 +188,7 @@ void tst_uSet::loadBasic()
     TempDataDir dir;
     CapturingReporter reporter;
     dir.writeLines(set("Basic.dat"), lines);
-    TSetForm form;
+    TSetForm form(dir.setFolder(), reporter);
     form.show();
     QCOMPARE(reporter.errors, QStringList());
     QCOMPARE(form.RadioButton2->isChecked(), girl);
@@ -232,7 +235,7 @@ void tst_uSet::readFailure()
         dir.remove(path);
     else
         dir.writeLines(path, lines);
-    TSetForm form;
+    TSetForm form(dir.setFolder(), reporter);
     // What the lists showed before this show: the first set of data.
     QStringList before[8];
     for (int i = 0; i < 8; ++i)
@@ -287,7 +290,7 @@ void tst_uSet::okWritesBasic()
     QFETCH(int, ops);
     TempDataDir dir;
     CapturingReporter reporter;
-    TSetForm form;
+    TSetForm form(dir.setFolder(), reporter);
     form.show();
     if (girl)
         QTest::mouseClick(form.RadioButton2, Qt::LeftButton);
@@ -313,7 +316,7 @@ void tst_uSet::movesLandSortedAndAreWritten()
 {
     TempDataDir dir;
     CapturingReporter reporter;
-    TSetForm form;
+    TSetForm form(dir.setFolder(), reporter);
     form.show();
     // Shipped: offered 3+1, 3+2, 3+3; chosen 1+1>10, 2+1, 2+2; each with its coins.
     select(form.ListBox1, "3位数+2位数(3硬币)");
@@ -367,7 +370,8 @@ void tst_uSet::lastChosenLineStays()
     offered.removeFirst();
     dir.writeLines("Set/" + SetFiles::SetList(op), {only});
     dir.writeLines("Set/" + SetFiles::ItemList(op), offered);
-    TSetForm form;
+    CapturingReporter reporter;
+    TSetForm form(dir.setFolder(), reporter);
     form.show();
     QListWidget *chosen = form.List(2 * op + 1);
     QListWidget *offer = form.List(2 * op);
@@ -403,7 +407,8 @@ void tst_uSet::lastChosenLineStays()
 void tst_uSet::arrowsWithoutSelection()
 {
     TempDataDir dir;
-    TSetForm form;
+    CapturingReporter reporter;
+    TSetForm form(dir.setFolder(), reporter);
     form.show();
     QStringList before[8];
     for (int i = 0; i < 8; ++i)
@@ -430,7 +435,8 @@ void tst_uSet::cancelWritesNothing()
     QFETCH(QString, how);
     TempDataDir dir;
     const QMap<QString, QByteArray> before = snapshot(dir);
-    TSetForm form;
+    CapturingReporter reporter;
+    TSetForm form(dir.setFolder(), reporter);
     form.show();
     select(form.ListBox5, "3位数×3位数(5硬币)");
     QTest::mouseClick(form.SpeedButton5, Qt::LeftButton);
@@ -477,7 +483,7 @@ void tst_uSet::writeFailureChangesNothing()
     QFETCH(QString, file);
     TempDataDir dir;
     CapturingReporter reporter;
-    TSetForm form;
+    TSetForm form(dir.setFolder(), reporter);
     form.show();
     select(form.ListBox1, "3位数+3位数(3硬币)");
     QTest::mouseClick(form.SpeedButton1, Qt::LeftButton);
@@ -514,7 +520,7 @@ void tst_uSet::unreadListsAreNotOverwritten()
     dir.writeLines("Set/AddItem.Dat", {"3位数+3位数"});
     dir.writeLines("Set/Basic.dat", {"Children=1", "Alg=2,"});
     const QMap<QString, QByteArray> before = snapshot(dir);
-    TSetForm form;
+    TSetForm form(dir.setFolder(), reporter);
     form.show();
     QCOMPARE(reporter.errors.size(), 1);
     // The lists still show the first set of data, with every chosen list empty: no list can

@@ -3,6 +3,7 @@
 #include "BoardMarks.h"
 #include "TestSupport.h"
 #include "core/Def.h"
+#include "core/EngineHost.h"
 #include "platform/Bitmap.h"
 
 #include <QStringList>
@@ -12,9 +13,9 @@
 #include <memory>
 #include <vector>
 
-// One engine on its own board and hint bitmaps, in a temporary data folder, with a stepped
-// clock standing in for the main window's timers: every 50 ms of waiting counts the slots
-// down, and every 100 ms runs a scene tick (the board, then the hint when it is due).
+// One engine on its own board and hint bitmaps, in a temporary data folder, on a host with a
+// stepped clock standing in for the game's timers: every 50 ms that pass count the slots
+// down, and every 100 ms run a scene tick (the board, then the hint when it is due).
 template <class Engine> class EngineRig
 {
 public:
@@ -23,18 +24,7 @@ public:
     {
         for (const auto &f : files)
             dir.writeLines(QStringLiteral("Set/") + f.first, f.second);
-        for (int32_t &slot : TickSlots)
-            slot = 0;
-        engine = std::make_unique<Engine>(board, hint);
-        clock.onIdle = [this](int ms) {
-            CountDownSlots(ms);
-            sinceTick += ms;
-            while (sinceTick >= 100) {
-                sinceTick -= 100;
-                tick();
-            }
-            if (duringWait) duringWait();
-        };
+        engine = std::make_unique<Engine>(board, hint, host);
         board.setRecording(true);
         hint.setRecording(true);
     }
@@ -58,8 +48,34 @@ public:
     // Lets ms pass in 50 ms steps, with the timers running.
     void pass(int ms)
     {
-        for (int t = 0; t < ms; t += 50)
-            clock.idle(50);
+        for (int t = 0; t < ms; t += 50) {
+            clock.advance(50);
+            host.tickSlots().CountDownSlots(50);
+            sinceTick += 50;
+            while (sinceTick >= 100) {
+                sinceTick -= 100;
+                tick();
+            }
+            if (duringWait) duringWait();
+        }
+    }
+    // Lets time pass while the last right answer settles on the board; false when it never
+    // does.
+    bool settle()
+    {
+        for (int waited = 0; engine->Settling(); waited += 50) {
+            if (waited >= 10000) return false;
+            pass(50);
+        }
+        return true;
+    }
+    // The next step of an unfinished problem, asked once the board has settled, as the game
+    // asks it.
+    void nextStep()
+    {
+        if (engine->IsFinished()) return;
+        QVERIFY2(settle(), "the board never settles");
+        engine->NextStep();
     }
     // Plays the current problem to its end, each right answer found by trying, with the
     // scene ticking between the answers and after the last; seen() gets the board's calls of
@@ -74,7 +90,8 @@ public:
                 ++v;
             QVERIFY2(v < 10000 && steps < 50, "no right answer found");
             tick();
-            engine->NextStep();
+            nextStep();
+            if (QTest::currentTestFailed()) return;
             tick();
         }
         for (int i = 0; i < 30; ++i)
@@ -129,10 +146,12 @@ public:
     Bitmap board{180, 240};
     Bitmap hint{100, 100};
     FakeClock clock;
+    EngineHost host{clock, dir.folders()};
     std::unique_ptr<Engine> engine;
     int ticks = 0;
     int sinceTick = 0;
     bool hintShown = false;
     std::function<void()> onTick;
+    // Runs after every 50 ms that pass.
     std::function<void()> duringWait;
 };

@@ -14,7 +14,9 @@ inline const QDateTime ReportNow = QDateTime(QDate(2026, 12, 10), QTime(12, 0), 
 class HandMadeJournal
 {
 public:
-    HandMadeJournal() : path(dir.path(QStringLiteral("Set/Progress.db"))), journal(path) {}
+    HandMadeJournal() : path(dir.path(QStringLiteral("Set/Progress.db"))), journal(path, reporter)
+    {
+    }
 
     // One problem posed daysAgo days before ReportNow, taking seconds to finish (or never
     // finished), with wrong answers before the right one.
@@ -24,7 +26,7 @@ public:
         PosedRecord p;
         p.Player = player;
         p.PlayerName = player == 0 ? QStringLiteral("小明") : QStringLiteral("妹妹");
-        p.Operation = op;
+        p.Operation = static_cast<Op>(op);
         p.Operand1 = a;
         p.Operand2 = b;
         p.PosedAt = ReportNow.addDays(-daysAgo).addSecs(-3600 + 60 * ++m_count);

@@ -1,10 +1,9 @@
 #include "TestSupport.h"
 
 #include "core/Def.h"
-#include "core/uMainClass.h"
+#include "game/Scene.h"
 #include "platform/TextFiles.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -27,34 +26,7 @@ SceneGeometry sceneGeometry(int w, int h, qreal ratio)
     return g;
 }
 
-FakeClock::FakeClock()
-{
-    setGameClock(this);
-}
-
-FakeClock::~FakeClock()
-{
-    setGameClock(nullptr);
-}
-
-void FakeClock::idle(int ms)
-{
-    now += static_cast<uint32_t>(ms > 0 ? ms : 1);
-    if (onIdle) onIdle(ms);
-    QCoreApplication::processEvents();
-}
-
-CapturingReporter::CapturingReporter()
-{
-    setReporter(this);
-}
-
-CapturingReporter::~CapturingReporter()
-{
-    setReporter(nullptr);
-}
-
-TempDataDir::TempDataDir(bool withShippedData) : m_oldAppDir(AppDir)
+TempDataDir::TempDataDir(bool withShippedData)
 {
     QDir root(m_dir.path());
     for (const char *sub : {"Set", "Pictures", "Sound"})
@@ -71,12 +43,11 @@ TempDataDir::TempDataDir(bool withShippedData) : m_oldAppDir(AppDir)
                                   QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser);
         }
     }
-    AppDir = m_dir.path() + QLatin1Char('/');
 }
 
-TempDataDir::~TempDataDir()
+DataFolders TempDataDir::folders() const
 {
-    AppDir = m_oldAppDir;
+    return portableFolders(m_dir.path());
 }
 
 QString TempDataDir::path(const QString &relative) const

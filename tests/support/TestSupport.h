@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Clock.h"
+#include "platform/DataFolders.h"
 #include "platform/Errors.h"
 
 #include <QString>
@@ -14,30 +15,23 @@ struct SceneGeometry;
 // What the window tells the scene of its layout on a w x h screen at ratio device pixels.
 SceneGeometry sceneGeometry(int w = 1024, int h = 768, qreal ratio = 1);
 
-// A clock the test steps by hand; idle() moves it on and runs onIdle, which stands for the
-// timers that would have fired meanwhile.
+// A clock the test steps by hand (see GameDriver for the timers that fire meanwhile).
 class FakeClock : public Clock
 {
 public:
-    FakeClock();
-    ~FakeClock() override;
     uint32_t tickCount() override { return now; }
-    void idle(int ms) override;
     void advance(uint32_t ms) { now += ms; }
     // Wall-clock time moves with the ticks, from 2026-12-01 08:00 UTC.
     int64_t utcMilliseconds() override { return utcStart + now; }
 
     uint32_t now = 1000;
     int64_t utcStart = 1796112000000;
-    std::function<void(int)> onIdle;
 };
 
 // Records error boxes and answers the yes/no question as told.
 class CapturingReporter : public Reporter
 {
 public:
-    CapturingReporter();
-    ~CapturingReporter() override;
     void showError(const QString &message) override { errors << message; }
     bool askYesNo(const QString &text, const QString &caption) override
     {
@@ -50,14 +44,16 @@ public:
     bool answer = false;
 };
 
-// A temporary application folder holding a copy of the shipped data tree (or none), set
-// as AppDir for the test's lifetime.
+// A temporary application folder holding a copy of the shipped data tree (or none).
 class TempDataDir
 {
 public:
     explicit TempDataDir(bool withShippedData = true);
-    ~TempDataDir();
     QString path(const QString &relative = QString()) const;
+    // The portable layout rooted here, as a game is given it.
+    DataFolders folders() const;
+    // Set/ here, ending in "/".
+    QString setFolder() const { return folders().setFolder(); }
     // Writes the lines in GBK with CR LF.
     void writeLines(const QString &relative, const QStringList &lines) const;
     void writeBytes(const QString &relative, const QByteArray &bytes) const;
@@ -67,7 +63,6 @@ public:
 
 private:
     QTemporaryDir m_dir;
-    QString m_oldAppDir;
 };
 
 // Makes a file or folder immutable (chattr +i) for the guard's lifetime, so not even root can

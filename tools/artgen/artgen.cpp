@@ -3,7 +3,7 @@
 #include "paint.h"
 #include "pictures.h"
 
-#include "../../platform/LargeDrawing.h"
+#include "platform/LargeDrawing.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "paint.h"
 
-#include "../../platform/LargeDrawing.h"
+#include "platform/LargeDrawing.h"
 
 #include <QLinearGradient>
 #include <QRadialGradient>

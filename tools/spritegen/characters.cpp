@@ -1,6 +1,6 @@
 #include "characters.h"
 
-#include "../artgen/paint.h"
+#include "artgen/paint.h"
 
 #include <QPainterPath>
 #include <QTransform>

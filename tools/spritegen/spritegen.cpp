@@ -3,8 +3,8 @@
 // Usage: spritegen REPO_ROOT [--preview DIR]
 #include "characters.h"
 
-#include "../artgen/paint.h"
-#include "../../platform/LargeDrawing.h"
+#include "artgen/paint.h"
+#include "platform/LargeDrawing.h"
 
 #include <QDir>
 #include <QFile>

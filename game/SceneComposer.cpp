@@ -1,4 +1,4 @@
-#include "core/SceneComposer.h"
+#include "game/SceneComposer.h"
 
 #include "platform/AreaScaler.h"
 #include "platform/BlendKernel.h"

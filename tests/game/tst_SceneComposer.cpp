@@ -1,11 +1,11 @@
+#include "game/SceneComposer.h"
+
 #include "characters/uAnimation.h"
-#include "core/SceneComposer.h"
-#include "core/uMainClass.h"
 #include "engines/AddAlgo.h"
 #include "engines/DivAlgo.h"
+#include "game/Session.h"
 #include "platform/LargeDrawing.h"
-#include "platform/Random.h"
-#include "TestSupport.h"
+#include "TestGame.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -65,74 +65,96 @@ const char *script = "begin\n"
                      "action=0,3,akRight,100\naction=1,3,akLeft,100\n"
                      "end\n";
 
+// The scene keeps its layers to itself; the tests move them to places of their own.
+SceneLayer &layerOf(Scene &scene, Scene::LayerId id)
+{
+    return const_cast<SceneLayer &>(scene.Layer(id));
+}
+
 // A game on our own pictures and sprites, with the layers at fixed places.
 struct SyntheticScene
 {
-    explicit SyntheticScene(int engine, qreal ratio = 1)
+    explicit SyntheticScene(Op op, qreal ratio = 1)
     {
-        QImage(sheet(60, 50, 4, 2, QColor(0, 255, 255))).save(data.path("Pictures/a.bmp"), "BMP");
-        QImage(sheet(40, 40, 3, 2, QColor(255, 0, 255))).save(data.path("Pictures/b.bmp"), "BMP");
-        data.writeBytes(QStringLiteral("Pictures/Animation.txt"), script);
-        game = std::make_unique<TMainClass>(sceneGeometry(1024, 768, ratio), nullptr);
-        QImage back = picture(800, 600, QColor(10, 10, 10), 1);
-        game->Background.assign(back);
+        QImage(sheet(60, 50, 4, 2, QColor(0, 255, 255)))
+            .save(game.data.path("Pictures/a.bmp"), "BMP");
+        QImage(sheet(40, 40, 3, 2, QColor(255, 0, 255)))
+            .save(game.data.path("Pictures/b.bmp"), "BMP");
+        game.data.writeBytes(QStringLiteral("Pictures/Animation.txt"), script);
+        session = std::make_unique<Session>(game.services(), sceneGeometry(1024, 768, ratio));
+        Scene &scene = session->scene();
+        const_cast<Bitmap &>(scene.Background()).assign(picture(800, 600, QColor(10, 10, 10), 1));
         struct
         {
-            SceneLayer &layer;
-            Bitmap &picture;
+            Scene::LayerId id;
             QSize size;
             QPoint at;
             QColor key;
         } layers[] = {
-            {game->BlackboardLayer, game->BlackboardPicture, {256, 350}, {290, 73}, Qt::magenta},
-            {game->TreeRightLayer, game->TreeRightPicture, {199, 383}, {601, 217}, Qt::green},
-            {game->TreeLeftLayer, game->TreeLeftPicture, {240, 383}, {0, 217}, Qt::blue},
-            {game->HintPanelLayer, game->HintPanelPicture, {200, 160}, {430, 260}, KeyGrey},
-            {game->GrassLeftLayer, game->GrassLeftPicture, {537, 226}, {0, 374}, Qt::white},
-            {game->GrassRightLayer, game->GrassRightPicture, {263, 140}, {537, 460}, Qt::cyan},
+            {Scene::Blackboard, {256, 350}, {290, 73}, Qt::magenta},
+            {Scene::TreeRight, {199, 383}, {601, 217}, Qt::green},
+            {Scene::TreeLeft, {240, 383}, {0, 217}, Qt::blue},
+            {Scene::HintPanel, {200, 160}, {430, 260}, KeyGrey},
+            {Scene::GrassLeft, {537, 226}, {0, 374}, Qt::white},
+            {Scene::GrassRight, {263, 140}, {537, 460}, Qt::cyan},
         };
         int seed = 2;
         for (auto &l : layers) {
-            l.picture.assign(picture(l.size.width(), l.size.height(), l.key, seed++));
-            l.layer.X = l.at.x();
-            l.layer.Y = l.at.y();
+            SceneLayer &layer = layerOf(scene, l.id);
+            layer.Picture->assign(picture(l.size.width(), l.size.height(), l.key, seed++));
+            layer.X = l.at.x();
+            layer.Y = l.at.y();
         }
-        game->BoardLayer.X = 327;
-        game->BoardLayer.Y = 115;
-        game->HintTextLayer.X = 480;
-        game->HintTextLayer.Y = 290;
-        if (engine == 0) {
-            auto *add = static_cast<TAdd *>(game->Engines[0].get());
-            add->SetProblem(38, 45);
-            game->Engine = add;
-        } else {
-            auto *div = static_cast<TDiv *>(game->Engines[3].get());
-            div->SetProblem(156, 4);
-            game->Engine = div;
-        }
-        randomSeed(7);
+        layerOf(scene, Scene::Board).X = 327;
+        layerOf(scene, Scene::Board).Y = 115;
+        layerOf(scene, Scene::HintText).X = 480;
+        layerOf(scene, Scene::HintText).Y = 290;
+        TMainClass &c = session->controller();
+        c.UseEngine(op);
+        if (op == Op::Add)
+            static_cast<TAdd &>(c.Engine()).SetProblem(38, 45);
+        else
+            static_cast<TDiv &>(c.Engine()).SetProblem(156, 4);
+        session->host().random().seed(7);
     }
     void tick(int n)
     {
         for (int i = 0; i < n; ++i) {
-            clock.advance(100);
-            game->Present();
+            game.clock.advance(100);
+            TMainClass &c = session->controller();
+            session->scene().Present(c.Engine(), c.CanPose(), hintOn, session->animation());
         }
     }
-    QImage frame() const { return game->BackBuffer.convertToFormat(QImage::Format_RGB888); }
+    QImage frame() const
+    {
+        return session->scene().BackBuffer().convertToFormat(QImage::Format_RGB888);
+    }
+    // Every layer of the last tick, back to front.
+    std::vector<SceneLayer *> layers()
+    {
+        std::vector<SceneLayer *> all;
+        for (int id = 0; id < Scene::LayerCount; ++id)
+            all.push_back(&layerOf(session->scene(), Scene::LayerId(id)));
+        for (auto &sprite : session->animation().Sprites)
+            all.push_back(&sprite->Layer);
+        std::stable_sort(all.begin(), all.end(), [](const SceneLayer *a, const SceneLayer *b) {
+            return CompareLayers(*a, *b) < 0;
+        });
+        return all;
+    }
 
-    TempDataDir data;
-    FakeClock clock;
-    std::unique_ptr<TMainClass> game;
+    TestGame game;
+    std::unique_ptr<Session> session;
+    bool hintOn = true;
 };
 
 // The scene composed the straightforward way from the layers of the last tick: the
 // background, then each layer back to front, its key colour left out, blended layers mixed
 // channel by channel.
-QImage referenceFrame(TMainClass &g)
+QImage referenceFrame(SyntheticScene &s)
 {
-    QImage out = g.Background.image().convertToFormat(QImage::Format_RGB888);
-    for (const SceneLayer *l : g.Layers) {
+    QImage out = s.session->scene().Background().image().convertToFormat(QImage::Format_RGB888);
+    for (const SceneLayer *l : s.layers()) {
         if (!l->Picture || l->Alpha == 0) continue;
         const QImage &pic = l->Picture->image();
         const bool opaque = l->Alpha == -1 || l->Alpha == 100;
@@ -317,19 +339,19 @@ void tst_SceneComposer::sameFramesAsBefore_data()
 void tst_SceneComposer::sameFramesAsBefore()
 {
     QFETCH(int, engine);
-    SyntheticScene s(engine);
+    SyntheticScene s{Op(engine)};
     QList<QImage> frames;
     s.tick(3);
     frames << s.frame();
-    s.clock.advance(5000);
+    s.game.clock.advance(5000);
     s.tick(6);
-    QCOMPARE(s.game->HintPanelLayer.Alpha, 30);
+    QCOMPARE(s.session->scene().Layer(Scene::HintPanel).Alpha, 30);
     frames << s.frame();
-    s.game->Animation->PlayAction(anOldSheep, akYes);
-    s.game->Animation->PlayAction(anWoolly, akYes);
+    s.session->animation().PlayAction(anOldSheep, akYes);
+    s.session->animation().PlayAction(anWoolly, akYes);
     s.tick(8);
     frames << s.frame();
-    const QString dir = QStringLiteral(SUMSPROUT_TESTS_DIR "/core/frames/");
+    const QString dir = QStringLiteral(SUMSPROUT_TESTS_DIR "/game/frames/");
     for (int i = 0; i < frames.size(); ++i) {
         const QString name = dir + QStringLiteral("%1-%2.png").arg(QTest::currentDataTag()).arg(i);
         if (qEnvironmentVariableIntValue("SUMSPROUT_WRITE_FRAMES")) {
@@ -359,17 +381,18 @@ void tst_SceneComposer::keptSceneEqualsWholeRedraw()
 {
     QFETCH(int, engine);
     QFETCH(qreal, ratio);
-    SyntheticScene s(engine, ratio);
-    TMainClass &g = *s.game;
-    auto &sprites = g.Animation->Sprites;
+    SyntheticScene s{Op(engine), ratio};
+    TMainClass &g = s.session->controller();
+    TAnimation &animation = s.session->animation();
+    auto &sprites = animation.Sprites;
     for (int tick = 0; tick < 48; ++tick) {
         switch (tick) {
         case 3:
-            s.clock.advance(5000); // the hint fades in
+            s.game.clock.advance(5000); // the hint fades in
             break;
         case 12:
-            g.Animation->PlayAction(anOldSheep, akYes);
-            g.Animation->PlayAction(anWoolly, akYes);
+            animation.PlayAction(anOldSheep, akYes);
+            animation.PlayAction(anWoolly, akYes);
             break;
         case 16:
             sprites[0]->Layer.X += 37;
@@ -383,26 +406,27 @@ void tst_SceneComposer::keptSceneEqualsWholeRedraw()
             sprites[1]->Layer.Y = -15; // partly outside the scene
             break;
         case 28:
-            g.Engine->CheckAnswer(engine == 0 ? 13 : 3);
+            g.Engine().CheckAnswer(engine == 0 ? 13 : 3);
             break;
         case 34:
             if (engine == 0)
-                static_cast<TAdd *>(g.Engine)->SetProblem(7, 5);
+                static_cast<TAdd &>(g.Engine()).SetProblem(7, 5);
             else
-                static_cast<TDiv *>(g.Engine)->SetProblem(84, 7);
+                static_cast<TDiv &>(g.Engine()).SetProblem(84, 7);
             break;
         case 40:
-            g.HintOn = false;
+            s.hintOn = false;
             break;
         }
         s.tick(1);
-        if (ratio == 1.0) QCOMPARE(s.frame(), referenceFrame(g));
+        if (ratio == 1.0) QCOMPARE(s.frame(), referenceFrame(s));
         if (tick % 4 == 3 || ratio == 1.0) {
             SceneComposer fresh;
             fresh.setPixelRatio(ratio);
             QImage whole;
-            fresh.compose(whole, g.Background, g.Layers);
-            QVERIFY2(whole == g.BackBuffer, qPrintable(QStringLiteral("tick %1").arg(tick)));
+            fresh.compose(whole, s.session->scene().Background(), s.layers());
+            QVERIFY2(whole == s.session->scene().BackBuffer(),
+                     qPrintable(QStringLiteral("tick %1").arg(tick)));
         }
     }
 }
@@ -420,29 +444,29 @@ void tst_SceneComposer::quietTickRedrawsOnlyWhatMoved_data()
 void tst_SceneComposer::quietTickRedrawsOnlyWhatMoved()
 {
     QFETCH(int, engine);
-    SyntheticScene s(engine, 1.40625);
-    TMainClass &g = *s.game;
-    s.clock.advance(5000);
+    SyntheticScene s(Op(engine), 1.40625);
+    Scene &g = s.session->scene();
+    s.game.clock.advance(5000);
     s.tick(20);
-    QCOMPARE(g.HintPanelLayer.Alpha, 60);
-    g.Composer.takeChanged();
-    const Bitmap::ContentId board = g.BoardPicture.contentId();
+    QCOMPARE(g.Layer(Scene::HintPanel).Alpha, 60);
+    g.TakeChanged();
+    const Bitmap::ContentId board = g.BoardPicture().contentId();
     QRegion sprites;
-    for (const auto &sp : g.Animation->Sprites) {
+    for (const auto &sp : s.session->animation().Sprites) {
         const SceneLayer &l = sp->Layer;
         sprites += QRect(toDevicePixels(l.X + l.DX, 1.40625), toDevicePixels(l.Y + l.DY, 1.40625),
                          toDevicePixels(l.Picture->width(), 1.40625),
                          toDevicePixels(l.Picture->height(), 1.40625));
     }
     s.tick(1);
-    QVERIFY(g.BoardPicture.contentId() == board);
-    const QRegion changed = g.Composer.takeChanged();
+    QVERIFY(g.BoardPicture().contentId() == board);
+    const QRegion changed = g.TakeChanged();
     QVERIFY(!changed.isEmpty());
     // The butterfly may have fluttered a little beyond where it was.
     const QRegion beyond = changed.subtracted(sprites.boundingRect().adjusted(-80, -60, 80, 60));
     QVERIFY2(beyond.isEmpty(), qPrintable(QString::number(beyond.rectCount())));
     QVERIFY(changed.boundingRect().width() * changed.boundingRect().height() <
-            g.BackBuffer.width() * g.BackBuffer.height() / 2);
+            g.BackBuffer().width() * g.BackBuffer().height() / 2);
 }
 
 // A picture keyed on magenta, or a board keyed on grey, laid over plain blue at a zoom that
@@ -668,22 +692,23 @@ void tst_SceneComposer::shippedLargeDrawings()
 {
     QFETCH(qreal, ratio);
     auto scene = [ratio](bool large) {
-        TempDataDir data;
+        TestGame game;
         if (!large) {
-            QDirIterator it(data.path(QStringLiteral("Pictures")), {QStringLiteral("*@3x.png")});
+            QDirIterator it(game.data.path(QStringLiteral("Pictures")),
+                            {QStringLiteral("*@3x.png")});
             while (it.hasNext())
                 QFile::remove(it.next());
         }
-        FakeClock clock;
-        randomSeed(7);
-        TMainClass game(sceneGeometry(1024, 768, ratio), nullptr);
+        Session session(game.services(), sceneGeometry(1024, 768, ratio));
+        session.host().random().seed(7);
+        TMainClass &c = session.controller();
         for (int i = 0; i < 3; ++i) {
-            clock.advance(100);
-            game.Present();
+            game.clock.advance(100);
+            session.scene().Present(c.Engine(), c.CanPose(), c.HintOn(), session.animation());
         }
-        game.Composer.waitForDrawings();
-        game.Present();
-        return game.BackBuffer;
+        session.scene().WaitForDrawings();
+        session.scene().Present(c.Engine(), c.CanPose(), c.HintOn(), session.animation());
+        return session.scene().BackBuffer();
     };
     const QImage with = scene(true), without = scene(false);
     if (ratio == 1.0) {

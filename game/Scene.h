@@ -1,0 +1,93 @@
+#pragma once
+
+#include "core/Def.h"
+#include "game/SceneComposer.h"
+#include "platform/Bitmap.h"
+
+#include <QImage>
+#include <QRect>
+#include <QRegion>
+#include <array>
+#include <vector>
+
+class TAlgo;
+class TAnimation;
+struct DataFolders;
+
+// What the scene needs to know of the main window's layout when it is set up.
+struct SceneGeometry
+{
+    int ScreenWidth = 0;
+    int ScreenHeight = 0;
+    QRect Who;
+    int AnswerPanelHeight = 0;
+    QRect MoneyImage;
+    // Device pixels per window pixel: the scene is composed at device resolution.
+    qreal PixelRatio = 1.0;
+};
+
+// The scene: the background, the blackboard with the board the engines paint, the hint panel
+// with the hint they paint, the trees and the grass, and the characters' sprites, composed at
+// device pixels for the window to show at (Left, Top).
+class Scene
+{
+public:
+    // The layers set up here, back to front.
+    enum LayerId {
+        Blackboard,
+        Board,
+        TreeRight,
+        TreeLeft,
+        HintPanel,
+        HintText,
+        GrassLeft,
+        GrassRight,
+        LayerCount
+    };
+
+    // Reads the pictures from folders' Pictures/; a missing or broken one is an error.
+    Scene(const DataFolders &folders, const SceneGeometry &geometry);
+    Scene(const Scene &) = delete;
+    Scene &operator=(const Scene &) = delete;
+
+    // One scene tick: the engine paints the board (or the board says that nothing can be
+    // posed), the hint fades in while it is due and out when not, the characters move on a
+    // frame, and everything is composed into BackBuffer where it changed. True when the hint
+    // was painted, so the child could see it.
+    bool Present(TAlgo &engine, bool canPose, bool hintOn, TAnimation &animation);
+    // Device rectangles of BackBuffer that changed since the last call.
+    QRegion TakeChanged() { return m_composer.takeChanged(); }
+    // Zoomed, the first frames come from the small pictures while the large drawings are read
+    // on a worker thread; this waits for them, so the next Present() is sharp.
+    void WaitForDrawings() { m_composer.waitForDrawings(); }
+
+    // The composed scene at device pixels, in the window's pixel format.
+    const QImage &BackBuffer() const { return m_backBuffer; }
+    // Where the scene stands in the window, and its size, in window pixels.
+    QRect Rect() const { return QRect(m_left, m_top, m_width, m_height); }
+    qreal PixelRatio() const { return m_geometry.PixelRatio; }
+
+    // The bitmaps every engine paints on.
+    Bitmap &BoardPicture() { return m_pictures[Board]; }
+    Bitmap &HintTextPicture() { return m_pictures[HintText]; }
+    const SceneLayer &Layer(LayerId id) const { return m_layers[id]; }
+    const Bitmap &Background() const { return m_background; }
+
+private:
+    void PaintBoard(TAlgo &engine, bool canPose);
+    void DrawNoProblem();
+    bool FadeHint(TAlgo &engine, bool hintOn);
+    void BuildLayers(TAnimation &animation);
+
+    SceneGeometry m_geometry;
+    int32_t m_left = 0;
+    int32_t m_top = 0;
+    int32_t m_width = 0;
+    int32_t m_height = 0;
+    QImage m_backBuffer;
+    SceneComposer m_composer;
+    Bitmap m_background;
+    std::array<Bitmap, LayerCount> m_pictures;
+    std::array<SceneLayer, LayerCount> m_layers;
+    std::vector<SceneLayer *> m_sorted;
+};
