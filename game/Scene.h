@@ -8,8 +8,10 @@
 #include <QRect>
 #include <QRegion>
 #include <array>
+#include <memory>
 #include <vector>
 
+class SceneSurround;
 class TAlgo;
 class TAnimation;
 struct DataFolders;
@@ -47,6 +49,7 @@ public:
 
     // Reads the pictures from folders' Pictures/; a missing or broken one is an error.
     Scene(const DataFolders &folders, const SceneGeometry &geometry);
+    ~Scene();
     Scene(const Scene &) = delete;
     Scene &operator=(const Scene &) = delete;
 
@@ -72,6 +75,9 @@ public:
     Bitmap &HintTextPicture() { return m_pictures[HintText]; }
     const SceneLayer &Layer(LayerId id) const { return m_layers[id]; }
     const Bitmap &Background() const { return m_background; }
+    // The sky and meadow around the scene on a screen wider or taller than 4 : 3; empty
+    // otherwise.
+    SceneSurround &Surround() { return *m_surround; }
 
 private:
     void PaintBoard(TAlgo &engine, bool canPose);
@@ -90,4 +96,7 @@ private:
     std::array<Bitmap, LayerCount> m_pictures;
     std::array<SceneLayer, LayerCount> m_layers;
     std::vector<SceneLayer *> m_sorted;
+    std::unique_ptr<SceneSurround> m_surround;
+    // The surround's edges laid over the background.
+    std::vector<SceneLayer> m_edgeLayers;
 };
