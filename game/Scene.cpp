@@ -36,7 +36,8 @@ Scene::Scene(const DataFolders &folders, const SceneGeometry &geometry) : m_geom
         m_left = geometry.Who.left() + geometry.Who.width() + 10;
     if (geometry.MoneyImage.top() < m_top + m_height) m_top = geometry.MoneyImage.top() - m_height;
     m_surround = std::make_unique<SceneSurround>(
-        folders, QSize(geometry.ScreenWidth, geometry.ScreenHeight), Rect(), ratio);
+        folders, QSize(geometry.ScreenWidth, geometry.ScreenHeight), Rect(), ratio,
+        [this]() -> WorkerThread & { return m_composer.worker(); });
     for (SceneSurround::Edge &edge : m_surround->edges())
         m_edgeLayers.push_back(SceneLayer{edge.at.x(), edge.at.y(), 0, &edge.picture, 0, 0, -1});
 

@@ -380,7 +380,7 @@ void SceneComposer::ask(const Bitmap &picture, const CacheKey &ck)
 void SceneComposer::postRequests()
 {
     if (m_waiting.empty()) return;
-    if (!m_worker) m_worker = std::make_unique<WorkerThread>();
+    worker();
     for (Request &r : m_waiting) {
         m_worker->post([handoff = m_handoff, r, ratio = m_ratio, generation = m_generation] {
             Ready ready{generation, r, fromDrawing(r, ratio)};
@@ -588,4 +588,10 @@ QRegion SceneComposer::takeChanged()
     QRegion r = m_changed;
     m_changed = QRegion();
     return r;
+}
+
+WorkerThread &SceneComposer::worker()
+{
+    if (!m_worker) m_worker = std::make_unique<WorkerThread>();
+    return *m_worker;
 }

@@ -27,8 +27,9 @@ constexpr int HorizonY = 200;
 struct SceneSurround::Handoff
 {
     std::mutex mutex;
-    std::vector<Piece> pieces;
-    bool ready = false;
+    // Sharp pieces made and not taken yet, by their index; done once all are made.
+    std::vector<std::pair<size_t, QImage>> made;
+    bool done = false;
 };
 
 // A strip's large drawing, and where the sharp piece made of it shows.
@@ -51,8 +52,9 @@ const std::vector<SceneSurround::Strip> &SceneSurround::strips()
     return all;
 }
 
-SceneSurround::SceneSurround(const DataFolders &folders, QSize window, QRect scene, qreal ratio)
-    : m_ratio(ratio)
+SceneSurround::SceneSurround(const DataFolders &folders, QSize window, QRect scene, qreal ratio,
+                             std::function<WorkerThread &()> worker)
+    : m_ratio(ratio), m_giveWorker(std::move(worker))
 {
     m_wide = window.width() > LayoutSize.width() || window.height() > LayoutSize.height();
     if (!m_wide) return;
@@ -92,24 +94,36 @@ SceneSurround::SceneSurround(const DataFolders &folders, QSize window, QRect sce
         const QRect device = deviceRect(strip.place);
         const QRect shown = device.intersected(m_window);
         if (shown.isEmpty()) continue;
-        // Smoothed up for the first frame.
-        const QImage scaled =
-            device.size() == image.size()
-                ? image
-                : image.scaled(device.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        m_pieces.push_back({shown, scaled.copy(shown.translated(-device.topLeft()))});
+        // Smoothed up for the first frame, only what shows of it.
+        QImage piece(shown.size(), QImage::Format_RGB888);
+        QPainter p(&piece);
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
+        p.drawImage(QRectF(device.translated(-shown.topLeft())), image);
+        p.end();
+        m_pieces.push_back({shown, std::move(piece)});
         const Bitmap::Large large = small.largeDrawing();
         if (large && ratio > 1.0 && ratio <= LargeDrawing::Scale)
             jobs.push_back({large.drawing, device, shown});
         else
             jobs.push_back({nullptr, device, shown});
     }
-    if (std::none_of(jobs.begin(), jobs.end(), [](const Job &j) { return j.drawing; })) return;
+    if (std::any_of(jobs.begin(), jobs.end(), [](const Job &j) { return j.drawing; }))
+        m_jobs = std::move(jobs);
+}
 
+SceneSurround::~SceneSurround() = default;
+
+void SceneSurround::startReading()
+{
+    if (m_jobs.empty()) return;
     m_handoff = std::make_shared<Handoff>();
-    m_worker = std::make_unique<WorkerThread>();
-    m_worker->post([handoff = m_handoff, jobs = std::move(jobs), kept = m_pieces] {
-        std::vector<Piece> pieces = kept;
+    if (m_giveWorker) {
+        m_worker = &m_giveWorker();
+    } else {
+        m_ownWorker = std::make_unique<WorkerThread>();
+        m_worker = m_ownWorker.get();
+    }
+    m_worker->post([handoff = m_handoff, jobs = std::move(m_jobs)] {
         for (size_t i = 0; i < jobs.size(); ++i) {
             const Job &job = jobs[i];
             if (!job.drawing) continue;
@@ -129,16 +143,17 @@ SceneSurround::SceneSurround(const DataFolders &folders, QSize window, QRect sce
                                   }
                               });
             // A drawing that turns out unusable leaves the smoothed piece in place.
-            if (job.drawing->readRows([&](const QRgb *row, int) { scaler.add(row); }))
-                pieces[i].image = std::move(sharp);
+            // Handed over one at a time, so the smoothed piece goes as its sharp one comes.
+            if (job.drawing->readRows([&](const QRgb *row, int) { scaler.add(row); })) {
+                std::lock_guard lock(handoff->mutex);
+                handoff->made.emplace_back(i, std::move(sharp));
+            }
         }
         std::lock_guard lock(handoff->mutex);
-        handoff->pieces = std::move(pieces);
-        handoff->ready = true;
+        handoff->done = true;
     });
+    m_jobs.clear();
 }
-
-SceneSurround::~SceneSurround() = default;
 
 QRect SceneSurround::deviceRect(const QRect &place) const
 {
@@ -183,17 +198,24 @@ void SceneSurround::paint(QPainter &p, const QRegion &area) const
 
 bool SceneSurround::takeSharper()
 {
+    startReading();
     if (!m_handoff) return false;
+    bool taken = false, done = false;
     {
         std::lock_guard lock(m_handoff->mutex);
-        if (!m_handoff->ready) return false;
-        m_pieces = std::move(m_handoff->pieces);
+        for (auto &[index, image] : m_handoff->made) {
+            m_pieces[index].image = std::move(image);
+            taken = true;
+        }
+        m_handoff->made.clear();
+        done = m_handoff->done;
     }
-    m_handoff.reset();
-    return true;
+    if (done) m_handoff.reset();
+    return taken;
 }
 
 void SceneSurround::waitForSharper()
 {
+    startReading();
     if (m_worker) m_worker->waitIdle();
 }

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QRect>
 #include <QSize>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -18,14 +19,18 @@ struct DataFolders;
 // strips the generator draws beside Back.bmp, for a window wider or taller than the 4 : 3
 // layout. It holds only what shows of each strip, at device pixels. The first pictures are
 // smoothed up from the small strips; when zoomed, the large drawings are read on a thread of
-// their own and take their place (takeSharper()).
+// their own once the first frame is out (from the first takeSharper() on) and take their
+// place.
 class SceneSurround
 {
 public:
     // window and scene in window pixels; ratio is device pixels per window pixel. Nothing is
     // made for a window of the 4 : 3 layout (1024 x 768 window pixels); a missing or broken
     // strip leaves its place to the plain sky or meadow colour.
-    SceneSurround(const DataFolders &folders, QSize window, QRect scene, qreal ratio);
+    // The large drawings are read on the thread worker gives, when given, else on one of its
+    // own.
+    SceneSurround(const DataFolders &folders, QSize window, QRect scene, qreal ratio,
+                  std::function<WorkerThread &()> worker = {});
     ~SceneSurround();
     SceneSurround(const SceneSurround &) = delete;
     SceneSurround &operator=(const SceneSurround &) = delete;
@@ -35,7 +40,8 @@ public:
     // Paints what lies in area (device pixels of the painter's device) outside the scene; the
     // painter draws in device pixels.
     void paint(QPainter &p, const QRegion &area) const;
-    // True once, when the sharper pictures have come in; the window is then painted again.
+    // Asked on each tick: true when sharper pictures have come in since, one strip or more;
+    // the window is then painted again. The first call starts reading them.
     bool takeSharper();
     // Waits for the sharper pictures. For tests and benchmarks.
     void waitForSharper();
@@ -68,6 +74,7 @@ public:
 private:
     struct Handoff;
     struct Job;
+    void startReading();
     // Where a strip stands in device pixels, the scene's own rounding at its edges.
     QRect deviceRect(const QRect &place) const;
 
@@ -81,6 +88,10 @@ private:
     int m_horizon = 0;
     std::vector<Piece> m_pieces;
     std::vector<Edge> m_edges;
+    // The large drawings to read, one for each piece (none for a piece that stays smoothed).
+    std::vector<Job> m_jobs;
     std::shared_ptr<Handoff> m_handoff;
-    std::unique_ptr<WorkerThread> m_worker;
+    std::function<WorkerThread &()> m_giveWorker;
+    WorkerThread *m_worker = nullptr;
+    std::unique_ptr<WorkerThread> m_ownWorker;
 };

@@ -102,7 +102,7 @@ void tst_SceneSurround::fillsTheScreenAroundTheScene()
 }
 
 // At one device pixel a window pixel the strips show unscaled: each pixel beside the scene is
-// the strip's pixel at that place, and the parts laid into the scene are the strips' own.
+// the strip's pixel at that place, and the parts laid into the scene join Back.bmp.
 void tst_SceneSurround::stripsJoinTheScene()
 {
     TempDataDir data;
@@ -123,8 +123,22 @@ void tst_SceneSurround::stripsJoinTheScene()
             QCOMPARE(out.pixel(at),
                      small.pixel(at - scene.topLeft() - strip.place.topLeft()) | 0xFF000000);
     }
-    for (SceneSurround::Edge &edge : surround.edges())
+    // Where they reach into the scene, off the outline Back.bmp draws at its sides, they
+    // show what Back.bmp shows: they were drawn for that place.
+    const QImage back = loadBitmapFile(data.path(QStringLiteral("Pictures/Back.bmp"))).image();
+    QCOMPARE(surround.edges().size(), size_t(2));
+    for (SceneSurround::Edge &edge : surround.edges()) {
         QVERIFY(edge.picture.largeDrawing());
+        const int column = edge.at.x() == 0 ? edge.picture.width() - 1 : 0;
+        int off = 0;
+        for (int y = 0; y < edge.picture.height(); ++y) {
+            const QColor a = edge.picture.image().pixelColor(column, y);
+            const QColor b = back.pixelColor(edge.at.x() + column, edge.at.y() + y);
+            off += std::max({std::abs(a.red() - b.red()), std::abs(a.green() - b.green()),
+                             std::abs(a.blue() - b.blue())}) > 12;
+        }
+        QVERIFY2(off < edge.picture.height() / 50, qPrintable(QString::number(off)));
+    }
 }
 
 // Zoomed, the strips come first smoothed up from the small ones, then made from the large
