@@ -4,7 +4,8 @@
 # after play, the blend, key to cue on a private sound server, idle CPU with and without one,
 # and the black left on a 1920 x 1080 screen.
 # Usage: bench/compare.sh OLD_BUILD NEW_BUILD [runs]
-#   Both builds hold sumsprout with Set/, Pictures/ and Sound/ beside it and bench/bench_scene;
+#   Both builds hold sumsprout with Set/, Pictures/ and Sound/ beside it, bench/bench_scene and
+#   bench/bench_tick (an old tree may be given bench/bench_tick.cpp to build it);
 #   the new one also bench/first_frame and bench/cue_latency (configured with
 #   -DSUMSPROUT_BENCH=ON), which drive either game. Needs Xvfb, openbox, xdotool, ImageMagick,
 #   pulseaudio and parec. SUMSPROUT_XVFB_DISPLAY=N runs the X servers on :N (and :N+1 for the
@@ -115,6 +116,17 @@ blend() {
     awk '/_median/ { for (i = 1; i <= NF; ++i) if ($i ~ /items_per_second/) { split($i, v, "="); print v[2] } }'
 }
 echo "| BlendBitmap on 100 x 100 | $(blend "$old" '^BM_BlendBitmap/100$') px/s | $(blend "$new" '^BM_BlendBitmap/100/0$') px/s |"
+
+# The window's real tick at 1920 x 1080, offscreen (compose, paint, flush): 90th percentile of
+# each operation, addition / subtraction / multiplication / division. An old build without
+# bench_tick has no row of its own.
+tick() {
+  [ -x "$1/bench/bench_tick" ] || { echo "-"; return; }
+  "$1/bench/bench_tick" --benchmark_filter='^BM_GameTick/[0-3]/1920/1080' --benchmark_min_time=2 \
+    2>/dev/null | awk '/^BM_GameTick/ { for (i = 1; i <= NF; ++i) if ($i ~ /^p90_ms=/) {
+      split($i, v, "="); printf "%s%.2f", n++ ? " / " : "", v[2] } } END { print " ms" }'
+}
+echo "| real tick at 1920x1080 (compose + paint + flush), 90th percentile, + / - / x / ÷ | $(tick "$old") | $(tick "$new") |"
 
 # Key to cue on a private sound server of the cue tool's own.
 xserver 1024x768 1
