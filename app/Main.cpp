@@ -1,6 +1,8 @@
 #include "app/Main.h"
 
 #include "app/DialogWatch.h"
+#include "app/WallToWall.h"
+#include "game/SceneSurround.h"
 #include "platform/Art.h"
 #include "platform/Bitmap.h"
 #include "platform/Errors.h"
@@ -399,6 +401,7 @@ void TMainForm::FormShow()
     ShowPlayer();
     HintPanel->setGeometry(l.HintPanel);
     Panel1->setGeometry(l.HintPanel.width() - 57, 0, 57, l.HintPanel.height());
+    if (!m_game->scene().Surround().isEmpty()) DressForSurround(*this);
 }
 
 void TMainForm::keyPressEvent(QKeyEvent *event)
@@ -469,6 +472,7 @@ void TMainForm::FollowCourse(int32_t ms)
 void TMainForm::Timer1Timer()
 {
     if (!m_game) return;
+    if (m_game->scene().Surround().takeSharper()) update();
     m_game->Tick();
     const QRegion changed = m_game->scene().TakeChanged();
     const qreal ratio = m_game->scene().PixelRatio();
@@ -592,15 +596,19 @@ void TMainForm::ApplySettings()
 void TMainForm::paintEvent(QPaintEvent *event)
 {
     QPainter p(this);
-    // Black around the scene; the scene's own pixels cover its rectangle.
-    const QRect scene = SceneRect();
-    for (const QRect &r : event->region().subtracted(scene.adjusted(1, 1, -1, -1)))
-        p.fillRect(r, Qt::black);
-    if (!m_game) return;
     const qreal ratio = devicePixelRatioF();
     QRegion device;
     for (const QRect &r : event->region())
         device += QRectF(QPointF(r.topLeft()) * ratio, QSizeF(r.size()) * ratio).toAlignedRect();
+    if (m_game && !m_game->scene().Surround().isEmpty()) {
+        m_game->scene().Surround().paint(p, device);
+    } else {
+        // Black around the scene; the scene's own pixels cover its rectangle.
+        const QRect scene = SceneRect();
+        for (const QRect &r : event->region().subtracted(scene.adjusted(1, 1, -1, -1)))
+            p.fillRect(r, Qt::black);
+    }
+    if (!m_game) return;
     PaintScene(p, m_game->scene().BackBuffer(), SceneDeviceOrigin(), device);
 }
 

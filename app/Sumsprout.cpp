@@ -23,9 +23,9 @@ int main(int argc, char *argv[])
 {
     // The whole window, its dialogs and its text grow with the screen; decided once, before
     // anything is laid out.
-    ApplyStartZoom(argc, argv);
+    UserScaling userScaling = ApplyStartZoom(argc, argv);
     QApplication app(argc, argv);
-    RestoreUserScaleFactor();
+    RestoreUserScaleFactor(userScaling);
     // No organisation name: the user's data folder is then ~/.local/share/Sumsprout.
     QApplication::setApplicationName(QStringLiteral("Sumsprout"));
     QGuiApplication::setDesktopFileName(QStringLiteral("sumsprout"));

@@ -1,5 +1,7 @@
 #include "app/Zoom.h"
 
+#include "platform/StartScreen.h"
+
 #include <QGuiApplication>
 #include <QScreen>
 #include <algorithm>
@@ -8,8 +10,31 @@
 namespace {
 
 const char ScaleFactorVariable[] = "QT_SCALE_FACTOR";
-bool userFactorSet = false;
-QByteArray userFactorText;
+const char HighDpiVariable[] = "QT_ENABLE_HIGHDPI_SCALING";
+
+// The primary screen's size as a short-lived application sees it.
+QSizeF probeScreen(int argc, char **argv)
+{
+    // The probe may take Qt's own arguments out of its copy; the real application must
+    // still see them.
+    std::vector<QByteArray> copies(argv, argv + argc);
+    std::vector<char *> args;
+    for (QByteArray &a : copies)
+        args.push_back(a.data());
+    args.push_back(nullptr);
+    int count = argc;
+    QGuiApplication probe(count, args.data());
+    if (QScreen *s = QGuiApplication::primaryScreen()) return s->geometry().size();
+    return {};
+}
+
+void restore(const char *variable, bool set, const QByteArray &value)
+{
+    if (set)
+        qputenv(variable, value);
+    else
+        qunsetenv(variable);
+}
 
 } // namespace
 
@@ -26,33 +51,36 @@ qreal StartScaleFactor(QSizeF screen, const QByteArray &userFactor)
     return ZoomForScreen(screen) * (ok && user > 0 ? user : 1.0);
 }
 
-void ApplyStartZoom(int argc, char **argv)
+UserScaling ApplyStartZoom(int argc, char **argv)
 {
-    userFactorSet = qEnvironmentVariableIsSet(ScaleFactorVariable);
-    userFactorText = qgetenv(ScaleFactorVariable);
+    UserScaling user;
+    user.factorSet = qEnvironmentVariableIsSet(ScaleFactorVariable);
+    user.factor = qgetenv(ScaleFactorVariable);
+    user.highDpiSet = qEnvironmentVariableIsSet(HighDpiVariable);
+    user.highDpi = qgetenv(HighDpiVariable);
     qunsetenv(ScaleFactorVariable);
+    QStringList args;
+    for (int i = 0; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
     QSizeF screen;
-    {
-        // The probe may take Qt's own arguments out of its copy; the real application must
-        // still see them.
-        std::vector<QByteArray> copies(argv, argv + argc);
-        std::vector<char *> args;
-        for (QByteArray &a : copies)
-            args.push_back(a.data());
-        args.push_back(nullptr);
-        int count = argc;
-        QGuiApplication probe(count, args.data());
-        if (QScreen *s = QGuiApplication::primaryScreen()) screen = s->geometry().size();
+    if (const std::optional<QSize> device =
+            primaryScreenBeforeStart(args, &user.screenConnection)) {
+        screen = *device;
+        // Measured in device pixels: a factor of Qt's own from the desktop's DPI would come
+        // on top of a zoom that already fills the screen.
+        qputenv(HighDpiVariable, "0");
+    } else {
+        screen = probeScreen(argc, argv);
     }
-    const qreal factor = StartScaleFactor(screen, userFactorText);
-    if (factor != 1.0 || userFactorSet)
+    const qreal factor = StartScaleFactor(screen, user.factor);
+    if (factor != 1.0 || user.factorSet)
         qputenv(ScaleFactorVariable, QByteArray::number(factor, 'g', 17));
+    return user;
 }
 
-void RestoreUserScaleFactor()
+void RestoreUserScaleFactor(UserScaling &user)
 {
-    if (userFactorSet)
-        qputenv(ScaleFactorVariable, userFactorText);
-    else
-        qunsetenv(ScaleFactorVariable);
+    user.screenConnection.reset();
+    restore(ScaleFactorVariable, user.factorSet, user.factor);
+    restore(HighDpiVariable, user.highDpiSet, user.highDpi);
 }

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QSizeF>
+#include <memory>
 
 // The one zoom of the whole window on a screen of this size in logical pixels: 1 up to
 // 1024 x 768 and below, and above it as large as the 1024 x 768 layout fits.
@@ -11,10 +12,23 @@ qreal ZoomForScreen(QSizeF screen);
 // QT_SCALE_FACTOR (as given in the environment; 1 when unset or not a positive number).
 qreal StartScaleFactor(QSizeF screen, const QByteArray &userFactor);
 
-// Decides the zoom before the application object exists. Qt takes its scale factor when the
-// application starts, and the screen is known only after that, so a short-lived application
-// looks at the primary screen first; then QT_SCALE_FACTOR is set for the real one.
-void ApplyStartZoom(int argc, char **argv);
-// Once the application exists: the user's own QT_SCALE_FACTOR again, so that programs the
-// game starts (the web browser) are not zoomed with it.
-void RestoreUserScaleFactor();
+// The user's own scaling variables as they were before the start zoom set them.
+struct UserScaling
+{
+    bool factorSet = false;
+    QByteArray factor;
+    bool highDpiSet = false;
+    QByteArray highDpi;
+    // What the screen was read through, kept until the application has its own connection.
+    std::shared_ptr<void> screenConnection;
+};
+
+// Decides the zoom before the application object exists: Qt takes its scale factor when the
+// application starts. The screen is read from the platform directly where it can be (X, the
+// offscreen platform), in device pixels, with Qt's own DPI scaling left out so the zoom is
+// the whole factor; elsewhere a short-lived application looks at the primary screen first.
+// Returns what the real application's start is to put back.
+UserScaling ApplyStartZoom(int argc, char **argv);
+// Once the application exists: the user's own variables again, so that programs the game
+// starts (the web browser) are not zoomed with it.
+void RestoreUserScaleFactor(UserScaling &user);

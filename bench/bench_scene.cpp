@@ -4,6 +4,9 @@
 #include "characters/uAnimation.h"
 #include "core/Def.h"
 #include "engines/AddAlgo.h"
+#include "engines/DecAlgo.h"
+#include "engines/DivAlgo.h"
+#include "engines/MulAlgo.h"
 #include "game/Session.h"
 #include "platform/Bitmap.h"
 #include "platform/Clock.h"
@@ -16,29 +19,53 @@
 
 namespace {
 
+// A problem of each operation, as the engine poses it.
+void pose(TMainClass &game, Op op)
+{
+    game.UseEngine(op);
+    TAlgo &engine = game.Engine();
+    switch (op) {
+    case Op::Add:
+        static_cast<TAdd &>(engine).SetProblem(38, 45);
+        break;
+    case Op::Dec:
+        static_cast<TDec &>(engine).SetProblem(83, 45);
+        break;
+    case Op::Mul:
+        static_cast<TMul &>(engine).SetProblem(38, 45);
+        break;
+    case Op::Div:
+        static_cast<TDiv &>(engine).SetProblem(156, 4);
+        break;
+    }
+}
+
 // A game with a problem on the board, its hint fully faded in, and the shipped characters.
 struct Shown
 {
-    explicit Shown(const SceneGeometry &g = screen(1024, 768, 1))
+    explicit Shown(const SceneGeometry &g = screen(1024, 768, 1), Op op = Op::Add)
     {
         game = std::make_unique<Session>(benchServices(), g);
-        game->controller().UseEngine(Op::Add);
-        add = &static_cast<TAdd &>(game->controller().Engine());
-        add->SetProblem(38, 45);
+        pose(game->controller(), op);
+        engine = &game->controller().Engine();
         stillClock.now += 6000; // hint due
         for (int i = 0; i < 20; ++i) {
             stillClock.now += 100;
             present();
         }
+        // Zoomed, with the large drawings in, as the game is a moment after its start.
+        scene().WaitForDrawings();
+        present();
     }
     // The scene tick, the hint in sight or not.
     void present(bool hintOn = true)
     {
-        game->scene().Present(*add, true, hintOn, game->animation());
+        game->scene().Present(*engine, true, hintOn, game->animation());
     }
     Scene &scene() { return game->scene(); }
+    TAdd &add() { return static_cast<TAdd &>(game->controller().EngineOf(Op::Add)); }
     std::unique_ptr<Session> game;
-    TAdd *add = nullptr;
+    TAlgo *engine = nullptr;
 };
 
 // The tick alone, at 800 x 600 scene pixels times the argument.
@@ -68,9 +95,9 @@ void BM_ReferenceCompose(benchmark::State &state)
         stillClock.now += 100;
         animation.Animate();
         g.BoardPicture().fill(Magenta);
-        shown.add->PaintBoard();
+        shown.engine->PaintBoard();
         g.HintTextPicture().fill(Magenta);
-        shown.add->PaintHint();
+        shown.engine->PaintHint();
         std::vector<const SceneLayer *> layers;
         for (int id = 0; id < Scene::LayerCount; ++id)
             layers.push_back(&g.Layer(Scene::LayerId(id)));
@@ -99,11 +126,11 @@ BENCHMARK(BM_ReferenceCompose)->Unit(benchmark::kMicrosecond);
 // One frame as the window shows it on a screen of that many device pixels, zoomed as the game
 // zooms: the tick, then the changed parts of the scene copied into an image of the window's
 // size and format, as the window's paint does it.
-void frame(benchmark::State &state, bool fading)
+void frame(benchmark::State &state, bool fading, Op op = Op::Add)
 {
     const int w = static_cast<int>(state.range(0)), h = static_cast<int>(state.range(1));
     const qreal zoom = ZoomForScreen(QSizeF(w, h));
-    Shown shown(screen(w, h, zoom));
+    Shown shown(screen(w, h, zoom), op);
     Scene &g = shown.scene();
     QImage window(w, h, QImage::Format_RGB32);
     const QPoint at(toDevicePixels(g.Rect().left(), zoom), toDevicePixels(g.Rect().top(), zoom));
@@ -127,6 +154,15 @@ void BM_Frame(benchmark::State &state)
 }
 BENCHMARK(BM_Frame)->Args({1920, 1080})->Args({3840, 2160})->Unit(benchmark::kMicrosecond);
 
+// The same on each operation's board (addition, subtraction, multiplication, division).
+void BM_FrameOperation(benchmark::State &state)
+{
+    frame(state, false, Op(state.range(2)));
+}
+BENCHMARK(BM_FrameOperation)
+    ->ArgsProduct({{1920}, {1080}, {0, 1, 2, 3}})
+    ->Unit(benchmark::kMicrosecond);
+
 // The same while the hint fades: both its layers change on every frame.
 void BM_FrameHintFading(benchmark::State &state)
 {
@@ -138,7 +174,7 @@ BENCHMARK(BM_FrameHintFading)
     ->Unit(benchmark::kMicrosecond);
 
 // What a start costs until the first frame is composed: the game with its pictures, and
-// the first frame, which on a zoomed screen reads the large drawings.
+// the first frame, which on a zoomed screen is smoothed up from the small pictures.
 void BM_FirstFrame(benchmark::State &state)
 {
     const int w = static_cast<int>(state.range(0)), h = static_cast<int>(state.range(1));
@@ -159,6 +195,29 @@ BENCHMARK(BM_FirstFrame)
     ->MeasureProcessCPUTime()
     ->UseRealTime();
 
+// The same on until the large drawings are read and shown: what the reading thread adds,
+// after the first frame, on a zoomed screen.
+void BM_SharpFrame(benchmark::State &state)
+{
+    const int w = static_cast<int>(state.range(0)), h = static_cast<int>(state.range(1));
+    const qreal zoom = ZoomForScreen(QSizeF(w, h));
+    for (auto _ : state) {
+        Session game(benchServices(), screen(w, h, zoom));
+        TMainClass &c = game.controller();
+        game.scene().Present(c.Engine(), c.CanPose(), c.HintOn(), game.animation());
+        game.scene().WaitForDrawings();
+        game.scene().Present(c.Engine(), c.CanPose(), c.HintOn(), game.animation());
+        benchmark::DoNotOptimize(game.scene().BackBuffer().constBits());
+    }
+    state.counters["zoom"] = zoom;
+}
+BENCHMARK(BM_SharpFrame)
+    ->Args({1920, 1080})
+    ->Args({3840, 2160})
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
+
 void BM_BlendBitmap(benchmark::State &state)
 {
     const int side = static_cast<int>(state.range(0));
@@ -167,20 +226,22 @@ void BM_BlendBitmap(benchmark::State &state)
     src.fill(QColor(250, 240, 200));
     src.setPixel(0, side - 1, KeyGrey);
     src.transparent = true;
+    // Arg 1: one pixel in from the left, so the rows cannot go as one span.
+    const int at = static_cast<int>(state.range(1));
     for (auto _ : state) {
-        BlendBitmap(dst, src, 0, 0, 60);
+        BlendBitmap(dst, src, at, 0, 60);
         benchmark::DoNotOptimize(dst.image().constBits());
     }
-    state.SetItemsProcessed(state.iterations() * side * side);
+    state.SetItemsProcessed(state.iterations() * (side - at) * side);
 }
-BENCHMARK(BM_BlendBitmap)->Arg(100)->Arg(200)->Arg(800);
+BENCHMARK(BM_BlendBitmap)->ArgsProduct({{100, 200, 800}, {0, 1}});
 
 void BM_PaintBoardAdd(benchmark::State &state)
 {
     Shown shown;
-    shown.add->SetProblem(385, 947);
+    shown.add().SetProblem(385, 947);
     for (auto _ : state)
-        shown.add->PaintBoard();
+        shown.add().PaintBoard();
 }
 BENCHMARK(BM_PaintBoardAdd)->Unit(benchmark::kMicrosecond);
 

@@ -165,11 +165,21 @@ void BlendBitmap(Bitmap &destination, Bitmap &source, int32_t x, int32_t y, uint
     const int c1 = std::min(cols, destination.width() - x);
     const int r1 = std::min(rows, destination.height() - y);
     if (c1 <= c0) return;
+    if (r1 <= r0) return;
     QImage &dst = destination.image();
     const QImage &src = source.image();
+    const KeyedBlend blend(key, 3, percent);
+    const qsizetype rowBytes = 3 * qsizetype(c1 - c0);
+    // Whole rows without padding on both sides are one span, whatever the row length.
+    if (x == 0 && c1 == source.width() && c1 == destination.width() &&
+        dst.bytesPerLine() == rowBytes && src.bytesPerLine() == rowBytes) {
+        blend.apply(dst.scanLine(y + r0), src.constScanLine(r0),
+                    static_cast<size_t>(rowBytes * (r1 - r0)));
+        return;
+    }
     for (int r = r0; r < r1; ++r)
-        blendKeyedBytes(dst.scanLine(y + r) + 3 * (x + c0), src.constScanLine(r) + 3 * c0,
-                        static_cast<size_t>(3 * (c1 - c0)), key, 3, percent);
+        blend.apply(dst.scanLine(y + r) + 3 * (x + c0), src.constScanLine(r) + 3 * c0,
+                    static_cast<size_t>(rowBytes));
 }
 
 void DrawGlyphText(Bitmap &destination, int32_t x, int32_t y, const QString &text, int32_t size,

@@ -269,25 +269,31 @@ void TDiv::WriteRight(int32_t x, int32_t y, const QString &text)
 void TDiv::PaintBracket()
 {
     const int32_t l = DividendDigits();
-    Bitmap bracket(l * ColWidth + 110, 60);
-    // Drawn as finely as the board itself.
-    bracket.setPixelRatio(Board.pixelRatio());
-    bracket.fill(Magenta);
-    bracket.transparent = true;
-    bracket.pen.color = Yellow;
-    bracket.pen.width = l <= 2 ? 3 : 2;
-    bracket.brush = Magenta;
-    bracket.ellipse(-100, -100, 100, 100);
-    // What the masks leave of the circle is the bracket's curved stroke near its right end.
-    const int32_t h = l == 1 ? 45 : l == 2 ? 35 : 28;
-    const QRect masks[] = {QRect(QPoint(-50, -50), QPoint(101, 1)),
-                           QRect(QPoint(-50, -2), QPoint(69, 99)),
-                           QRect(QPoint(0, h), QPoint(199, 99))};
-    for (const QRect &m : masks)
-        bracket.fillRect(m);
-    bracket.line(100, 2, (l + 1) * ColWidth + 90, 2);
+    if (!m_bracket || m_bracketDigits != l || m_bracketColWidth != ColWidth ||
+        m_bracket->pixelRatio() != Board.pixelRatio()) {
+        auto bracket = std::make_shared<Bitmap>(l * ColWidth + 110, 60);
+        // Drawn as finely as the board itself.
+        bracket->setPixelRatio(Board.pixelRatio());
+        bracket->fill(Magenta);
+        bracket->transparent = true;
+        bracket->pen.color = Yellow;
+        bracket->pen.width = l <= 2 ? 3 : 2;
+        bracket->brush = Magenta;
+        bracket->ellipse(-100, -100, 100, 100);
+        // What the masks leave of the circle is the bracket's curved stroke near its right end.
+        const int32_t h = l == 1 ? 45 : l == 2 ? 35 : 28;
+        const QRect masks[] = {QRect(QPoint(-50, -50), QPoint(101, 1)),
+                               QRect(QPoint(-50, -2), QPoint(69, 99)),
+                               QRect(QPoint(0, h), QPoint(199, 99))};
+        for (const QRect &m : masks)
+            bracket->fillRect(m);
+        bracket->line(100, 2, (l + 1) * ColWidth + 90, 2);
+        m_bracket = std::move(bracket);
+        m_bracketDigits = l;
+        m_bracketColWidth = ColWidth;
+    }
     const int32_t xb = LeftX + DigitCount(Divisor) * ColWidth + 10;
-    Board.draw(xb - 100, TopY, bracket);
+    Board.draw(xb - 100, TopY, *m_bracket);
 }
 
 void TDiv::PaintBoard()

@@ -4,6 +4,7 @@
 #include "core/ProblemView.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 class Bitmap;
@@ -106,4 +107,9 @@ private:
     void WriteRight(int32_t x, int32_t y, const QString &text);
     void DropTick(int32_t x, int32_t targetY, int32_t digit);
     std::vector<int> Usable;
+    // The bracket as last made; it changes only with the dividend's length, the column width
+    // and the board's resolution, so a tick does not draw it again.
+    std::shared_ptr<Bitmap> m_bracket;
+    int32_t m_bracketDigits = 0;
+    int32_t m_bracketColWidth = 0;
 };

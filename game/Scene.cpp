@@ -1,6 +1,7 @@
 #include "game/Scene.h"
 
 #include "characters/uAnimation.h"
+#include "game/SceneSurround.h"
 #include "platform/DataFolders.h"
 
 #include <QCoreApplication>
@@ -34,6 +35,11 @@ Scene::Scene(const DataFolders &folders, const SceneGeometry &geometry) : m_geom
     if (geometry.Who.left() + geometry.Who.width() > m_left)
         m_left = geometry.Who.left() + geometry.Who.width() + 10;
     if (geometry.MoneyImage.top() < m_top + m_height) m_top = geometry.MoneyImage.top() - m_height;
+    m_surround = std::make_unique<SceneSurround>(
+        folders, QSize(geometry.ScreenWidth, geometry.ScreenHeight), Rect(), ratio,
+        [this]() -> WorkerThread & { return m_composer.worker(); });
+    for (SceneSurround::Edge &edge : m_surround->edges())
+        m_edgeLayers.push_back(SceneLayer{edge.at.x(), edge.at.y(), 0, &edge.picture, 0, 0, -1});
 
     auto layer = [&](LayerId id, int x, int y, int depth, int alpha) {
         m_pictures[id].transparent = true;
@@ -63,6 +69,8 @@ Scene::Scene(const DataFolders &folders, const SceneGeometry &geometry) : m_geom
     m_pictures[GrassRight] = loadPicture(folders, "GrassRight.bmp");
     layer(GrassRight, 537, 460, 11, -1);
 }
+
+Scene::~Scene() = default;
 
 bool Scene::Present(TAlgo &engine, bool canPose, bool hintOn, TAnimation &animation,
                     const QString &words)
@@ -221,6 +229,8 @@ void Scene::BuildLayers(TAnimation &animation)
     for (LayerId id :
          {Blackboard, Board, HintPanel, HintText, TreeRight, TreeLeft, GrassLeft, GrassRight})
         m_sorted.push_back(&m_layers[id]);
+    for (SceneLayer &edge : m_edgeLayers)
+        m_sorted.push_back(&edge);
     for (auto &sprite : animation.Sprites)
         m_sorted.push_back(&sprite->Layer);
     std::stable_sort(

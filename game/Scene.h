@@ -9,8 +9,10 @@
 #include <QRegion>
 #include <QStringList>
 #include <array>
+#include <memory>
 #include <vector>
 
+class SceneSurround;
 class TAlgo;
 class TAnimation;
 struct DataFolders;
@@ -53,6 +55,7 @@ public:
 
     // Reads the pictures from folders' Pictures/; a missing or broken one is an error.
     Scene(const DataFolders &folders, const SceneGeometry &geometry);
+    ~Scene();
     Scene(const Scene &) = delete;
     Scene &operator=(const Scene &) = delete;
 
@@ -65,6 +68,9 @@ public:
                  const QString &words = QString());
     // Device rectangles of BackBuffer that changed since the last call.
     QRegion TakeChanged() { return m_composer.takeChanged(); }
+    // Zoomed, the first frames come from the small pictures while the large drawings are read
+    // on a worker thread; this waits for them, so the next Present() is sharp.
+    void WaitForDrawings() { m_composer.waitForDrawings(); }
 
     // The composed scene at device pixels, in the window's pixel format.
     const QImage &BackBuffer() const { return m_backBuffer; }
@@ -77,6 +83,9 @@ public:
     Bitmap &HintTextPicture() { return m_pictures[HintText]; }
     const SceneLayer &Layer(LayerId id) const { return m_layers[id]; }
     const Bitmap &Background() const { return m_background; }
+    // The sky and meadow around the scene on a screen wider or taller than 4 : 3; empty
+    // otherwise.
+    SceneSurround &Surround() { return *m_surround; }
 
 private:
     void PaintBoard(TAlgo &engine, bool canPose);
@@ -97,4 +106,7 @@ private:
     std::array<Bitmap, LayerCount> m_pictures;
     std::array<SceneLayer, LayerCount> m_layers;
     std::vector<SceneLayer *> m_sorted;
+    std::unique_ptr<SceneSurround> m_surround;
+    // The surround's edges laid over the background.
+    std::vector<SceneLayer> m_edgeLayers;
 };

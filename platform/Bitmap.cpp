@@ -311,10 +311,9 @@ Bitmap::Large Bitmap::largeDrawing() const
     settle();
     if (deviceResolution()) return {};
     const qint64 key = m_image.cacheKey();
-    if (m_origin.large && m_origin.imageKey == key)
-        return {m_origin.large.get(), m_origin.largePart};
+    if (m_origin.large && m_origin.imageKey == key) return {m_origin.large, m_origin.largePart};
     // Any write through a non-const QImage call moves the cache key on.
-    if (m_large && m_largeKey == key) return {m_large.get(), QRect(0, 0, m_width, m_height)};
+    if (m_large && m_largeKey == key) return {m_large, QRect(0, 0, m_width, m_height)};
     return {};
 }
 
@@ -800,12 +799,8 @@ void Bitmap::copyRect(int x, int y, const Bitmap &source, const QRect &from)
         m_origin.id = {sheet.image, from.translated(sheet.cell.topLeft())};
         m_origin.imageKey = m_image.cacheKey();
         const Large large = source.largeDrawing();
-        m_origin.large.reset();
-        if (large) {
-            m_origin.large = large.drawing == source.m_origin.large.get() ? source.m_origin.large
-                                                                          : source.m_large;
-            m_origin.largePart = from.translated(large.part.topLeft());
-        }
+        m_origin.large = large.drawing;
+        if (large) m_origin.largePart = from.translated(large.part.topLeft());
     }
 }
 

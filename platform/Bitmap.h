@@ -105,7 +105,7 @@ public:
     // shows that cell of it: part is in the small pixels of the drawing's picture.
     struct Large
     {
-        LargeDrawing *drawing = nullptr;
+        std::shared_ptr<LargeDrawing> drawing;
         QRect part;
         explicit operator bool() const { return drawing != nullptr; }
     };

@@ -6,16 +6,10 @@
 
 namespace {
 
-inline void blendScalar(uint8_t *d, const uint8_t *s, size_t n, const uint8_t *key, int period,
-                        size_t phase, int p)
+inline uint8_t blendByte(uint8_t s, uint8_t d, int p)
 {
-    const int q = 100 - p;
-    for (size_t i = 0; i < n; ++i) {
-        const uint8_t k = key[(phase + i) % static_cast<size_t>(period)];
-        if (s[i] == k) continue;
-        const int v = (s[i] * p + d[i] * q) / 100;
-        d[i] = static_cast<uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v);
-    }
+    const int v = (s * p + d * (100 - p)) / 100;
+    return static_cast<uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v);
 }
 
 #if defined(__SSE2__)
@@ -35,44 +29,55 @@ inline __m128i blend16(__m128i s, __m128i d, __m128i key, __m128i p, __m128i q)
     const __m128i keep = _mm_cmpeq_epi8(s, key);
     return _mm_or_si128(_mm_and_si128(keep, d), _mm_andnot_si128(keep, v));
 }
-
-inline __m128i keyVector(const uint8_t *key, int period, int offset)
-{
-    alignas(16) uint8_t b[16];
-    for (int i = 0; i < 16; ++i)
-        b[i] = key[(offset + i) % period];
-    return _mm_load_si128(reinterpret_cast<const __m128i *>(b));
-}
 #endif
 
 } // namespace
 
-void blendKeyedBytes(uint8_t *dst, const uint8_t *src, size_t bytes, const uint8_t *keyPattern,
-                     int period, int percent)
+KeyedBlend::KeyedBlend(const uint8_t *keyPattern, int period, int percent)
+    : m_period(period > 0 ? period : 1), m_percent(percent)
 {
-    if (percent <= 0) return;
+    for (int i = 0; i < Span; ++i)
+        m_keys[i] = keyPattern[i % m_period];
+}
+
+void KeyedBlend::apply(uint8_t *dst, const uint8_t *src, size_t bytes) const
+{
+    const int p = m_percent;
+    if (p <= 0) return;
     size_t i = 0;
+    // Pixels of 3 and 4 bytes repeat their key within Span; others go byte by byte below.
+    const bool tiled = Span % m_period == 0;
 #if defined(__SSE2__)
-    if (percent <= 100) {
-        const __m128i p = _mm_set1_epi16(static_cast<short>(percent));
-        const __m128i q = _mm_set1_epi16(static_cast<short>(100 - percent));
-        // A step covers a whole number of pixels: 48 bytes of 24-bit pixels, 16 of 32-bit.
-        const int vectors = period == 3 ? 3 : 1;
-        __m128i keys[3];
-        for (int k = 0; k < vectors; ++k)
-            keys[k] = keyVector(keyPattern, period, 16 * k);
-        const size_t step = 16 * static_cast<size_t>(vectors);
-        if (period == 3 || period == 4) {
-            for (; i + step <= bytes; i += step) {
-                for (int k = 0; k < vectors; ++k) {
-                    auto *dp = reinterpret_cast<__m128i *>(dst + i + 16 * k);
-                    const auto *sp = reinterpret_cast<const __m128i *>(src + i + 16 * k);
-                    _mm_storeu_si128(
-                        dp, blend16(_mm_loadu_si128(sp), _mm_loadu_si128(dp), keys[k], p, q));
-                }
-            }
+    if (tiled && p <= 100) {
+        const __m128i pv = _mm_set1_epi16(static_cast<short>(p));
+        const __m128i qv = _mm_set1_epi16(static_cast<short>(100 - p));
+        const auto *keys = reinterpret_cast<const __m128i *>(m_keys);
+        const __m128i k0 = _mm_load_si128(keys), k1 = _mm_load_si128(keys + 1),
+                      k2 = _mm_load_si128(keys + 2);
+        for (; i + Span <= bytes; i += Span) {
+            auto *dp = reinterpret_cast<__m128i *>(dst + i);
+            const auto *sp = reinterpret_cast<const __m128i *>(src + i);
+            _mm_storeu_si128(dp, blend16(_mm_loadu_si128(sp), _mm_loadu_si128(dp), k0, pv, qv));
+            _mm_storeu_si128(dp + 1,
+                             blend16(_mm_loadu_si128(sp + 1), _mm_loadu_si128(dp + 1), k1, pv, qv));
+            _mm_storeu_si128(dp + 2,
+                             blend16(_mm_loadu_si128(sp + 2), _mm_loadu_si128(dp + 2), k2, pv, qv));
         }
     }
 #endif
-    blendScalar(dst + i, src + i, bytes - i, keyPattern, period, i, percent);
+    if (tiled) {
+        // The rest starts at a multiple of Span, so the key table lines up with it.
+        for (int j = 0; i < bytes; ++i, j = j + 1 == Span ? 0 : j + 1)
+            if (src[i] != m_keys[j]) dst[i] = blendByte(src[i], dst[i], p);
+        return;
+    }
+    for (; i < bytes; ++i)
+        if (src[i] != m_keys[i % static_cast<size_t>(m_period)])
+            dst[i] = blendByte(src[i], dst[i], p);
+}
+
+void blendKeyedBytes(uint8_t *dst, const uint8_t *src, size_t bytes, const uint8_t *keyPattern,
+                     int period, int percent)
+{
+    KeyedBlend(keyPattern, period, percent).apply(dst, src, bytes);
 }

@@ -6,6 +6,7 @@
 #include <QRgb>
 #include <QString>
 #include <QtEndian>
+#include <functional>
 #include <vector>
 
 // A scene picture or sprite sheet drawn again by our generators at three times its size
@@ -43,24 +44,26 @@ public:
         return hash.result().toHex();
     }
 
-    // Nothing is read until image() is first asked for: an unzoomed game never reads it.
-    // picture is the small one as loaded (shared, not copied).
+    // Nothing is read until asked for: an unzoomed game never reads it. picture is the small
+    // one as loaded (shared, not copied).
     LargeDrawing(QString file, QImage picture);
 
     // The drawing, premultiplied, Scale times the small picture's size; a null image when
-    // the file is missing, unreadable, of another size, or drawn for other pixels.
-    const QImage &image();
-    // Reads the drawings not read yet, on every core at once: a zoomed game's first frame
-    // needs them all, and decoding is most of what it costs. Each drawing is read by one
-    // thread only, and all are done on return.
-    static void readAll(const std::vector<LargeDrawing *> &drawings);
+    // the file is missing, unreadable, of another size, or drawn for other pixels. Nothing is
+    // kept. Safe to call from any thread, as readBands is.
+    QImage read() const;
+    // The same a row at a time, so that a large drawing is never whole in memory: use gets
+    // each row of the drawing in turn, straight ARGB, with its index. False when there is no
+    // usable drawing; rows already handed over then count for nothing (a drawing made for
+    // other pixels may tell so only at its end).
+    bool readRows(const std::function<void(const QRgb *row, int y)> &use) const;
     // The small picture's key colour when it was loaded (its bottom-left pixel).
     QRgb key() const { return m_key; }
+    // The small picture's size, which the drawing's cells divide.
+    QSize pictureSize() const { return m_picture.size(); }
 
 private:
-    QString m_file;
-    QImage m_picture;
-    QImage m_image;
+    const QString m_file;
+    const QImage m_picture;
     QRgb m_key = 0;
-    bool m_read = false;
 };

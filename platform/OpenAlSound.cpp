@@ -3,73 +3,118 @@
 #include "platform/TextFiles.h"
 #include "platform/WaveFile.h"
 
+#include <QFile>
+#include <QTemporaryFile>
 #include <AL/al.h>
 #include <AL/alc.h>
 #include <AL/alext.h>
 #include <algorithm>
+#include <condition_variable>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <utility>
 #include <vector>
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 // How long a lost or missing device is left alone before it is asked for again.
 constexpr auto kRetryPause = std::chrono::seconds(3);
+// Silent this long, the output pauses: OpenAL's mixer and the sound server's stream sleep, rather
+// than wake every period for nothing (a game at rest plays its think cue every five seconds).
+constexpr auto kPauseAfter = std::chrono::milliseconds(250);
+// OpenAL mixes in periods of this many frames and keeps three queued at the sound server:
+// a cue is heard about 17 ms after it starts rather than 70 ms with its own 1024. Only its
+// configuration file sets them; ours is read after the system's and the user's.
+const char kConfig[] = "[general]\nperiod_size = 256\nperiods = 3\n";
 
 } // namespace
 
 class OpenAlPlayer;
 
-// The one output device with its context, shared by every player.
+// The one output device with its context, shared by every player. A thread of its own opens
+// it when a sound first starts (so the game's start never waits for the sound server), opens
+// it again when a start finds it lost, and pauses it while nothing plays. Everything that
+// touches OpenAL, from either thread, holds the output's lock.
 class OpenAlOutput
 {
 public:
-    ~OpenAlOutput() { closeDevice(); }
-
-    bool openDevice()
+    OpenAlOutput() : m_keeper([this] { keep(); }) {}
+    ~OpenAlOutput()
     {
-        m_device = alcOpenDevice(nullptr);
-        if (!m_device) return false;
-        std::vector<ALCint> attributes;
-        if (alcIsExtensionPresent(m_device, "ALC_SOFT_output_limiter"))
-            attributes.insert(attributes.end(), {ALC_OUTPUT_LIMITER_SOFT, ALC_TRUE});
-        attributes.push_back(0);
-        m_context = alcCreateContext(m_device, attributes.data());
-        if (!m_context || !alcMakeContextCurrent(m_context)) {
-            closeDevice();
-            return false;
+        {
+            std::lock_guard lock(m_mutex);
+            m_stopping = true;
         }
-        m_canTellLoss = alcIsExtensionPresent(m_device, "ALC_EXT_disconnect");
-        ++m_generation;
-        return true;
+        m_wake.notify_all();
+        m_keeper.join();
+        closeDevice();
     }
 
+    std::mutex &mutex() { return m_mutex; }
+
+    enum class Readiness { Ready, Opening, Unavailable };
+    // With the lock held: whether player can start now. Otherwise the output is being opened,
+    // and the player is started the moment it is (or given up with it); or there is none.
+    Readiness prepare(OpenAlPlayer *player);
+    // With the lock held: something plays until then.
+    void playsUntil(Clock::time_point until)
+    {
+        m_busyUntil = std::max(m_busyUntil, until);
+        m_wake.notify_all();
+    }
+    // With the lock held: the player no longer waits for the output.
+    void forget(OpenAlPlayer *player) { std::erase(m_waiting, player); }
     bool connected() const
     {
-        if (!m_context) return false;
+        if (m_state != State::Open || !m_context) return false;
         if (!m_canTellLoss) return true;
         ALCint connected = ALC_FALSE;
         alcGetIntegerv(m_device, ALC_CONNECTED, 1, &connected);
         return connected == ALC_TRUE;
     }
-
-    // True when sounds can start now. After a loss the device is reopened, at most once per
-    // pause; players then upload their sounds again.
-    bool ready();
-
     // Counts the devices opened, so a player knows whether its sources belong to this one.
     uint64_t generation() const { return m_generation; }
 
-    void attach(OpenAlPlayer *player) { m_players.push_back(player); }
-    void detach(OpenAlPlayer *player) { std::erase(m_players, player); }
+    void attach(OpenAlPlayer *player)
+    {
+        std::lock_guard lock(m_mutex);
+        m_players.push_back(player);
+    }
+    void detach(OpenAlPlayer *player)
+    {
+        std::lock_guard lock(m_mutex);
+        std::erase(m_players, player);
+        std::erase(m_waiting, player);
+    }
 
 private:
-    void closeDevice();
+    enum class State { Closed, Opening, Open };
 
+    void keep();
+    bool openDevice();
+    void closeDevice();
+    // With the lock held: lets go of the device, and asks the thread to open one.
+    void reopen(Clock::time_point now);
+
+    mutable std::mutex m_mutex;
+    std::condition_variable m_wake;
+    State m_state = State::Closed;
     ALCdevice *m_device = nullptr;
     ALCcontext *m_context = nullptr;
     bool m_canTellLoss = false;
+    LPALCDEVICEPAUSESOFT m_pause = nullptr;
+    LPALCDEVICERESUMESOFT m_resume = nullptr;
+    bool m_paused = false;
     uint64_t m_generation = 0;
-    std::chrono::steady_clock::time_point m_lastAttempt = std::chrono::steady_clock::now();
+    std::optional<Clock::time_point> m_lastAttempt;
+    Clock::time_point m_busyUntil;
     std::vector<OpenAlPlayer *> m_players;
+    std::vector<OpenAlPlayer *> m_waiting;
+    bool m_stopping = false;
+    std::thread m_keeper;
 };
 
 // One opened wave file: its samples in a buffer, and two sources so that a restart can let
@@ -94,10 +139,121 @@ public:
 
     ~OpenAlPlayer() override
     {
-        release();
+        {
+            std::lock_guard lock(m_output->mutex());
+            release();
+        }
         m_output->detach(this);
     }
 
+    // Frees what lives on the device, before the device closes or the player goes.
+    void release()
+    {
+        if (m_uploaded == 0) return;
+        alDeleteSources(2, m_voices);
+        alDeleteBuffers(1, &m_buffer);
+        m_voices[0] = m_voices[1] = 0;
+        m_buffer = 0;
+        m_uploaded = 0;
+        m_playing = false;
+        alGetError();
+    }
+
+    // With the lock held, once the output is there: the start that waited for it.
+    void begin()
+    {
+        m_waiting = false;
+        if (!upload()) {
+            m_position = m_length;
+            return;
+        }
+        const int next = 1 - m_current;
+        const ALuint voice = m_voices[next];
+        alGetError();
+        // The other voice may still be running silently after an earlier restart.
+        alSourceStop(voice);
+        alSourceRewind(voice);
+        alSourcef(voice, AL_GAIN, 1.0f);
+        if (m_position > 0) alSourcei(voice, AL_SAMPLE_OFFSET, ALint(m_position * m_rate / 1000));
+        alSourcePlay(voice);
+        if (alGetError() != AL_NO_ERROR) {
+            m_position = m_length;
+            return;
+        }
+        m_current = next;
+        m_playing = true;
+        m_output->playsUntil(Clock::now() + std::chrono::milliseconds(m_length - m_position));
+    }
+
+    // With the lock held: whether either voice is still being mixed.
+    bool sounding() const
+    {
+        if (m_uploaded != m_output->generation()) return false;
+        for (ALuint voice : m_voices) {
+            ALint state = AL_STOPPED;
+            alGetSourcei(voice, AL_SOURCE_STATE, &state);
+            if (state == AL_PLAYING) return true;
+        }
+        return false;
+    }
+
+    // With the lock held: the output could not be opened; the sound counts as played out.
+    void giveUp()
+    {
+        m_waiting = false;
+        m_position = m_length;
+    }
+
+    void stop() override
+    {
+        std::lock_guard lock(m_output->mutex());
+        if (m_waiting) {
+            m_output->forget(this);
+            m_waiting = false;
+            return;
+        }
+        if (!m_playing) return;
+        m_position = positionLocked();
+        m_playing = false;
+        // OpenAL ramps a gain change over one mixing period; the silenced voice runs on.
+        if (m_uploaded == m_output->generation() && m_output->connected())
+            alSourcef(m_voices[m_current], AL_GAIN, 0.0f);
+    }
+
+    void seek(int64_t position) override
+    {
+        stop();
+        std::lock_guard lock(m_output->mutex());
+        m_position = std::clamp<int64_t>(position, 0, m_length);
+    }
+
+    void start() override
+    {
+        std::lock_guard lock(m_output->mutex());
+        if (m_playing || m_waiting || m_position >= m_length) return;
+        switch (m_output->prepare(this)) {
+        case OpenAlOutput::Readiness::Ready:
+            begin();
+            break;
+        case OpenAlOutput::Readiness::Opening:
+            m_waiting = true;
+            break;
+        case OpenAlOutput::Readiness::Unavailable:
+            // Without a device the sound counts as played out at once, so all stays idle.
+            m_position = m_length;
+            break;
+        }
+    }
+
+    int64_t position() const override
+    {
+        std::lock_guard lock(m_output->mutex());
+        return positionLocked();
+    }
+
+    int64_t length() const override { return m_length; }
+
+private:
     // Makes buffer and sources on the current device; false when the device refuses them.
     bool upload()
     {
@@ -125,63 +281,10 @@ public:
         return true;
     }
 
-    // Frees what lives on the device, before the device closes or the player goes.
-    void release()
+    int64_t positionLocked() const
     {
-        if (m_uploaded == 0) return;
-        alDeleteSources(2, m_voices);
-        alDeleteBuffers(1, &m_buffer);
-        m_voices[0] = m_voices[1] = 0;
-        m_buffer = 0;
-        m_uploaded = 0;
-        m_playing = false;
-        alGetError();
-    }
-
-    void stop() override
-    {
-        if (!m_playing) return;
-        m_position = position();
-        m_playing = false;
-        // OpenAL ramps a gain change over one mixing period; the silenced voice runs on.
-        if (m_uploaded == m_output->generation() && m_output->connected())
-            alSourcef(m_voices[m_current], AL_GAIN, 0.0f);
-    }
-
-    void seek(int64_t position) override
-    {
-        stop();
-        m_position = std::clamp<int64_t>(position, 0, m_length);
-    }
-
-    void start() override
-    {
-        if (m_playing || m_position >= m_length) return;
-        // Without a device the sound counts as played out at once, so all stays idle.
-        if (!m_output->ready() || !upload()) {
-            m_position = m_length;
-            return;
-        }
-        const int next = 1 - m_current;
-        const ALuint voice = m_voices[next];
-        alGetError();
-        // The other voice may still be running silently after an earlier restart.
-        alSourceStop(voice);
-        alSourceRewind(voice);
-        alSourcef(voice, AL_GAIN, 1.0f);
-        if (m_position > 0) alSourcei(voice, AL_SAMPLE_OFFSET, ALint(m_position * m_rate / 1000));
-        alSourcePlay(voice);
-        if (alGetError() != AL_NO_ERROR) {
-            m_position = m_length;
-            return;
-        }
-        m_current = next;
-        m_playing = true;
-    }
-
-    int64_t position() const override
-    {
-        if (!m_playing) return m_position;
+        // Waiting for the output to open: not begun, and not played out either.
+        if (m_waiting || !m_playing) return m_position;
         ALint state = AL_STOPPED;
         if (m_uploaded == m_output->generation() && m_output->connected())
             alGetSourcei(m_voices[m_current], AL_SOURCE_STATE, &state);
@@ -197,31 +300,116 @@ public:
         return std::min<int64_t>(m_length - 1, int64_t(offset) * 1000 / m_rate);
     }
 
-    int64_t length() const override { return m_length; }
-
-private:
     std::shared_ptr<OpenAlOutput> m_output;
     std::vector<int16_t> m_stereo;
     int m_rate;
     int64_t m_length;
     mutable int64_t m_position;
     mutable bool m_playing = false;
+    bool m_waiting = false;
     ALuint m_buffer = 0;
     ALuint m_voices[2] = {0, 0};
     int m_current = 0;
     uint64_t m_uploaded = 0;
 };
 
-bool OpenAlOutput::ready()
+OpenAlOutput::Readiness OpenAlOutput::prepare(OpenAlPlayer *player)
 {
-    if (connected()) return true;
-    const auto now = std::chrono::steady_clock::now();
-    if (now - m_lastAttempt < kRetryPause) return false;
+    const auto now = Clock::now();
+    if (m_state == State::Open && m_paused) {
+        if (m_resume) m_resume(m_device);
+        m_paused = false;
+    }
+    if (connected()) return Readiness::Ready;
+    if (m_state != State::Opening) {
+        // Lost, or never there: asked again at most once per pause.
+        if (m_lastAttempt && now - *m_lastAttempt < kRetryPause) return Readiness::Unavailable;
+        reopen(now);
+    }
+    m_waiting.push_back(player);
+    return Readiness::Opening;
+}
+
+void OpenAlOutput::reopen(Clock::time_point now)
+{
     m_lastAttempt = now;
     for (OpenAlPlayer *player : m_players)
         player->release();
     closeDevice();
-    return openDevice();
+    m_state = State::Opening;
+    m_wake.notify_all();
+}
+
+void OpenAlOutput::keep()
+{
+    std::unique_lock lock(m_mutex);
+    while (!m_stopping) {
+        if (m_state == State::Opening) {
+            // The server may take its time; nobody waits on the lock meanwhile.
+            lock.unlock();
+            const bool opened = openDevice();
+            lock.lock();
+            m_lastAttempt = Clock::now();
+            m_state = opened ? State::Open : State::Closed;
+            if (opened) {
+                ++m_generation;
+                m_paused = false;
+                m_busyUntil = Clock::now();
+            }
+            for (OpenAlPlayer *player : std::exchange(m_waiting, {})) {
+                if (opened)
+                    player->begin();
+                else
+                    player->giveUp();
+            }
+            continue;
+        }
+        if (m_state == State::Open && !m_paused && m_pause) {
+            const auto quietFrom = m_busyUntil + kPauseAfter;
+            if (Clock::now() >= quietFrom) {
+                // A mixer running late still plays (a faded voice runs on silently too):
+                // the pause waits until it has been quiet for a while, and its last samples
+                // are out.
+                if (std::any_of(m_players.begin(), m_players.end(),
+                                [](const OpenAlPlayer *p) { return p->sounding(); })) {
+                    m_busyUntil = Clock::now();
+                    continue;
+                }
+                m_pause(m_device);
+                m_paused = true;
+                continue;
+            }
+            m_wake.wait_until(lock, quietFrom);
+            continue;
+        }
+        m_wake.wait(lock);
+    }
+}
+
+bool OpenAlOutput::openDevice()
+{
+    m_device = alcOpenDevice(nullptr);
+    if (!m_device) return false;
+    std::vector<ALCint> attributes;
+    if (alcIsExtensionPresent(m_device, "ALC_SOFT_output_limiter"))
+        attributes.insert(attributes.end(), {ALC_OUTPUT_LIMITER_SOFT, ALC_TRUE});
+    attributes.push_back(0);
+    m_context = alcCreateContext(m_device, attributes.data());
+    if (!m_context || !alcMakeContextCurrent(m_context)) {
+        closeDevice();
+        return false;
+    }
+    m_canTellLoss = alcIsExtensionPresent(m_device, "ALC_EXT_disconnect");
+    m_pause = nullptr;
+    m_resume = nullptr;
+    if (alcIsExtensionPresent(m_device, "ALC_SOFT_pause_device")) {
+        m_pause = reinterpret_cast<LPALCDEVICEPAUSESOFT>(
+            alcGetProcAddress(m_device, "alcDevicePauseSOFT"));
+        m_resume = reinterpret_cast<LPALCDEVICERESUMESOFT>(
+            alcGetProcAddress(m_device, "alcDeviceResumeSOFT"));
+        if (!m_pause || !m_resume) m_pause = nullptr;
+    }
+    return true;
 }
 
 void OpenAlOutput::closeDevice()
@@ -240,24 +428,27 @@ void OpenAlOutput::closeDevice()
 OpenAlSoundService::OpenAlSoundService() = default;
 OpenAlSoundService::~OpenAlSoundService() = default;
 
+void OpenAlSoundService::configure()
+{
+    // Read once, when OpenAL is first used; a file the user names is left to do its work.
+    if (m_config || qEnvironmentVariableIsSet("ALSOFT_CONF")) return;
+    m_config = std::make_unique<QTemporaryFile>();
+    if (!m_config->open() || m_config->write(kConfig) != qint64(sizeof kConfig - 1) ||
+        !m_config->flush())
+        return;
+    qputenv("ALSOFT_CONF", QFile::encodeName(m_config->fileName()));
+}
+
 std::unique_ptr<SoundPlayer> OpenAlSoundService::open(const QString &path, QObject *)
 {
     const auto wave = parseWave(readFileBytes(path, MediaFileLimit));
     if (!wave || wave->channels > 2 || wave->frames() == 0) return nullptr;
+    // The output itself is opened only when a sound first starts.
     std::shared_ptr<OpenAlOutput> output = m_output.lock();
     if (!output) {
-        const auto now = std::chrono::steady_clock::now();
-        if (m_failed && now - m_lastFailure < kRetryPause) return nullptr;
+        configure();
         output = std::make_shared<OpenAlOutput>();
-        if (!output->openDevice()) {
-            m_failed = true;
-            m_lastFailure = now;
-            return nullptr;
-        }
-        m_failed = false;
         m_output = output;
     }
-    auto player = std::make_unique<OpenAlPlayer>(output, *wave);
-    if (!player->upload()) return nullptr;
-    return player;
+    return std::make_unique<OpenAlPlayer>(output, *wave);
 }

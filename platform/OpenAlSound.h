@@ -2,26 +2,29 @@
 
 #include "platform/SoundService.h"
 
-#include <chrono>
 #include <memory>
 
 class OpenAlOutput;
+class QTemporaryFile;
 
 // Plays wave files through OpenAL Soft. Every opened sound shares one output device, which
 // mixes in floating point behind a limiter, so overlapping cues never clip. A restarted sound
-// fades out over one mixing period instead of snapping off. When the device goes away the
-// sounds fall silent and count as played out; a later start tries to open a device again.
+// fades out over one mixing period instead of snapping off. The device is opened, on a thread
+// of its own, when a sound first starts: that sound begins once it is open. It is paused while
+// nothing plays. When it goes away the sounds fall silent and count as played out; a start
+// three seconds or more after the last try opens it again.
 class OpenAlSoundService : public SoundService
 {
 public:
     OpenAlSoundService();
     ~OpenAlSoundService() override;
-    // nullptr when the file is no 16-bit PCM wave or no output device opens.
+    // nullptr when the file is no 16-bit PCM wave.
     std::unique_ptr<SoundPlayer> open(const QString &path, QObject *owner) override;
 
 private:
+    // Points OpenAL at our settings for its output, before it is first used.
+    void configure();
+
     std::weak_ptr<OpenAlOutput> m_output;
-    // A machine without audio is asked again only after a pause, not once per file.
-    std::chrono::steady_clock::time_point m_lastFailure;
-    bool m_failed = false;
+    std::unique_ptr<QTemporaryFile> m_config;
 };

@@ -124,6 +124,8 @@ private slots:
     void sheetsMatchScript();
     void largeDrawings_data();
     void largeDrawings();
+    void backStripsJoinTheScene_data();
+    void backStripsJoinTheScene();
     void soundCues_data();
     void soundCues();
     void windowArt_data();
@@ -314,9 +316,10 @@ void tst_Artwork::sheetsMatchScript()
 void tst_Artwork::largeDrawings_data()
 {
     QTest::addColumn<QString>("name");
-    for (const char *n : {"Back.bmp", "BlackBoard.bmp", "TreeRight.bmp", "TreeLeft.bmp", "Hint.bmp",
-                          "GrassLeft.bmp", "GrassRight.bmp", "butterfly.bmp", "oldsheep.bmp",
-                          "wolf.bmp", "woolly.bmp"})
+    for (const char *n :
+         {"Back.bmp", "BlackBoard.bmp", "TreeRight.bmp", "TreeLeft.bmp", "Hint.bmp",
+          "GrassLeft.bmp", "GrassRight.bmp", "butterfly.bmp", "oldsheep.bmp", "wolf.bmp",
+          "woolly.bmp", "BackLeft.bmp", "BackRight.bmp", "BackTop.bmp", "BackBottom.bmp"})
         QTest::newRow(n) << QString::fromLatin1(n);
 }
 
@@ -326,10 +329,10 @@ void tst_Artwork::largeDrawings()
     const QString path = shipped(QStringLiteral("Pictures/") + name);
     const Bitmap small = loadBitmapFile(path);
     LargeDrawing drawing(LargeDrawing::fileFor(path), small.image());
-    const QImage large = drawing.image().convertToFormat(QImage::Format_ARGB32);
+    const QImage large = drawing.read().convertToFormat(QImage::Format_ARGB32);
     QVERIFY2(!large.isNull(), qPrintable(LargeDrawing::fileFor(path)));
     QCOMPARE(large.size(), small.image().size() * 3);
-    const bool keyed = name != QLatin1String("Back.bmp");
+    const bool keyed = !name.startsWith(QLatin1String("Back"));
     const QColor key = small.transparentColor();
     QStringList wrong;
     for (int y = 0; y < small.height() && wrong.size() < 5; ++y) {
@@ -351,6 +354,73 @@ void tst_Artwork::largeDrawings()
         }
     }
     QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(QStringLiteral("; "))));
+}
+
+// The background carried on for wide and tall screens: strips whose sizes say where they go
+// (the side strips as high as the top strip, the scene and the bottom strip together, and
+// reaching a few pixels into the scene over the outline at its edges; the top and bottom ones
+// as wide as the scene), and whose pixels run on from the scene's without a seam: across each
+// join the colours change no more than between two lines inside.
+void tst_Artwork::backStripsJoinTheScene_data()
+{
+    QTest::addColumn<QString>("a");
+    QTest::addColumn<int>("aLast"); // a's line before the join
+    QTest::addColumn<QString>("b");
+    QTest::addColumn<int>("bFirst");  // b's line after it
+    QTest::addColumn<bool>("across"); // lines are columns; else rows
+    QTest::addColumn<int>("offset");  // where b's lines start along a's
+    QTest::addColumn<int>("length");
+    const int overlap = 4;
+    QTest::newRow("left") << "BackLeft" << 511 + overlap << "Back" << overlap << true << 64 << 600;
+    QTest::newRow("right") << "Back" << 799 - overlap << "BackRight" << 0 << true << -64 << 600;
+    QTest::newRow("top") << "BackTop" << 63 << "Back" << 0 << false << 0 << 800;
+    QTest::newRow("bottom") << "Back" << 599 << "BackBottom" << 0 << false << 0 << 800;
+    QTest::newRow("top-left corner") << "BackLeft" << 511 << "BackTop" << 0 << true << 0 << 64;
+    QTest::newRow("bottom-right corner")
+        << "BackBottom" << 799 - overlap << "BackRight" << 0 << true << -664 << 256;
+}
+
+void tst_Artwork::backStripsJoinTheScene()
+{
+    QFETCH(QString, a);
+    QFETCH(int, aLast);
+    QFETCH(QString, b);
+    QFETCH(int, bFirst);
+    QFETCH(bool, across);
+    QFETCH(int, offset);
+    QFETCH(int, length);
+    auto load = [](const QString &name) {
+        return loadBitmapFile(shipped(QStringLiteral("Pictures/%1.bmp").arg(name)));
+    };
+    const Bitmap back = load(QStringLiteral("Back")), left = load(QStringLiteral("BackLeft")),
+                 right = load(QStringLiteral("BackRight")), top = load(QStringLiteral("BackTop")),
+                 bottom = load(QStringLiteral("BackBottom"));
+    QCOMPARE(left.height(), top.height() + back.height() + bottom.height());
+    QCOMPARE(right.width(), left.width());
+    QCOMPARE(right.height(), left.height());
+    QCOMPARE(top.width(), back.width());
+    QCOMPARE(bottom.width(), back.width());
+    const Bitmap first = load(a), second = load(b);
+    auto pixelOf = [across](const Bitmap &m, int line, int i) {
+        return across ? m.pixel(line, i) : m.pixel(i, line);
+    };
+    auto distance = [](const QColor &p, const QColor &q) {
+        return std::abs(p.red() - q.red()) + std::abs(p.green() - q.green()) +
+               std::abs(p.blue() - q.blue());
+    };
+    const int from = std::max(0, offset);
+    double join = 0, inside = 0;
+    for (int i = from; i < from + length; ++i) {
+        const QColor a0 = pixelOf(first, aLast, i), a1 = pixelOf(first, aLast - 1, i);
+        const QColor b0 = pixelOf(second, bFirst, i - offset),
+                     b1 = pixelOf(second, bFirst + 1, i - offset);
+        join += distance(a0, b0);
+        inside += (distance(a0, a1) + distance(b0, b1)) / 2.0;
+    }
+    join /= length;
+    inside /= length;
+    QVERIFY2(join <= 1.5 * inside + 2,
+             qPrintable(QStringLiteral("%1 across the join, %2 inside").arg(join).arg(inside)));
 }
 
 void tst_Artwork::soundCues_data()

@@ -1,9 +1,12 @@
 #include "app/Zoom.h"
+
 #include "app/Main.h"
+#include "game/SceneSurround.h"
 #include "TestGame.h"
 
 #include <QApplication>
 #include <QLabel>
+#include <QPainter>
 #include <QScreen>
 #include <QToolButton>
 #include <QtTest>
@@ -61,6 +64,7 @@ void tst_Zoom::applicationRunsAtZoom()
     QVERIFY(qAbs(s->geometry().width() - 1365) <= 1);
     QCOMPARE(s->geometry().height(), 768);
     QVERIFY(!qEnvironmentVariableIsSet("QT_SCALE_FACTOR"));
+    QVERIFY(!qEnvironmentVariableIsSet("QT_ENABLE_HIGHDPI_SCALING"));
 }
 
 // On the big screen the window is the 1024 x 768 layout of its logical screen, the time line
@@ -86,7 +90,7 @@ void tst_Zoom::windowHasTheLayoutOfItsLogicalScreen()
 }
 
 // What reaches the screen is the composed scene pixel for pixel, at its device place, after
-// ticks that each repaint only what changed; black around it.
+// ticks that each repaint only what changed; its surroundings around it.
 void tst_Zoom::windowShowsTheComposedScene()
 {
     TestGame game;
@@ -108,7 +112,15 @@ void tst_Zoom::windowShowsTheComposedScene()
     const QRect visible = QRect(at, scene.size()) & shown.rect();
     QVERIFY(visible.width() * visible.height() > scene.width() * scene.height() * 3 / 4);
     QVERIFY(shown.copy(visible) == scene.copy(visible.translated(-at)));
-    QCOMPARE(shown.pixel(at.x() - 1, at.y() + 100), qRgb(0, 0, 0));
+    // Around it, on this wide screen, the scene's own surroundings.
+    QImage around(shown.size(), QImage::Format_RGB32);
+    around.fill(Qt::black);
+    QPainter p(&around);
+    form.Game()->scene().Surround().paint(p, QRegion(around.rect()));
+    p.end();
+    const QPoint beside(at.x() - 1, at.y() + 100);
+    QVERIFY(around.pixel(beside) != qRgb(0, 0, 0));
+    QCOMPARE(shown.pixel(beside), around.pixel(beside));
 }
 
 int main(int argc, char **argv)
@@ -125,9 +137,9 @@ int main(int argc, char **argv)
     f.close();
     qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + config.toLocal8Bit());
     qunsetenv("QT_SCALE_FACTOR");
-    ApplyStartZoom(argc, argv);
+    UserScaling userScaling = ApplyStartZoom(argc, argv);
     QApplication app(argc, argv);
-    RestoreUserScaleFactor();
+    RestoreUserScaleFactor(userScaling);
     tst_Zoom test;
     return QTest::qExec(&test, argc, argv);
 }

@@ -2,6 +2,7 @@
 #include "platform/Bitmap.h"
 #include "TestSupport.h"
 
+#include <QRandomGenerator>
 #include <QtTest>
 
 class tst_Def : public QObject
@@ -18,6 +19,8 @@ private slots:
     void blend_data();
     void blend();
     void blendClipsToDestination();
+    void blendSpansMatchTheFormula_data();
+    void blendSpansMatchTheFormula();
     void glyphTextKeepsOnlyTheText();
     void compareLayers();
 };
@@ -173,6 +176,57 @@ void tst_Def::blendClipsToDestination()
     // Only as many rows as the smaller bitmap has: source rows 0..7 land on -3..4.
     QCOMPARE(dst.pixel(7, 4), QColor(Qt::white));
     QCOMPARE(dst.pixel(7, 5), QColor(Qt::black));
+}
+
+// Whole unpadded rows go as one span, anything else row by row: either way every pixel gets
+// the formula, and nothing outside the landing area changes.
+void tst_Def::blendSpansMatchTheFormula_data()
+{
+    QTest::addColumn<QSize>("source");
+    QTest::addColumn<QSize>("destination");
+    QTest::addColumn<QPoint>("at");
+    QTest::newRow("whole rows, unpadded") << QSize(100, 6) << QSize(100, 6) << QPoint(0, 0);
+    QTest::newRow("whole rows, padded") << QSize(5, 6) << QSize(5, 6) << QPoint(0, 0);
+    QTest::newRow("lower rows only") << QSize(100, 6) << QSize(100, 6) << QPoint(0, 2);
+    QTest::newRow("narrower source") << QSize(60, 6) << QSize(100, 6) << QPoint(0, 0);
+    QTest::newRow("wider source") << QSize(100, 6) << QSize(60, 6) << QPoint(0, 0);
+    QTest::newRow("shifted right") << QSize(100, 6) << QSize(100, 6) << QPoint(3, 1);
+    QTest::newRow("cut on the left") << QSize(100, 6) << QSize(100, 6) << QPoint(-7, -1);
+}
+
+void tst_Def::blendSpansMatchTheFormula()
+{
+    QFETCH(QSize, source);
+    QFETCH(QSize, destination);
+    QFETCH(QPoint, at);
+    QRandomGenerator rng(7);
+    Bitmap src(source.width(), source.height()), dst(destination.width(), destination.height());
+    const QColor key(9, 8, 7);
+    for (int y = 0; y < source.height(); ++y)
+        for (int x = 0; x < source.width(); ++x)
+            src.setPixel(x, y, rng.bounded(4) == 0 ? key : QColor::fromRgb(rng.generate()));
+    src.setPixel(0, source.height() - 1, key);
+    src.transparent = true;
+    for (int y = 0; y < destination.height(); ++y)
+        for (int x = 0; x < destination.width(); ++x)
+            dst.setPixel(x, y, QColor::fromRgb(rng.generate()));
+    const Bitmap before = dst;
+    BlendBitmap(dst, src, at.x(), at.y(), 37);
+    auto channel = [](int s, int d, int k) { return s == k ? d : (s * 37 + d * 63) / 100; };
+    for (int y = 0; y < destination.height(); ++y) {
+        for (int x = 0; x < destination.width(); ++x) {
+            const QPoint from = QPoint(x, y) - at;
+            QColor want = before.pixel(x, y);
+            if (from.x() >= 0 && from.y() >= 0 && from.x() < source.width() &&
+                from.y() < source.height()) {
+                const QColor s = src.pixel(from.x(), from.y()), d = before.pixel(x, y);
+                want = QColor(channel(s.red(), d.red(), key.red()),
+                              channel(s.green(), d.green(), key.green()),
+                              channel(s.blue(), d.blue(), key.blue()));
+            }
+            QVERIFY2(dst.pixel(x, y) == want, qPrintable(QStringLiteral("at %1,%2").arg(x).arg(y)));
+        }
+    }
 }
 
 void tst_Def::glyphTextKeepsOnlyTheText()

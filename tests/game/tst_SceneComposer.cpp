@@ -7,6 +7,7 @@
 #include "platform/LargeDrawing.h"
 #include "TestGame.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -187,7 +188,37 @@ struct Ink
 };
 
 // How the large drawing beside a test sheet is made.
-enum LargeFile { Good, Missing, TwiceTheSize, OtherPixels, NotAPicture, OtherLetterCase };
+enum LargeFile {
+    Good,
+    Missing,
+    TwiceTheSize,
+    OtherPixels,
+    NotAPicture,
+    OtherLetterCase,
+    SourceAtEnd,
+    OtherPixelsAtEnd,
+    CutShort
+};
+
+// The PNG with its text chunks moved behind the pixels, where a reader finds them only at the
+// end.
+QByteArray textAtEnd(const QByteArray &png)
+{
+    QByteArray head = png.left(8), texts, rest;
+    for (qsizetype at = 8; at + 12 <= png.size();) {
+        const qsizetype length = qFromBigEndian<quint32>(png.constData() + at);
+        const QByteArray chunk = png.mid(at, length + 12);
+        const QByteArray type = chunk.mid(4, 4);
+        if (type == "tEXt" || type == "zTXt" || type == "iTXt")
+            texts += chunk;
+        else if (type == "IEND")
+            rest += texts + chunk;
+        else
+            (rest.isEmpty() && type != "IDAT" ? head : rest) += chunk;
+        at += length + 12;
+    }
+    return head + rest;
+}
 
 // A sheet of two 30 x 20 cells, yellow blobs on magenta. Its large drawing has a blue blob in
 // cell 0 and a green one in cell 1, so the scene's colour tells which one was drawn from.
@@ -224,7 +255,8 @@ void writeLargeSheet(const QString &dir, const QImage &small, LargeFile kind)
     p.end();
     QImage other = small;
     other.setPixelColor(10, 10, Qt::red);
-    const QByteArray source = LargeDrawing::fingerprint(kind == OtherPixels ? other : small);
+    const QByteArray source =
+        LargeDrawing::fingerprint(kind == OtherPixels || kind == OtherPixelsAtEnd ? other : small);
     large.setText(QString::fromLatin1(LargeDrawing::SourceKey), QString::fromLatin1(source));
     const QString name =
         kind == OtherLetterCase ? QStringLiteral("/SHEET@3X.PNG") : QStringLiteral("/sheet@3x.png");
@@ -232,6 +264,14 @@ void writeLargeSheet(const QString &dir, const QImage &small, LargeFile kind)
         QFile f(dir + name);
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write("\x89PNG\r\n\x1a\n but no more");
+    } else if (kind == SourceAtEnd || kind == OtherPixelsAtEnd || kind == CutShort) {
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        QVERIFY(large.save(&buffer, "PNG"));
+        QFile f(dir + name);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(kind == CutShort ? buffer.data().left(buffer.data().size() * 2 / 3)
+                                 : textAtEnd(buffer.data()));
     } else if (kind != Missing) {
         QVERIFY(large.save(dir + name, "PNG"));
     }
@@ -245,6 +285,8 @@ QImage composeOne(const Bitmap &back, Bitmap &picture, int x, int y, qreal ratio
     SceneComposer composer;
     composer.setPixelRatio(ratio);
     QImage out;
+    composer.compose(out, back, layers);
+    composer.waitForDrawings();
     composer.compose(out, back, layers);
     return out;
 }
@@ -272,12 +314,15 @@ private slots:
     void sameFramesAsBefore();
     void keptSceneEqualsWholeRedraw_data();
     void keptSceneEqualsWholeRedraw();
+    void quietTickRedrawsOnlyWhatMoved_data();
     void quietTickRedrawsOnlyWhatMoved();
     void scaledPicturesKeepNoKeyColour_data();
     void scaledPicturesKeepNoKeyColour();
     void textIsDrawnAtDeviceResolution();
     void largeDrawingOnlyWhenZoomed_data();
     void largeDrawingOnlyWhenZoomed();
+    void sharperPicturesComeInPlace_data();
+    void sharperPicturesComeInPlace();
     void shippedLargeDrawings_data();
     void shippedLargeDrawings();
 };
@@ -387,10 +432,19 @@ void tst_SceneComposer::keptSceneEqualsWholeRedraw()
 }
 
 // Once the hint stands still, a tick redraws only the sprites whose frames changed; the board,
-// painted again by its engine on every tick, keeps its pixels.
+// painted again by its engine on every tick (the division's with its bracket), keeps its
+// pixels.
+void tst_SceneComposer::quietTickRedrawsOnlyWhatMoved_data()
+{
+    QTest::addColumn<int>("engine");
+    QTest::newRow("addition") << 0;
+    QTest::newRow("division") << 3;
+}
+
 void tst_SceneComposer::quietTickRedrawsOnlyWhatMoved()
 {
-    SyntheticScene s(Op::Add, 1.40625);
+    QFETCH(int, engine);
+    SyntheticScene s(Op(engine), 1.40625);
     Scene &g = s.session->scene();
     s.game.clock.advance(5000);
     s.tick(20);
@@ -525,6 +579,10 @@ void tst_SceneComposer::largeDrawingOnlyWhenZoomed_data()
     QTest::newRow("missing") << 2.8125 << int(Missing) << -1 << false << false;
     QTest::newRow("twice the size") << 2.8125 << int(TwiceTheSize) << -1 << false << false;
     QTest::newRow("drawn for other pixels") << 2.8125 << int(OtherPixels) << -1 << false << false;
+    QTest::newRow("source after the pixels") << 2.8125 << int(SourceAtEnd) << 1 << false << true;
+    QTest::newRow("other pixels, said after them")
+        << 2.8125 << int(OtherPixelsAtEnd) << 0 << false << false;
+    QTest::newRow("cut short") << 2.8125 << int(CutShort) << 1 << false << false;
     QTest::newRow("not a picture") << 2.8125 << int(NotAPicture) << 1 << false << false;
     QTest::newRow("frame keyed on another colour") << 2.8125 << int(Good) << 1 << true << false;
 }
@@ -564,6 +622,61 @@ void tst_SceneComposer::largeDrawingOnlyWhenZoomed()
         }
 }
 
+// Zoomed, the first frame is made from the small picture; the drawing read meanwhile takes
+// its place at a later compose, where it stood and nothing else. A sheet's other cells come
+// from the same reading: a frame that moves on to one is sharp at once.
+void tst_SceneComposer::sharperPicturesComeInPlace_data()
+{
+    QTest::addColumn<int>("cell");
+    QTest::newRow("whole picture") << -1;
+    QTest::newRow("frame of cell 0") << 0;
+    QTest::newRow("frame of cell 1") << 1;
+}
+
+void tst_SceneComposer::sharperPicturesComeInPlace()
+{
+    QFETCH(int, cell);
+    const qreal ratio = 2.8125;
+    QTemporaryDir dir;
+    const QImage small = smallSheet(false);
+    QVERIFY(small.save(dir.filePath(QStringLiteral("sheet.bmp")), "BMP"));
+    writeLargeSheet(dir.path(), small, Good);
+    const Bitmap sheet = loadBitmapFile(dir.filePath(QStringLiteral("sheet.bmp")));
+    Bitmap back(80, 40);
+    back.fill(Qt::white);
+    Bitmap picture(30, 20);
+    auto show = [&](int c) {
+        picture.fill(Magenta);
+        if (c >= 0)
+            picture.copyRect(0, 0, sheet, QRect(30 * c, 0, 30, 20));
+        else
+            picture = sheet;
+        picture.transparent = true;
+    };
+    show(cell);
+    SceneLayer layer{5, 5, 1, &picture, 0, 0, -1};
+    std::vector<SceneLayer *> layers{&layer};
+    SceneComposer composer;
+    composer.setPixelRatio(ratio);
+    QImage out;
+    composer.compose(out, back, layers);
+    QCOMPARE(out, composeSheet(Bitmap(sheet.image()), cell, ratio));
+    composer.takeChanged();
+    composer.waitForDrawings();
+    composer.compose(out, back, layers);
+    QCOMPARE(out, composeSheet(sheet, cell, ratio));
+    const QRect where(
+        QPoint(toDevicePixels(5, ratio), toDevicePixels(5, ratio)),
+        QSize(toDevicePixels(picture.width(), ratio), toDevicePixels(picture.height(), ratio)));
+    const QRegion changed = composer.takeChanged();
+    QVERIFY(!changed.isEmpty());
+    QVERIFY(where.contains(changed.boundingRect()));
+    if (cell < 0) return;
+    show(1 - cell);
+    composer.compose(out, back, layers);
+    QCOMPARE(out, composeSheet(sheet, 1 - cell, ratio));
+}
+
 // The shipped scene with its large drawings and without: the same at zoom 1 to the pixel.
 // Zoomed, the scene is drawn from them and is still the same picture: a part taken from the
 // wrong place of a drawing would stand out.
@@ -593,6 +706,8 @@ void tst_SceneComposer::shippedLargeDrawings()
             game.clock.advance(100);
             session.scene().Present(c.Engine(), c.CanPose(), c.HintOn(), session.animation());
         }
+        session.scene().WaitForDrawings();
+        session.scene().Present(c.Engine(), c.CanPose(), c.HintOn(), session.animation());
         return session.scene().BackBuffer();
     };
     const QImage with = scene(true), without = scene(false);

@@ -219,6 +219,69 @@ void writeScene(const QString &root, const QString &preview)
     save(composite, preview + "/preview-areas.png", "PNG");
 }
 
+// The background carried on around the scene for screens wider or taller than 4 : 3, in
+// strips beside Back.bmp: 512 pixels on either side (enough for 21 : 9 at the height of the
+// 1024 x 768 layout), 64 above and 256 below (5 : 4, and the ground under the number pad).
+// The side strips start 64 above the scene, as high as the top strip, and reach kOverlap
+// pixels into the scene: Back ends its hills with an outline at its edges, which they cover.
+struct Strip
+{
+    const char *name;
+    QRect rect; // in scene pixels
+};
+constexpr int kOverlap = 4;
+const QRect kAround(-512, -64, 800 + 2 * 512, 64 + 600 + 256);
+const Strip kStrips[] = {
+    {"BackLeft", {-512, -64, 512 + kOverlap, 920}},
+    {"BackRight", {800 - kOverlap, -64, 512 + kOverlap, 920}},
+    {"BackTop", {0, -64, 800, 64}},
+    {"BackBottom", {0, 600, 800, 256}},
+};
+
+void writeBackStrips(const QString &root, const QString &preview)
+{
+    const QImage wide = drawBackAround(kAround).convertToFormat(QImage::Format_RGB888);
+    setCanvasScale(LargeDrawing::Scale);
+    const QImage wideLarge = drawBackAround(kAround).convertToFormat(QImage::Format_RGB32);
+    setCanvasScale(1);
+    // Back itself is drawn on its own; the wide drawing must show the same scene in its
+    // middle, or the strips would not join it.
+    const QImage back(root + "/data/Pictures/Back.bmp");
+    const QImage middle = wide.copy(QRect(-kAround.topLeft(), QSize(800, 600)));
+    qint64 off = 0;
+    for (int y = 0; y < 600; ++y)
+        for (int x = kOverlap; x < 800 - kOverlap; ++x) {
+            const QRgb a = back.pixel(x, y), b = middle.pixel(x, y);
+            off += std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) +
+                   std::abs(qBlue(a) - qBlue(b));
+        }
+    if (off > 800 * 600 / 4) fail("BackLeft ... BackBottom: the wide drawing is not Back inside");
+    const int s = LargeDrawing::Scale;
+    for (const Strip &strip : kStrips) {
+        const QString name = strip.name;
+        const QString path = root + "/data/Pictures/" + name + ".bmp";
+        const QRect in = strip.rect.translated(-kAround.topLeft());
+        const QImage img = wide.copy(in);
+        checkKeys(img, name, false);
+        save(img, path, "BMP");
+        checkBmpHeader(path);
+        const QImage readBack(path);
+        if (readBack.isNull() || readBack.convertToFormat(QImage::Format_RGB888) != img)
+            fail(path + ": does not read back the same");
+        const QImage large = wideLarge.copy(QRect(in.topLeft() * s, in.size() * s));
+        if (!saveLarge(large, img, LargeDrawing::fileFor(path)))
+            fail(LargeDrawing::fileFor(path) + ": cannot write at three times the size");
+    }
+    if (preview.isEmpty()) return;
+    QImage composite = wide.convertToFormat(QImage::Format_RGB32);
+    QPainter p(&composite);
+    p.drawImage(-kAround.topLeft(), back);
+    p.setPen(QPen(Qt::red, 1, Qt::DotLine));
+    p.drawRect(QRect(-kAround.topLeft(), QSize(800, 600)).adjusted(0, 0, -1, -1));
+    p.end();
+    save(composite, preview + "/preview-wide.png", "PNG");
+}
+
 struct WindowPicture
 {
     QString file;
@@ -350,6 +413,7 @@ int main(int argc, char **argv)
     const QString root = QString::fromLocal8Bit(argv[1]);
     const QString preview = argc == 4 ? QString::fromLocal8Bit(argv[3]) : QString();
     writeScene(root, preview);
+    writeBackStrips(root, preview);
     writeWindowArt(root, preview);
     writeDesktopIcons(root);
     return g_ok ? 0 : 1;

@@ -119,7 +119,12 @@ static QPen outlinePen(const QColor &c)
 void fillLit(QPainter &p, const QPainterPath &path, const QColor &base, bool outline,
              double lightness)
 {
-    const QRectF b = path.boundingRect();
+    fillLitAcross(p, path, path.boundingRect(), base, outline, lightness);
+}
+
+void fillLitAcross(QPainter &p, const QPainterPath &path, const QRectF &b, const QColor &base,
+                   bool outline, double lightness)
+{
     QLinearGradient g(b.topLeft(), b.bottomRight());
     g.setColorAt(0.0, shade(base, 1.0 + lightness));
     g.setColorAt(0.45, base);

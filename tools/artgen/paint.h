@@ -95,6 +95,10 @@ QPainterPath blobs(const QList<QPointF> &centres, const QList<double> &radii);
 // Fill lit from the upper left, then outline in a darker shade.
 void fillLit(QPainter &p, const QPainterPath &path, const QColor &base, bool outline = true,
              double lightness = 0.18);
+// The same with the light running across box rather than the path's own bounds: a shape
+// carried on beyond a picture keeps the light of the part inside it.
+void fillLitAcross(QPainter &p, const QPainterPath &path, const QRectF &box, const QColor &base,
+                   bool outline = true, double lightness = 0.18);
 void fillFlat(QPainter &p, const QPainterPath &path, const QColor &base, bool outline = true);
 void fillBrush(QPainter &p, const QPainterPath &path, const QBrush &brush, const QColor &line);
 // A line drawn as a filled band with the usual outline (stems, rays, chalk).

@@ -9,6 +9,9 @@ namespace art {
 
 // Scene pictures (800x600 scene); positions are where the game draws them.
 QImage drawBack();
+// The background's sky, hills and meadow over area (scene pixels) around the scene, for
+// wider and taller screens: cut into strips beside Back, which it joins without a seam.
+QImage drawBackAround(QRect area);
 QImage drawBlackBoard();
 QImage drawTreeLeft();
 QImage drawTreeRight();

@@ -62,6 +62,29 @@ QPainterPath hill(std::initializer_list<QPointF> pts)
     return path;
 }
 
+// The same line carried on beyond the scene on both sides (before and after hold the curves
+// that join it, as c1, c2, to, starting from before's first point), filled down to bottom.
+QPainterPath wideHill(std::initializer_list<QPointF> before, std::initializer_list<QPointF> pts,
+                      std::initializer_list<QPointF> after, double bottom)
+{
+    auto it = before.begin();
+    QPainterPath path(*it++);
+    auto curves = [&path](auto from, auto to) {
+        while (from != to) {
+            const QPointF c1 = *from++, c2 = *from++, end = *from++;
+            path.cubicTo(c1, c2, end);
+        }
+    };
+    curves(it, before.end());
+    curves(pts.begin() + 1, pts.end());
+    curves(after.begin(), after.end());
+    const QRectF box = path.boundingRect();
+    path.lineTo(box.right() + 6, bottom);
+    path.lineTo(box.left() - 6, bottom);
+    path.closeSubpath();
+    return path;
+}
+
 void bush(QPainter &p, QPointF at, double s)
 {
     const QPainterPath shape =
@@ -70,25 +93,23 @@ void bush(QPainter &p, QPointF at, double s)
     fillLit(p, shape, pal::leafDark, true, 0.25);
 }
 
-} // namespace
-
-QImage drawBack()
+// The sky, the hills and the meadow of the scene. Wide, they are carried on over area
+// (scene pixels, around the 800 x 600 scene) for screens wider or taller than 4 : 3: the same
+// sky, hills and light, with clouds, grass and flowers of their own outside the scene.
+void paintBack(QPainter &p, const QRectF &fill, const QRectF &area = QRectF())
 {
-    QImage img = canvas(800, 600);
-    QPainter p;
-    beginPainter(p, img);
-
+    const bool wide = !area.isEmpty();
     QLinearGradient sky(0, 0, 0, 340);
     sky.setColorAt(0.0, pal::skyTop);
     sky.setColorAt(1.0, pal::skyLow);
-    p.fillRect(img.rect(), sky);
+    p.fillRect(fill, sky);
 
     const QPointF sunAt(100, 90);
     QRadialGradient glow(sunAt, 230);
     glow.setColorAt(0.0, QColor(255, 250, 210, 235));
     glow.setColorAt(0.3, QColor(255, 246, 196, 120));
     glow.setColorAt(1.0, QColor(255, 246, 196, 0));
-    p.fillRect(img.rect(), glow);
+    p.fillRect(fill, glow);
     for (int i = 0; i < 12; ++i) {
         const double a = (i * 30 + 8) * M_PI / 180;
         const QPointF dir(std::cos(a), std::sin(a));
@@ -103,50 +124,108 @@ QImage drawBack()
     cloud(p, QPointF(232, 178), 0.75);
     cloud(p, QPointF(420, 42), 1.0);
     cloud(p, QPointF(650, 74), 1.25);
+    if (wide) {
+        cloud(p, QPointF(-250, 92), 1.1);
+        cloud(p, QPointF(-440, 188), 0.8);
+        cloud(p, QPointF(990, 136), 1.0);
+        cloud(p, QPointF(1210, 56), 0.85);
+    }
 
-    fillLit(p,
-            hill({{0, 252},
-                  {120, 212},
-                  {250, 236},
-                  {360, 262},
-                  {470, 286},
-                  {560, 226},
-                  {680, 232},
-                  {740, 236},
-                  {780, 248},
-                  {800, 256}}),
-            pal::hillFar, true, 0.12);
+    // Wide, each hill runs on with the light of its part in the scene.
+    const double bottom = area.bottom() + 6;
+    const QPainterPath far = hill({{0, 252},
+                                   {120, 212},
+                                   {250, 236},
+                                   {360, 262},
+                                   {470, 286},
+                                   {560, 226},
+                                   {680, 232},
+                                   {740, 236},
+                                   {780, 248},
+                                   {800, 256}});
+    if (wide)
+        fillLitAcross(
+            p,
+            wideHill({{-560, 238}, {-400, 218}, {-120, 292}, {0, 252}},
+                     {{0, 252},
+                      {120, 212},
+                      {250, 236},
+                      {360, 262},
+                      {470, 286},
+                      {560, 226},
+                      {680, 232},
+                      {740, 236},
+                      {780, 248},
+                      {800, 256}},
+                     {{860, 280}, {1000, 250}, {1100, 232}, {1200, 214}, {1300, 230}, {1370, 240}},
+                     bottom),
+            far.boundingRect(), pal::hillFar, true, 0.12);
+    else
+        fillLit(p, far, pal::hillFar, true, 0.12);
     bush(p, QPointF(262, 262), 1.0);
     bush(p, QPointF(578, 248), 0.9);
     bush(p, QPointF(560, 254), 0.7);
-    fillLit(p,
-            hill({{0, 300},
-                  {110, 272},
-                  {220, 280},
-                  {330, 300},
-                  {430, 318},
-                  {520, 280},
-                  {640, 284},
-                  {720, 288},
-                  {770, 298},
-                  {800, 306}}),
-            pal::hillMid, true, 0.12);
+    const QPainterPath mid = hill({{0, 300},
+                                   {110, 272},
+                                   {220, 280},
+                                   {330, 300},
+                                   {430, 318},
+                                   {520, 280},
+                                   {640, 284},
+                                   {720, 288},
+                                   {770, 298},
+                                   {800, 306}});
+    if (wide)
+        fillLitAcross(
+            p,
+            wideHill({{-560, 290}, {-380, 310}, {-110, 328}, {0, 300}},
+                     {{0, 300},
+                      {110, 272},
+                      {220, 280},
+                      {330, 300},
+                      {430, 318},
+                      {520, 280},
+                      {640, 284},
+                      {720, 288},
+                      {770, 298},
+                      {800, 306}},
+                     {{830, 314}, {960, 300}, {1080, 288}, {1200, 276}, {1300, 296}, {1370, 300}},
+                     bottom),
+            mid.boundingRect(), pal::hillMid, true, 0.12);
+    else
+        fillLit(p, mid, pal::hillMid, true, 0.12);
     bush(p, QPointF(268, 300), 1.2);
+    if (wide) {
+        bush(p, QPointF(-330, 292), 1.1);
+        bush(p, QPointF(1130, 282), 1.0);
+    }
 
     const QPainterPath field =
-        hill({{0, 340}, {190, 318}, {400, 344}, {560, 336}, {660, 330}, {740, 322}, {800, 330}});
+        wide ? wideHill(
+                   {{-560, 336}, {-400, 350}, {-190, 362}, {0, 340}},
+                   {{0, 340},
+                    {190, 318},
+                    {400, 344},
+                    {560, 336},
+                    {660, 330},
+                    {740, 322},
+                    {800, 330}},
+                   {{860, 338}, {1000, 352}, {1100, 344}, {1200, 336}, {1300, 330}, {1370, 334}},
+                   bottom)
+             : hill({{0, 340},
+                     {190, 318},
+                     {400, 344},
+                     {560, 336},
+                     {660, 330},
+                     {740, 322},
+                     {800, 330}});
     QLinearGradient grassGrad(0, 320, 0, 600);
     grassGrad.setColorAt(0.0, shade(pal::meadow, 1.12));
     grassGrad.setColorAt(1.0, pal::meadowLow);
     fillBrush(p, field, grassGrad, lineOf(pal::meadow));
 
     // Meadow texture: little tufts and dots of flowers, bigger towards the front.
-    Rng rng(7);
-    p.save();
-    p.setClipPath(field);
-    for (int i = 0; i < 140; ++i) {
-        const double y = rng.range(350, 596);
-        const double x = rng.range(0, 800);
+    auto tuft = [&p](double x, double y) {
         const double s = 0.5 + (y - 340) / 260.0;
         QPainterPath tuft(QPointF(x - 4 * s, y - 6 * s));
         tuft.quadTo(QPointF(x - 2 * s, y - 1 * s), QPointF(x, y));
@@ -156,11 +235,9 @@ QImage drawBack()
         p.setBrush(Qt::NoBrush);
         p.setPen(QPen(shade(pal::meadowLow, 0.78), 1.6, Qt::SolidLine, Qt::RoundCap));
         p.drawPath(tuft);
-    }
+    };
     const QColor dots[] = {pal::petalWhite, pal::petalYellow, pal::blossom, pal::petalWhite};
-    for (int i = 0; i < 46; ++i) {
-        const double y = rng.range(356, 590);
-        const double x = rng.range(0, 800);
+    auto flower = [&p, &dots](double x, double y, int i) {
         const double s = 0.6 + (y - 340) / 200.0;
         const QColor c = dots[i % 4];
         for (int k = 0; k < 4; ++k) {
@@ -169,6 +246,37 @@ QImage drawBack()
                      c, false);
         }
         fillFlat(p, circle(QPointF(x, y), 1.1 * s), QColor(250, 180, 40), false);
+    };
+    Rng rng(7);
+    p.save();
+    p.setClipPath(field);
+    for (int i = 0; i < 140; ++i) {
+        const double y = rng.range(350, 596);
+        const double x = rng.range(0, 800);
+        tuft(x, y);
+    }
+    for (int i = 0; i < 46; ++i) {
+        const double y = rng.range(356, 590);
+        const double x = rng.range(0, 800);
+        flower(x, y, i);
+    }
+    if (wide) {
+        // Beyond the scene, kept clear of its edge so none reaches into it.
+        const QRectF scene(-12, -12, 824, 624);
+        Rng more(23);
+        for (int i = 0, placed = 0; placed < 520 && i < 20000; ++i) {
+            const double y = more.range(350, area.bottom() - 4);
+            const double x = more.range(area.left(), area.right());
+            if (scene.contains(x, y)) continue;
+            tuft(x, y);
+            ++placed;
+        }
+        for (int i = 0, placed = 0; placed < 170 && i < 20000; ++i) {
+            const double y = more.range(356, area.bottom() - 8);
+            const double x = more.range(area.left(), area.right());
+            if (scene.contains(x, y)) continue;
+            flower(x, y, placed++);
+        }
     }
     p.restore();
 
@@ -177,6 +285,26 @@ QImage drawBack()
     softShadow(p, kBoardLegLeft + QPointF(8, 1), 26, 5, 0.4);
     softShadow(p, kBoardLegRight + QPointF(8, 1), 26, 5, 0.4);
     softShadow(p, QPointF(418, 416), 100, 9, 0.25);
+}
+
+} // namespace
+
+QImage drawBack()
+{
+    QImage img = canvas(800, 600);
+    QPainter p;
+    beginPainter(p, img);
+    paintBack(p, img.rect());
+    return img;
+}
+
+QImage drawBackAround(QRect area)
+{
+    QImage img = canvas(area.width(), area.height());
+    QPainter p;
+    beginPainter(p, img);
+    p.translate(-area.topLeft());
+    paintBack(p, area, area);
     return img;
 }
 
