@@ -413,7 +413,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../platform/Bitmap.cpp" line="+827"/>
+        <location filename="../platform/Bitmap.cpp" line="+822"/>
         <source>Bitmap image is not valid: &quot;%1&quot;</source>
         <translation type="unfinished"></translation>
     </message>
@@ -456,7 +456,7 @@
 <context>
     <name>Scene</name>
     <message>
-        <location filename="../game/Scene.cpp" line="+98"/>
+        <location filename="../game/Scene.cpp" line="+106"/>
         <source>现在没有</source>
         <translation type="unfinished"></translation>
     </message>
@@ -752,7 +752,7 @@
 <context>
     <name>TDiv</name>
     <message>
-        <location filename="../engines/DivAlgo.cpp" line="+515"/>
+        <location filename="../engines/DivAlgo.cpp" line="+521"/>
         <source>零乘任何数</source>
         <translation type="unfinished"></translation>
     </message>
@@ -861,7 +861,7 @@
 <context>
     <name>TMainForm</name>
     <message>
-        <location filename="../app/Main.cpp" line="+140"/>
+        <location filename="../app/Main.cpp" line="+142"/>
         <source>做题耗时%1:%2:%3      做题总数%4道</source>
         <translation type="unfinished"></translation>
     </message>
@@ -893,13 +893,13 @@
     <message>
         <location line="+4"/>
         <location line="+1"/>
-        <location line="+348"/>
+        <location line="+350"/>
         <location line="+1"/>
         <source>%1个</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="-342"/>
+        <location line="-344"/>
         <source>我做题</source>
         <translation type="unfinished"></translation>
     </message>
@@ -934,7 +934,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+169"/>
+        <location line="+170"/>
         <source>结束游戏吗？</source>
         <translation type="unfinished"></translation>
     </message>
@@ -944,7 +944,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+109"/>
+        <location line="+110"/>
         <source>%1做题</source>
         <translation type="unfinished"></translation>
     </message>
