@@ -309,7 +309,7 @@ QSqlError ClassSender::sendBatch(const std::map<std::string, QByteArray> &json,
         }
         // Literals rather than a prepared statement: one round trip per table and batch.
         auto literal = [&](const QString &text) {
-            QSqlField field(QString(), QMetaType(QMetaType::QString));
+            QSqlField field{QString(), QMetaType(QMetaType::QString)};
             field.setValue(text);
             return server.driver()->formatValue(field);
         };
