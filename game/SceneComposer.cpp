@@ -357,12 +357,16 @@ void SceneComposer::ask(const Bitmap &picture, const CacheKey &ck)
     for (const std::vector<Request> *list : {&m_waiting, &m_pending, &m_failed})
         for (const Request &o : *list)
             if (o.sameDrawing(r)) return;
-    if (ck.id.cell.isNull()) {
+    const QSize cell = large.part.size();
+    const QSize whole = large.drawing->pictureSize();
+    // A sheet is a whole number of its cells. Any other part of a picture (the strip's edge
+    // a scene lays over its background) is only itself: its neighbours are never shown.
+    const bool sheetCell = !ck.id.cell.isNull() && !cell.isEmpty() &&
+                           whole.width() % cell.width() == 0 && whole.height() % cell.height() == 0;
+    if (!sheetCell) {
         r.parts.push_back({ck, large.part});
     } else {
         // A cell of a sheet: the sheet's other cells are made from the same reading.
-        const QSize cell = large.part.size();
-        const QSize whole = large.drawing->pictureSize();
         const QPoint offset = ck.id.cell.topLeft() - large.part.topLeft();
         for (int y = large.part.y() % cell.height(); y + cell.height() <= whole.height();
              y += cell.height())
@@ -581,6 +585,11 @@ void SceneComposer::evict()
         else
             ++it;
     }
+}
+
+size_t SceneComposer::keptPictures() const
+{
+    return m_cache.size();
 }
 
 QRegion SceneComposer::takeChanged()

@@ -39,6 +39,8 @@ public:
     // Reads at once the large drawings the last compose asked for and waits for them; the next
     // compose shows them. For tests and benchmarks: the game lets its ticks bring them in.
     void waitForDrawings();
+    // How many pictures are kept prepared. For tests.
+    size_t keptPictures() const;
     // The thread the drawings are read on, for other slow reading of the scene's to queue
     // behind, so two never run at once.
     WorkerThread &worker();

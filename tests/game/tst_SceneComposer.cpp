@@ -323,6 +323,8 @@ private slots:
     void largeDrawingOnlyWhenZoomed();
     void sharperPicturesComeInPlace_data();
     void sharperPicturesComeInPlace();
+    void onlyASheetsCellsComeTogether_data();
+    void onlyASheetsCellsComeTogether();
     void shippedLargeDrawings_data();
     void shippedLargeDrawings();
 };
@@ -675,6 +677,41 @@ void tst_SceneComposer::sharperPicturesComeInPlace()
     show(1 - cell);
     composer.compose(out, back, layers);
     QCOMPARE(out, composeSheet(sheet, 1 - cell, ratio));
+}
+
+// A frame of a sheet brings the sheet's other cells with it; a part of a picture that is not
+// one of a grid of equal cells (a strip's edge laid over the scene) brings nothing else.
+void tst_SceneComposer::onlyASheetsCellsComeTogether_data()
+{
+    QTest::addColumn<QRect>("part");
+    QTest::addColumn<int>("kept");
+    QTest::newRow("cell of a sheet") << QRect(30, 0, 30, 20) << 3;
+    QTest::newRow("edge of a strip") << QRect(0, 0, 4, 15) << 2;
+}
+
+void tst_SceneComposer::onlyASheetsCellsComeTogether()
+{
+    QFETCH(QRect, part);
+    QFETCH(int, kept);
+    QTemporaryDir dir;
+    const QImage small = smallSheet(false);
+    QVERIFY(small.save(dir.filePath(QStringLiteral("sheet.bmp")), "BMP"));
+    writeLargeSheet(dir.path(), small, Good);
+    const Bitmap sheet = loadBitmapFile(dir.filePath(QStringLiteral("sheet.bmp")));
+    Bitmap back(80, 40);
+    back.fill(Qt::white);
+    Bitmap picture(part.width(), part.height());
+    picture.copyRect(0, 0, sheet, part);
+    picture.transparent = true;
+    SceneLayer layer{5, 5, 1, &picture, 0, 0, -1};
+    std::vector<SceneLayer *> layers{&layer};
+    SceneComposer composer;
+    composer.setPixelRatio(2.8125);
+    QImage out;
+    composer.compose(out, back, layers);
+    composer.waitForDrawings();
+    composer.compose(out, back, layers);
+    QCOMPARE(int(composer.keptPictures()), kept);
 }
 
 // The shipped scene with its large drawings and without: the same at zoom 1 to the pixel.
