@@ -6,6 +6,7 @@
 #include "platform/Art.h"
 #include "platform/Bitmap.h"
 #include "platform/Errors.h"
+#include "platform/FreshMemory.h"
 #include "progress/ClassLink.h"
 #include "progress/uClassReport.h"
 #include "progress/SkillModel.h"
@@ -18,6 +19,7 @@
 #include <QKeyEvent>
 #include <QFontMetrics>
 #include <QLabel>
+#include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
@@ -396,6 +398,8 @@ void TMainForm::FormShow()
     g.MoneyImage = l.MoneyImage;
     g.PixelRatio = devicePixelRatioF();
     m_game = std::make_unique<Session>(m_services, g);
+    // The scene is drawn straight into the window's pixels: no second copy of a whole screen.
+    m_game->scene().ComposeOnPaint();
     m_game->Start();
     Timer1->start();
     ShowPlayer();
@@ -609,7 +613,29 @@ void TMainForm::paintEvent(QPaintEvent *event)
             p.fillRect(r, Qt::black);
     }
     if (!m_game) return;
-    PaintScene(p, m_game->scene().BackBuffer(), SceneDeviceOrigin(), device);
+    const Scene &scene = m_game->scene();
+    // Into the window's own pixels when the painter draws on them (the usual case); into a
+    // picture of the asked part first when it draws elsewhere (a grab of the window).
+    QPaintDevice *target = p.paintEngine() ? p.paintEngine()->paintDevice() : nullptr;
+    auto *image =
+        target && target->devType() == QInternal::Image ? static_cast<QImage *>(target) : nullptr;
+    if (image && (image->format() == QImage::Format_RGB32 ||
+                  image->format() == QImage::Format_ARGB32_Premultiplied)) {
+        const QPoint offset = p.deviceTransform().map(QPointF(0, 0)).toPoint();
+        if (image->constBits() != m_prepared) {
+            // Every page of a new window buffer is written at once below: asked for together,
+            // they come far quicker than one fault at a time.
+            m_prepared = image->constBits();
+            prepareForWriting(image->bits(), size_t(image->sizeInBytes()));
+        }
+        scene.Paint(*image, offset + SceneDeviceOrigin(), device.translated(offset));
+        return;
+    }
+    const QRect part = device.boundingRect() & QRect(SceneDeviceOrigin(), scene.DeviceSize());
+    if (part.isEmpty()) return;
+    QImage picture(part.size(), QImage::Format_RGB32);
+    scene.Paint(picture, SceneDeviceOrigin() - part.topLeft(), device.translated(-part.topLeft()));
+    PaintScene(p, picture, part.topLeft(), device);
 }
 
 void TMainForm::closeEvent(QCloseEvent *event)

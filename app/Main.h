@@ -124,6 +124,8 @@ private:
     void FollowCourse(int32_t ms);
     GameServices m_services;
     std::unique_ptr<Session> m_game;
+    // The window buffer whose pages were last asked for at once.
+    const uchar *m_prepared = nullptr;
     // A dialog over the game stops the child's time on the step.
     DialogWatch *m_dialogs;
     bool m_shown = false;

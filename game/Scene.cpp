@@ -25,9 +25,6 @@ Scene::Scene(const DataFolders &folders, const SceneGeometry &geometry) : m_geom
     m_background.transparent = false;
     const qreal ratio = geometry.PixelRatio;
     m_composer.setPixelRatio(ratio);
-    m_backBuffer = QImage(toDevicePixels(m_background.width(), ratio),
-                          toDevicePixels(m_background.height(), ratio), QImage::Format_RGB32);
-    m_backBuffer.fill(Qt::black);
     m_width = m_background.width();
     m_height = m_background.height();
     m_left = (geometry.ScreenWidth - m_width) / 2;
@@ -80,8 +77,29 @@ bool Scene::Present(TAlgo &engine, bool canPose, bool hintOn, TAnimation &animat
     const bool hintPainted = FadeHint(engine, hintOn, words);
     BuildLayers(animation);
     // The background first, then the layers back to front; only what changed is redrawn.
-    m_composer.compose(m_backBuffer, m_background, m_sorted);
+    if (m_composeOnPaint)
+        m_composer.update(m_background, m_sorted);
+    else
+        m_composer.compose(m_backBuffer, m_background, m_sorted);
     return hintPainted;
+}
+
+void Scene::ComposeOnPaint()
+{
+    m_composeOnPaint = true;
+    m_backBuffer = QImage();
+}
+
+void Scene::Paint(QImage &device, QPoint at, const QRegion &area) const
+{
+    m_composer.paint(device, at, area);
+}
+
+QSize Scene::DeviceSize() const
+{
+    const qreal ratio = m_geometry.PixelRatio;
+    return QSize(toDevicePixels(m_background.width(), ratio),
+                 toDevicePixels(m_background.height(), ratio));
 }
 
 void Scene::PaintBoard(TAlgo &engine, bool canPose)

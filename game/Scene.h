@@ -72,8 +72,17 @@ public:
     // on a worker thread; this waits for them, so the next Present() is sharp.
     void WaitForDrawings() { m_composer.waitForDrawings(); }
 
-    // The composed scene at device pixels, in the window's pixel format.
+    // The composed scene at device pixels, in the window's pixel format; null once the scene
+    // composes on paint.
     const QImage &BackBuffer() const { return m_backBuffer; }
+    // From now on the scene keeps no picture of its own: Present() notes what changed and
+    // Paint() draws it where the window asks, straight into the window's own pixels.
+    void ComposeOnPaint();
+    // Draws area (device pixels of device, a 32-bit image) of the scene with its top-left
+    // corner at at.
+    void Paint(QImage &device, QPoint at, const QRegion &area) const;
+    // The scene's size in device pixels.
+    QSize DeviceSize() const;
     // Where the scene stands in the window, and its size, in window pixels.
     QRect Rect() const { return QRect(m_left, m_top, m_width, m_height); }
     qreal PixelRatio() const { return m_geometry.PixelRatio; }
@@ -101,6 +110,7 @@ private:
     int32_t m_width = 0;
     int32_t m_height = 0;
     QImage m_backBuffer;
+    bool m_composeOnPaint = false;
     SceneComposer m_composer;
     Bitmap m_background;
     std::array<Bitmap, LayerCount> m_pictures;

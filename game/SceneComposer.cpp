@@ -159,6 +159,8 @@ void SceneComposer::setPixelRatio(qreal ratio)
 {
     if (!(ratio > 0) || ratio == m_ratio) return;
     m_ratio = ratio;
+    m_placed.clear();
+    m_back = nullptr;
     m_cache.clear();
     m_valid = false;
     m_composes = 0;
@@ -432,6 +434,35 @@ void SceneComposer::waitForDrawings()
 void SceneComposer::compose(QImage &target, const Bitmap &background,
                             const std::vector<SceneLayer *> &layers)
 {
+    QRegion dirty = layOut(background, layers);
+    if (target.size() != m_back->size || target.format() != QImage::Format_RGB32) {
+        target = QImage(m_back->size, QImage::Format_RGB32);
+        dirty = target.rect();
+    }
+    for (const QRect &r : dirty)
+        redraw(target, QPoint(0, 0), r);
+}
+
+void SceneComposer::update(const Bitmap &background, const std::vector<SceneLayer *> &layers)
+{
+    layOut(background, layers);
+}
+
+void SceneComposer::paint(QImage &device, QPoint at, const QRegion &area) const
+{
+    if (!m_back) return;
+    const QRect scene(at, m_back->size);
+    for (const QRect &r : area.intersected(scene.intersected(device.rect())))
+        redraw(device, at, r.translated(-at));
+}
+
+QSize SceneComposer::size() const
+{
+    return m_back ? m_back->size : QSize();
+}
+
+QRegion SceneComposer::layOut(const Bitmap &background, const std::vector<SceneLayer *> &layers)
+{
     ++m_tick;
     ++m_composes;
     QRegion dirty;
@@ -439,15 +470,13 @@ void SceneComposer::compose(QImage &target, const Bitmap &background,
     const CacheKey backKey{background.contentId(), 0, true};
     const Prepared &back = prepare(background, backKey);
     ask(background, backKey);
+    m_back = &back;
     const Bitmap::ContentId &backId = backKey.id;
-    if (!m_valid || target.size() != back.size || target.format() != QImage::Format_RGB32 ||
-        !(backId == m_background)) {
-        if (target.size() != back.size || target.format() != QImage::Format_RGB32)
-            target = QImage(back.size, QImage::Format_RGB32);
+    if (!m_valid || !(backId == m_background)) {
         m_background = backId;
         m_shown.clear();
         m_valid = true;
-        dirty = target.rect();
+        dirty = QRect(QPoint(0, 0), back.size);
     }
 
     // Kept between ticks, so a tick allocates nothing for them.
@@ -496,23 +525,29 @@ void SceneComposer::compose(QImage &target, const Bitmap &background,
         dirty += gone.rect;
     m_shown.swap(m_nextShown);
 
-    dirty &= QRegion(target.rect());
-    for (const QRect &r : dirty)
-        redraw(target, back, m_placed, r);
+    dirty &= QRegion(QRect(QPoint(0, 0), back.size));
     m_changed += dirty;
     // Nobody took the changes for a while (no window): keep the record small.
     if (m_changed.rectCount() > 64) m_changed = m_changed.boundingRect();
     // The first frame never waits for a drawing, nor shares the machine with reading one.
     if (m_composes >= 2) postRequests();
     evict();
+    return dirty;
 }
 
-void SceneComposer::redraw(QImage &target, const Prepared &background,
-                           const std::vector<Placed> &placed, const QRect &area) const
+void SceneComposer::redraw(QImage &target, QPoint at, const QRect &area) const
 {
+    const Prepared &background = *m_back;
+    const std::vector<Placed> &placed = m_placed;
+    // Rows of the target by the scene's own, wherever the scene stands in it.
+    uchar *const bits = target.bits();
+    const qsizetype stride = target.bytesPerLine();
+    auto line = [&](int y) {
+        return reinterpret_cast<uint32_t *>(bits + (y + at.y()) * stride) + at.x();
+    };
     const bool wide = background.image.format() == QImage::Format_RGB32;
     for (int y = area.top(); y <= area.bottom(); ++y) {
-        auto *d = reinterpret_cast<uint32_t *>(target.scanLine(y)) + area.left();
+        auto *d = line(y) + area.left();
         if (wide)
             std::memcpy(d, background.image.constScanLine(y) + 4 * area.left(),
                         4 * static_cast<size_t>(area.width()));
@@ -532,7 +567,7 @@ void SceneComposer::redraw(QImage &target, const Prepared &background,
         const int to = part.right() + 1 - p.rect.left();
         for (int y = part.top(); y <= part.bottom(); ++y) {
             const int row = y - p.rect.top();
-            auto *dst = reinterpret_cast<uint32_t *>(target.scanLine(y)) + p.rect.left();
+            auto *dst = line(y) + p.rect.left();
             for (int i = pic.rowStart[row]; i < pic.rowStart[row + 1]; ++i) {
                 const Run &run = pic.runs[i];
                 const int a = std::max<int>(run.begin, from);

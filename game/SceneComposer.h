@@ -34,6 +34,14 @@ public:
     void setPixelRatio(qreal ratio);
     // Brings target up to date with the background and the layers, given back to front.
     void compose(QImage &target, const Bitmap &background, const std::vector<SceneLayer *> &layers);
+    // The same without a target of its own: what changed is only noted (takeChanged), and
+    // paint() draws the scene where it is asked for, straight into the window's pixels.
+    void update(const Bitmap &background, const std::vector<SceneLayer *> &layers);
+    // Draws area (device pixels of device, a 32-bit image) of the scene as the last update
+    // or compose left it, with the scene's top-left corner at at.
+    void paint(QImage &device, QPoint at, const QRegion &area) const;
+    // The scene's size in device pixels once laid out.
+    QSize size() const;
     // Device rectangles of the target that changed since the last call.
     QRegion takeChanged();
     // Reads at once the large drawings the last compose asked for and waits for them; the next
@@ -120,8 +128,10 @@ private:
     void postRequests();
     // Takes in what the drawings read meanwhile, and marks where it shows.
     void adoptDrawings(QRegion &dirty);
-    void redraw(QImage &target, const Prepared &background, const std::vector<Placed> &placed,
-                const QRect &area) const;
+    // Lays the layers out over the background and returns what changed since the last time.
+    QRegion layOut(const Bitmap &background, const std::vector<SceneLayer *> &layers);
+    // Draws area of the scene into target with the scene's corner at at.
+    void redraw(QImage &target, QPoint at, const QRect &area) const;
     uint32_t *scratch(int pixels) const;
     void evict();
 
@@ -138,6 +148,8 @@ private:
     std::vector<Shown> m_shown;
     std::vector<Shown> m_nextShown;
     std::vector<Placed> m_placed;
+    // The background as last laid out; it stays in the cache while it is in use.
+    const Prepared *m_back = nullptr;
     // An opaque run made 32-bit again, to be blended.
     mutable std::vector<uint32_t> m_scratch;
     QRegion m_changed;

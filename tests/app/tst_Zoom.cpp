@@ -84,7 +84,7 @@ void tst_Zoom::windowHasTheLayoutOfItsLogicalScreen()
     QCOMPARE(form.Who->geometry(), l.Who);
     QCOMPARE(form.MoneyImage->geometry(), l.MoneyImage);
     QCOMPARE(form.SpeedButton2->geometry(), l.SpeedButton2);
-    const QRect scene(form.SceneDeviceOrigin(), form.Game()->scene().BackBuffer().size());
+    const QRect scene(form.SceneDeviceOrigin(), form.Game()->scene().DeviceSize());
     QVERIFY(scene.height() >= 800);
     QVERIFY(QRect(QPoint(0, 0), Screen).contains(scene));
 }
@@ -108,7 +108,8 @@ void tst_Zoom::windowShowsTheComposedScene()
     const QImage shown =
         form.screen()->grabWindow(form.winId()).toImage().convertToFormat(QImage::Format_RGB32);
     const QPoint at = form.SceneDeviceOrigin();
-    const QImage &scene = form.Game()->scene().BackBuffer();
+    QImage scene(form.Game()->scene().DeviceSize(), QImage::Format_RGB32);
+    form.Game()->scene().Paint(scene, QPoint(0, 0), QRegion(scene.rect()));
     const QRect visible = QRect(at, scene.size()) & shown.rect();
     QVERIFY(visible.width() * visible.height() > scene.width() * scene.height() * 3 / 4);
     QVERIFY(shown.copy(visible) == scene.copy(visible.translated(-at)));

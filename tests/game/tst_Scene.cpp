@@ -117,7 +117,7 @@ void tst_Scene::scenePlacement()
     TempDataDir data;
     Scene scene(data.folders(), sceneGeometry(w, h));
     QCOMPARE(scene.Rect(), QRect(topLeft, QSize(800, 600)));
-    QCOMPARE(scene.BackBuffer().width(), 800);
+    QCOMPARE(scene.DeviceSize(), QSize(800, 600));
 }
 
 void tst_Scene::noProblemSaysSo_data()
