@@ -192,8 +192,9 @@ TMainForm::TMainForm(const GameServices &services, QWidget *parent)
     MoneyLabel1->resize(MoneyLabel1Size);
     MoneyLabel2->resize(MoneyLabel2Size);
 
+    // Each player's picture is read when it is first shown: a zoomed start reads one, not five.
     for (int i = 0; i < 5; ++i)
-        ImageList1 << artPixmap(QStringLiteral(":/art/player%1.png").arg(i), devicePixelRatioF());
+        ImageList1 << QPixmap();
     Who = new QToolButton(this);
     Who->setText(tr("我做题"));
     Who->setToolTip(tr("换另一个人"));
@@ -529,7 +530,14 @@ void TMainForm::WhoClick()
 void TMainForm::ShowPlayer()
 {
     const int picture = m_game->PlayerPicture();
-    if (picture >= 0 && picture < ImageList1.size()) Who->setIcon(QIcon(ImageList1.at(picture)));
+    if (picture >= 0 && picture < ImageList1.size()) {
+        QPixmap &art = ImageList1[picture];
+        if (art.isNull()) {
+            art = artPixmap(QStringLiteral(":/art/player%1.png").arg(picture), devicePixelRatioF());
+            if (m_onPanels) art = PanelPicture(art);
+        }
+        Who->setIcon(QIcon(art));
+    }
     const QString who = tr("%1做题").arg(m_game->PlayerName());
     // The style's own margins around the text.
     Who->setFont(fitting(pixelFont("Arial", 29), who, Who->width() - 8));
@@ -604,6 +612,17 @@ void TMainForm::paintEvent(QPaintEvent *event)
     QRegion device;
     for (const QRect &r : event->region())
         device += QRectF(QPointF(r.topLeft()) * ratio, QSizeF(r.size()) * ratio).toAlignedRect();
+    // The window's own pixels when the painter draws on them (the usual case), else null (a
+    // grab of the window).
+    QPaintDevice *target = p.paintEngine() ? p.paintEngine()->paintDevice() : nullptr;
+    auto *image =
+        target && target->devType() == QInternal::Image ? static_cast<QImage *>(target) : nullptr;
+    if (image && image->constBits() != m_prepared) {
+        // Most of a new window buffer is written below: its pages asked for together come far
+        // quicker than one fault at a time.
+        m_prepared = image->constBits();
+        prepareForWriting(image->bits(), size_t(image->sizeInBytes()));
+    }
     if (m_game && !m_game->scene().Surround().isEmpty()) {
         m_game->scene().Surround().paint(p, device);
     } else {
@@ -614,23 +633,14 @@ void TMainForm::paintEvent(QPaintEvent *event)
     }
     if (!m_game) return;
     const Scene &scene = m_game->scene();
-    // Into the window's own pixels when the painter draws on them (the usual case); into a
-    // picture of the asked part first when it draws elsewhere (a grab of the window).
-    QPaintDevice *target = p.paintEngine() ? p.paintEngine()->paintDevice() : nullptr;
-    auto *image =
-        target && target->devType() == QInternal::Image ? static_cast<QImage *>(target) : nullptr;
     if (image && (image->format() == QImage::Format_RGB32 ||
                   image->format() == QImage::Format_ARGB32_Premultiplied)) {
+        // Straight into the window's pixels.
         const QPoint offset = p.deviceTransform().map(QPointF(0, 0)).toPoint();
-        if (image->constBits() != m_prepared) {
-            // Every page of a new window buffer is written at once below: asked for together,
-            // they come far quicker than one fault at a time.
-            m_prepared = image->constBits();
-            prepareForWriting(image->bits(), size_t(image->sizeInBytes()));
-        }
         scene.Paint(*image, offset + SceneDeviceOrigin(), device.translated(offset));
         return;
     }
+    // Elsewhere through a picture of the asked part.
     const QRect part = device.boundingRect() & QRect(SceneDeviceOrigin(), scene.DeviceSize());
     if (part.isEmpty()) return;
     QImage picture(part.size(), QImage::Format_RGB32);

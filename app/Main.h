@@ -63,6 +63,8 @@ public:
     QLabel *MoneyImage, *MoneyLabel1, *MoneyLabel2;
     QToolButton *Who;
     QList<QPixmap> ImageList1;
+    // The controls stand on panels around a wide scene: pictures lose their black.
+    bool m_onPanels = false;
     QWidget *AnswerPanel;
     QToolButton *NumberButton[10];
     QToolButton *SpeedButton12, *BackNumberButton;

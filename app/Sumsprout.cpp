@@ -23,7 +23,7 @@ int main(int argc, char *argv[])
 {
     // The whole window, its dialogs and its text grow with the screen; decided once, before
     // anything is laid out.
-    UserScaling userScaling = ApplyStartZoom(argc, argv);
+    UserScaling userScaling = ApplyStartZoom(argc, argv, true);
     QApplication app(argc, argv);
     RestoreUserScaleFactor(userScaling);
     // No organisation name: the user's data folder is then ~/.local/share/Sumsprout.

@@ -26,9 +26,9 @@ void panelBehind(TMainForm &form, const char *name, const QRect &around)
     panel->lower();
 }
 
-// The window's pictures are drawn on black, for the black around a 4 : 3 scene: on a panel
-// that black is left out. What is nearly black inside them hardly differs on the dark panel.
-QPixmap withoutBlack(const QPixmap &pixmap)
+} // namespace
+
+QPixmap PanelPicture(const QPixmap &pixmap)
 {
     QImage image = pixmap.toImage().convertToFormat(QImage::Format_ARGB32);
     for (int y = 0; y < image.height(); ++y) {
@@ -41,8 +41,6 @@ QPixmap withoutBlack(const QPixmap &pixmap)
     return out;
 }
 
-} // namespace
-
 void DressForSurround(TMainForm &form)
 {
     form.AnswerPanel->setObjectName(QStringLiteral("AnswerPanel"));
@@ -54,9 +52,10 @@ void DressForSurround(TMainForm &form)
     form.Who->setStyleSheet(QStringLiteral("QToolButton { color: white; border: none;"
                                            " background: transparent; }"
                                            "QToolButton:hover { color: #ffe066; }"));
-    form.MoneyImage->setPixmap(withoutBlack(form.MoneyImage->pixmap()));
+    form.MoneyImage->setPixmap(PanelPicture(form.MoneyImage->pixmap()));
+    form.m_onPanels = true;
     for (QPixmap &player : form.ImageList1)
-        player = withoutBlack(player);
+        if (!player.isNull()) player = PanelPicture(player);
     form.ShowPlayer();
     panelBehind(form, "WhoPanel", form.Who->geometry());
     panelBehind(form, "MoneyPanel",

@@ -1,5 +1,6 @@
 #include "app/Zoom.h"
 
+#include "platform/HugePages.h"
 #include "platform/StartScreen.h"
 
 #include <QGuiApplication>
@@ -51,20 +52,27 @@ qreal StartScaleFactor(QSizeF screen, const QByteArray &userFactor)
     return ZoomForScreen(screen) * (ok && user > 0 ? user : 1.0);
 }
 
-UserScaling ApplyStartZoom(int argc, char **argv)
+UserScaling ApplyStartZoom(int argc, char **argv, bool mayStartAgain)
 {
     UserScaling user;
     user.factorSet = qEnvironmentVariableIsSet(ScaleFactorVariable);
     user.factor = qgetenv(ScaleFactorVariable);
     user.highDpiSet = qEnvironmentVariableIsSet(HighDpiVariable);
     user.highDpi = qgetenv(HighDpiVariable);
-    qunsetenv(ScaleFactorVariable);
     QStringList args;
     for (int i = 0; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
     QSizeF screen;
-    if (const std::optional<QSize> device =
-            primaryScreenBeforeStart(args, &user.screenConnection)) {
+    const std::optional<QSize> device = primaryScreenBeforeStart(args, &user.screenConnection);
+    // A zoomed game fills a screen's worth of fresh memory at once: worth starting again for,
+    // before anything here has changed the environment.
+    if (mayStartAgain && device && ZoomForScreen(QSizeF(*device)) > 1.0) {
+        user.screenConnection.reset();
+        startWithHugePages(argv);
+        primaryScreenBeforeStart(args, &user.screenConnection);
+    }
+    qunsetenv(ScaleFactorVariable);
+    if (device) {
         screen = *device;
         // Measured in device pixels: a factor of Qt's own from the desktop's DPI would come
         // on top of a zoom that already fills the screen.

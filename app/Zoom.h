@@ -27,8 +27,9 @@ struct UserScaling
 // application starts. The screen is read from the platform directly where it can be (X, the
 // offscreen platform), in device pixels, with Qt's own DPI scaling left out so the zoom is
 // the whole factor; elsewhere a short-lived application looks at the primary screen first.
-// Returns what the real application's start is to put back.
-UserScaling ApplyStartZoom(int argc, char **argv);
+// Returns what the real application's start is to put back. mayStartAgain lets a zoomed game
+// start itself again first with large pages for its pictures (startWithHugePages).
+UserScaling ApplyStartZoom(int argc, char **argv, bool mayStartAgain = false);
 // Once the application exists: the user's own variables again, so that programs the game
 // starts (the web browser) are not zoomed with it.
 void RestoreUserScaleFactor(UserScaling &user);

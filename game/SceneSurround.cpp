@@ -94,13 +94,9 @@ SceneSurround::SceneSurround(const DataFolders &folders, QSize window, QRect sce
         const QRect device = deviceRect(strip.place);
         const QRect shown = device.intersected(m_window);
         if (shown.isEmpty()) continue;
-        // Smoothed up for the first frame, only what shows of it.
-        QImage piece(shown.size(), QImage::Format_RGB888);
-        QPainter p(&piece);
-        p.setRenderHint(QPainter::SmoothPixmapTransform);
-        p.drawImage(QRectF(device.translated(-shown.topLeft())), image);
-        p.end();
-        m_pieces.push_back({shown, std::move(piece)});
+        // Until the sharp piece comes, the small strip is smoothed up where it is painted:
+        // no picture of its own for a frame that is soon replaced.
+        m_pieces.push_back({shown, QImage(), device, image});
         const Bitmap::Large large = small.largeDrawing();
         if (large && ratio > 1.0 && ratio <= LargeDrawing::Scale)
             jobs.push_back({large.drawing, device, shown});
@@ -181,17 +177,29 @@ void SceneSurround::paint(QPainter &p, const QRegion &area) const
     const qreal dpr = p.device()->devicePixelRatioF();
     p.save();
     p.setWorldTransform(QTransform::fromScale(1 / dpr, 1 / dpr));
-    for (const QRect &r : area.subtracted(m_sceneDevice)) {
+    QRegion bare = area.subtracted(m_sceneDevice);
+    for (const Piece &piece : m_pieces) {
+        const QRegion here = bare.intersected(piece.device);
+        if (here.isEmpty()) continue;
+        if (!piece.image.isNull()) {
+            for (const QRect &r : here)
+                p.drawImage(r.topLeft(), piece.image, r.translated(-piece.device.topLeft()));
+        } else {
+            p.save();
+            p.setClipRegion(here);
+            p.setRenderHint(QPainter::SmoothPixmapTransform);
+            p.drawImage(QRectF(piece.whole), piece.small);
+            p.restore();
+        }
+        bare -= piece.device;
+    }
+    // Only what no strip covers is filled: each pixel of the screen is written once.
+    for (const QRect &r : bare) {
         const QRect sky = r.intersected(QRect(r.left(), r.top(), r.width(), m_horizon - r.top()));
         if (!sky.isEmpty()) p.fillRect(sky, m_sky);
         const QRect ground =
             r.intersected(QRect(r.left(), m_horizon, r.width(), r.bottom() + 1 - m_horizon));
         if (!ground.isEmpty()) p.fillRect(ground, m_ground);
-        for (const Piece &piece : m_pieces) {
-            const QRect part = r.intersected(piece.device);
-            if (!part.isEmpty())
-                p.drawImage(part.topLeft(), piece.image, part.translated(-piece.device.topLeft()));
-        }
     }
     p.restore();
 }
@@ -205,6 +213,7 @@ bool SceneSurround::takeSharper()
         std::lock_guard lock(m_handoff->mutex);
         for (auto &[index, image] : m_handoff->made) {
             m_pieces[index].image = std::move(image);
+            m_pieces[index].small = QImage();
             taken = true;
         }
         m_handoff->made.clear();

@@ -17,10 +17,10 @@ struct DataFolders;
 
 // The scene's sky, hills and meadow carried on around it to the screen's edges, from the
 // strips the generator draws beside Back.bmp, for a window wider or taller than the 4 : 3
-// layout. It holds only what shows of each strip, at device pixels. The first pictures are
-// smoothed up from the small strips; when zoomed, the large drawings are read on a thread of
-// their own once the first frame is out (from the first takeSharper() on) and take their
-// place.
+// layout. It holds only what shows of each strip, at device pixels. The first frames are
+// smoothed up from the small strips as they are painted; when zoomed, the large drawings are read
+// on a thread of their own once the first frame is out (from the first takeSharper() on) and take
+// their place.
 class SceneSurround
 {
 public:
@@ -58,7 +58,9 @@ public:
     struct Piece
     {
         QRect device; // what shows of the strip, in device pixels
-        QImage image;
+        QImage image; // its sharp pixels once made; null until then
+        QRect whole;  // the whole strip, in device pixels
+        QImage small; // the small strip, smoothed up until the sharp pixels come
     };
     const std::vector<Piece> &pieces() const { return m_pieces; }
 
