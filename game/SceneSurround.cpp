@@ -1,5 +1,6 @@
 #include "game/SceneSurround.h"
 
+#include "game/SurroundStrips.h"
 #include "platform/AreaScaler.h"
 #include "platform/Bitmap.h"
 #include "platform/DataFolders.h"
@@ -40,18 +41,6 @@ struct SceneSurround::Job
     QRect shown;
 };
 
-const std::vector<SceneSurround::Strip> &SceneSurround::strips()
-{
-    // They reach 4 pixels into the scene, where Back.bmp outlines its hills at its edges.
-    static const std::vector<Strip> all = {
-        {"BackLeft.bmp", QRect(-512, -64, 516, 920)},
-        {"BackRight.bmp", QRect(SceneWidth - 4, -64, 516, 920)},
-        {"BackTop.bmp", QRect(0, -64, SceneWidth, 64)},
-        {"BackBottom.bmp", QRect(0, SceneHeight, SceneWidth, 256)},
-    };
-    return all;
-}
-
 SceneSurround::SceneSurround(const DataFolders &folders, QSize window, QRect scene, qreal ratio,
                              std::function<WorkerThread &()> worker)
     : m_ratio(ratio), m_giveWorker(std::move(worker))
@@ -69,11 +58,11 @@ SceneSurround::SceneSurround(const DataFolders &folders, QSize window, QRect sce
     m_ground = QColor(110, 180, 70);
 
     std::vector<Job> jobs;
-    for (const Strip &strip : strips()) {
+    for (const SurroundStrips::Strip &strip : SurroundStrips::All) {
         Bitmap small;
         try {
-            small = loadBitmapFile(
-                folders.sharedPath(QStringLiteral("Pictures/") + QLatin1String(strip.file)));
+            small = loadBitmapFile(folders.sharedPath(
+                QStringLiteral("Pictures/%1.bmp").arg(QLatin1String(strip.name))));
         } catch (...) {
             continue;
         }

@@ -46,15 +46,6 @@ public:
     // Waits for the sharper pictures. For tests and benchmarks.
     void waitForSharper();
 
-    // One strip: its file name, and where it stands beside the scene's 800 x 600, in scene
-    // pixels.
-    struct Strip
-    {
-        const char *file;
-        QRect place;
-    };
-    static const std::vector<Strip> &strips();
-
     struct Piece
     {
         QRect device; // what shows of the strip, in device pixels

@@ -1,5 +1,7 @@
 #include "game/SceneSurround.h"
 
+#include "game/SurroundStrips.h"
+
 #include "platform/Bitmap.h"
 #include "TestSupport.h"
 
@@ -110,9 +112,10 @@ void tst_SceneSurround::stripsJoinTheScene()
     const QRect scene = sceneIn(window);
     SceneSurround surround(data.folders(), window, scene, 1.0);
     const QImage out = painted(surround, window, 1.0);
-    for (const SceneSurround::Strip &strip : SceneSurround::strips()) {
+    for (const SurroundStrips::Strip &strip : SurroundStrips::All) {
         const QImage small =
-            loadBitmapFile(data.path(QStringLiteral("Pictures/") + QLatin1String(strip.file)))
+            loadBitmapFile(
+                data.path(QStringLiteral("Pictures/%1.bmp").arg(QLatin1String(strip.name))))
                 .image();
         QCOMPARE(small.size(), strip.place.size());
         const QRect outside =

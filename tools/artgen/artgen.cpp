@@ -3,6 +3,7 @@
 #include "paint.h"
 #include "pictures.h"
 
+#include "game/SurroundStrips.h"
 #include "platform/LargeDrawing.h"
 
 #include <QDir>
@@ -219,24 +220,8 @@ void writeScene(const QString &root, const QString &preview)
     save(composite, preview + "/preview-areas.png", "PNG");
 }
 
-// The background carried on around the scene for screens wider or taller than 4 : 3, in
-// strips beside Back.bmp: 512 pixels on either side (enough for 21 : 9 at the height of the
-// 1024 x 768 layout), 64 above and 256 below (5 : 4, and the ground under the number pad).
-// The side strips start 64 above the scene, as high as the top strip, and reach kOverlap
-// pixels into the scene: Back ends its hills with an outline at its edges, which they cover.
-struct Strip
-{
-    const char *name;
-    QRect rect; // in scene pixels
-};
-constexpr int kOverlap = 4;
+// Everything the strips cover, the scene in its middle.
 const QRect kAround(-512, -64, 800 + 2 * 512, 64 + 600 + 256);
-const Strip kStrips[] = {
-    {"BackLeft", {-512, -64, 512 + kOverlap, 920}},
-    {"BackRight", {800 - kOverlap, -64, 512 + kOverlap, 920}},
-    {"BackTop", {0, -64, 800, 64}},
-    {"BackBottom", {0, 600, 800, 256}},
-};
 
 void writeBackStrips(const QString &root, const QString &preview)
 {
@@ -250,17 +235,17 @@ void writeBackStrips(const QString &root, const QString &preview)
     const QImage middle = wide.copy(QRect(-kAround.topLeft(), QSize(800, 600)));
     qint64 off = 0;
     for (int y = 0; y < 600; ++y)
-        for (int x = kOverlap; x < 800 - kOverlap; ++x) {
+        for (int x = SurroundStrips::Overlap; x < 800 - SurroundStrips::Overlap; ++x) {
             const QRgb a = back.pixel(x, y), b = middle.pixel(x, y);
             off += std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) +
                    std::abs(qBlue(a) - qBlue(b));
         }
     if (off > 800 * 600 / 4) fail("BackLeft ... BackBottom: the wide drawing is not Back inside");
     const int s = LargeDrawing::Scale;
-    for (const Strip &strip : kStrips) {
+    for (const SurroundStrips::Strip &strip : SurroundStrips::All) {
         const QString name = strip.name;
         const QString path = root + "/data/Pictures/" + name + ".bmp";
-        const QRect in = strip.rect.translated(-kAround.topLeft());
+        const QRect in = strip.place.translated(-kAround.topLeft());
         const QImage img = wide.copy(in);
         checkKeys(img, name, false);
         save(img, path, "BMP");

@@ -289,6 +289,10 @@ void paintBack(QPainter &p, const QRectF &fill, const QRectF &area = QRectF())
 
 } // namespace
 
+namespace {
+void sideGrass(QPainter &p, QRect area);
+} // namespace
+
 QImage drawBack()
 {
     QImage img = canvas(800, 600);
@@ -305,6 +309,7 @@ QImage drawBackAround(QRect area)
     beginPainter(p, img);
     p.translate(-area.topLeft());
     paintBack(p, area, area);
+    sideGrass(p, area);
     return img;
 }
 
@@ -568,6 +573,45 @@ void grassTuft(QPainter &p, double w, double h, double (*front)(double), double 
     };
     fillBrush(p, grassStrip(w, h, back, rng, 22), lit(pal::grassBack), lineOf(pal::grassBack));
     fillBrush(p, grassStrip(w, h, front, rng, 17), lit(pal::grass), lineOf(pal::grass));
+}
+
+// The grass in front of the scene goes on beside it, as tall where they meet, so a wide
+// screen shows no straight edge where the scene's own grass ends. Only outside the scene.
+double sideGrassLeft(double x)
+{
+    return grassLeftHeight(0) + 6 * std::sin((512 - x) / 27) - 6 * std::sin(512 / 27.0);
+}
+double sideGrassLeftBack(double x)
+{
+    return sideGrassLeft(x) * 1.15 + 6;
+}
+double sideGrassRight(double x)
+{
+    return grassRightHeight(263) + 5 * std::sin(x / 23);
+}
+double sideGrassRightBack(double x)
+{
+    return sideGrassRight(x) * 1.15 + 6;
+}
+
+void sideGrass(QPainter &p, QRect area)
+{
+    // Bottoms at the scene's foot, where its own grass stands.
+    const int leftWidth = -area.left(), rightWidth = area.right() + 1 - 800;
+    if (leftWidth > 0) {
+        p.save();
+        p.setClipRect(QRectF(area.left(), 0, leftWidth, 600));
+        p.translate(area.left(), 600 - 226);
+        grassTuft(p, leftWidth, 226, sideGrassLeft, sideGrassLeftBack, 13);
+        p.restore();
+    }
+    if (rightWidth > 0) {
+        p.save();
+        p.setClipRect(QRectF(800, 0, rightWidth, 600));
+        p.translate(800, 600 - 140);
+        grassTuft(p, rightWidth, 140, sideGrassRight, sideGrassRightBack, 17);
+        p.restore();
+    }
 }
 
 } // namespace
