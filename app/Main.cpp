@@ -7,6 +7,7 @@
 #include "platform/Bitmap.h"
 #include "platform/Errors.h"
 #include "platform/FreshMemory.h"
+#include "platform/SoundService.h"
 #include "progress/ClassLink.h"
 #include "progress/uClassReport.h"
 #include "progress/SkillModel.h"
@@ -477,6 +478,11 @@ void TMainForm::FollowCourse(int32_t ms)
 void TMainForm::Timer1Timer()
 {
     if (!m_game) return;
+    if (!m_soundOpened) {
+        // Once the first frame is out, not before: the start never waits for the sound server.
+        m_soundOpened = true;
+        m_services.Sound.openOutput();
+    }
     if (m_game->scene().Surround().takeSharper()) update();
     m_game->Tick();
     const QRegion changed = m_game->scene().TakeChanged();

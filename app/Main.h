@@ -128,6 +128,7 @@ private:
     std::unique_ptr<Session> m_game;
     // The window buffer whose pages were last asked for at once.
     const uchar *m_prepared = nullptr;
+    bool m_soundOpened = false;
     // A dialog over the game stops the child's time on the step.
     DialogWatch *m_dialogs;
     bool m_shown = false;

@@ -59,6 +59,8 @@ public:
     // With the lock held: whether player can start now. Otherwise the output is being opened,
     // and the player is started the moment it is (or given up with it); or there is none.
     Readiness prepare(OpenAlPlayer *player);
+    // Opens the device in the background unless it is open, opening, or was just tried.
+    void openSoon();
     // With the lock held: something plays until then.
     void playsUntil(Clock::time_point until)
     {
@@ -330,6 +332,14 @@ OpenAlOutput::Readiness OpenAlOutput::prepare(OpenAlPlayer *player)
     return Readiness::Opening;
 }
 
+void OpenAlOutput::openSoon()
+{
+    std::lock_guard lock(m_mutex);
+    const auto now = Clock::now();
+    if (m_state != State::Closed || (m_lastAttempt && now - *m_lastAttempt < kRetryPause)) return;
+    reopen(now);
+}
+
 void OpenAlOutput::reopen(Clock::time_point now)
 {
     m_lastAttempt = now;
@@ -437,6 +447,11 @@ void OpenAlSoundService::configure()
         !m_config->flush())
         return;
     qputenv("ALSOFT_CONF", QFile::encodeName(m_config->fileName()));
+}
+
+void OpenAlSoundService::openOutput()
+{
+    if (const std::shared_ptr<OpenAlOutput> output = m_output.lock()) output->openSoon();
 }
 
 std::unique_ptr<SoundPlayer> OpenAlSoundService::open(const QString &path, QObject *)

@@ -20,6 +20,7 @@ public:
     ~OpenAlSoundService() override;
     // nullptr when the file is no 16-bit PCM wave.
     std::unique_ptr<SoundPlayer> open(const QString &path, QObject *owner) override;
+    void openOutput() override;
 
 private:
     // Points OpenAL at our settings for its output, before it is first used.

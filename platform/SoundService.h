@@ -28,6 +28,9 @@ class SoundService
 public:
     virtual ~SoundService() = default;
     virtual std::unique_ptr<SoundPlayer> open(const QString &path, QObject *owner) = 0;
+    // Opens the output the sounds opened so far play through, in the background, before a
+    // sound first starts: the first cue is then not late by the output's opening.
+    virtual void openOutput() {}
 };
 
 // The length in milliseconds of a 16-bit PCM wave file's data, or -1 when the bytes are not
