@@ -456,11 +456,6 @@ void SceneComposer::paint(QImage &device, QPoint at, const QRegion &area) const
         redraw(device, at, r.translated(-at));
 }
 
-QSize SceneComposer::size() const
-{
-    return m_back ? m_back->size : QSize();
-}
-
 QRegion SceneComposer::layOut(const Bitmap &background, const std::vector<SceneLayer *> &layers)
 {
     ++m_tick;

@@ -40,8 +40,6 @@ public:
     // Draws area (device pixels of device, a 32-bit image) of the scene as the last update
     // or compose left it, with the scene's top-left corner at at.
     void paint(QImage &device, QPoint at, const QRegion &area) const;
-    // The scene's size in device pixels once laid out.
-    QSize size() const;
     // Device rectangles of the target that changed since the last call.
     QRegion takeChanged();
     // Reads at once the large drawings the last compose asked for and waits for them; the next

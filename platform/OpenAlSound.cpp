@@ -26,9 +26,11 @@ constexpr auto kRetryPause = std::chrono::seconds(3);
 // than wake every period for nothing (a game at rest plays its think cue every five seconds).
 constexpr auto kPauseAfter = std::chrono::milliseconds(250);
 // OpenAL mixes in periods of this many frames and keeps three queued at the sound server:
-// a cue is heard about 17 ms after it starts rather than 70 ms with its own 1024. Only its
-// configuration file sets them; ours is read after the system's and the user's.
-const char kConfig[] = "[general]\nperiod_size = 256\nperiods = 3\n";
+// a cue is heard about 35 ms after it starts rather than 70 ms with its own 1024. Half
+// that (256) was heard sooner still, but a machine that stalls for 20 ms now and then (a
+// virtual one) then ran dry and clicked. Only its configuration file sets them; ours is read
+// after the system's and the user's.
+const char kConfig[] = "[general]\nperiod_size = 512\nperiods = 3\n";
 
 } // namespace
 

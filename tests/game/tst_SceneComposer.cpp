@@ -277,6 +277,17 @@ void writeLargeSheet(const QString &dir, const QImage &small, LargeFile kind)
     }
 }
 
+// The small sheet with its large drawing in dir, read as the game reads it; empty when it
+// could not be written.
+Bitmap sheetWithDrawing(const QTemporaryDir &dir)
+{
+    const QImage small = smallSheet(false);
+    const QString file = dir.filePath(QStringLiteral("sheet.bmp"));
+    if (!small.save(file, "BMP")) return Bitmap();
+    writeLargeSheet(dir.path(), small, Good);
+    return loadBitmapFile(file);
+}
+
 // back with picture drawn on it at (x, y), composed at ratio.
 QImage composeOne(const Bitmap &back, Bitmap &picture, int x, int y, qreal ratio)
 {
@@ -640,10 +651,8 @@ void tst_SceneComposer::sharperPicturesComeInPlace()
     QFETCH(int, cell);
     const qreal ratio = 2.8125;
     QTemporaryDir dir;
-    const QImage small = smallSheet(false);
-    QVERIFY(small.save(dir.filePath(QStringLiteral("sheet.bmp")), "BMP"));
-    writeLargeSheet(dir.path(), small, Good);
-    const Bitmap sheet = loadBitmapFile(dir.filePath(QStringLiteral("sheet.bmp")));
+    const Bitmap sheet = sheetWithDrawing(dir);
+    QVERIFY(!sheet.isEmpty());
     Bitmap back(80, 40);
     back.fill(Qt::white);
     Bitmap picture(30, 20);
@@ -694,10 +703,8 @@ void tst_SceneComposer::onlyASheetsCellsComeTogether()
     QFETCH(QRect, part);
     QFETCH(int, kept);
     QTemporaryDir dir;
-    const QImage small = smallSheet(false);
-    QVERIFY(small.save(dir.filePath(QStringLiteral("sheet.bmp")), "BMP"));
-    writeLargeSheet(dir.path(), small, Good);
-    const Bitmap sheet = loadBitmapFile(dir.filePath(QStringLiteral("sheet.bmp")));
+    const Bitmap sheet = sheetWithDrawing(dir);
+    QVERIFY(!sheet.isEmpty());
     Bitmap back(80, 40);
     back.fill(Qt::white);
     Bitmap picture(part.width(), part.height());
