@@ -24,10 +24,12 @@ using Clock = std::chrono::steady_clock;
 constexpr auto kRetryPause = std::chrono::seconds(3);
 // Silent this long, the output pauses: OpenAL's mixer and the sound server's stream sleep, rather
 // than wake every period for nothing (a game at rest plays its think cue every five seconds).
+// Longer than the queue at the server, as a pause lets go of what is queued there.
 constexpr auto kPauseAfter = std::chrono::milliseconds(250);
-// OpenAL mixes in periods of this many frames and keeps three queued at the sound server:
-// a cue is heard about 35 ms after it starts rather than 70 ms with its own 1024. Half
-// that (256) was heard sooner still, but a machine that stalls for 20 ms now and then (a
+// OpenAL mixes in periods of this many frames and keeps three queued at the sound server: a
+// cue started while the output runs is heard about 35 ms later rather than 70 ms with its own
+// 1024 (one started after a pause comes first in the new stream, within a few milliseconds).
+// Half that (256) was heard sooner still, but a machine that stalls for 20 ms now and then (a
 // virtual one) then ran dry and clicked. Only its configuration file sets them; ours is read
 // after the system's and the user's.
 const char kConfig[] = "[general]\nperiod_size = 512\nperiods = 3\n";
@@ -61,6 +63,14 @@ public:
     // With the lock held: whether player can start now. Otherwise the output is being opened,
     // and the player is started the moment it is (or given up with it); or there is none.
     Readiness prepare(OpenAlPlayer *player);
+    // With the lock held, after a start: a paused output runs again. Resumed only once the
+    // source plays, its first period holds the cue rather than a queue of silence before it.
+    void wake()
+    {
+        if (m_state != State::Open || !m_paused) return;
+        if (m_resume) m_resume(m_device);
+        m_paused = false;
+    }
     // Opens the device in the background unless it is open, opening, or was just tried.
     void openSoon();
     // With the lock held: something plays until then.
@@ -111,6 +121,8 @@ private:
     bool m_canTellLoss = false;
     LPALCDEVICEPAUSESOFT m_pause = nullptr;
     LPALCDEVICERESUMESOFT m_resume = nullptr;
+    LPALCRESETDEVICESOFT m_reset = nullptr;
+    std::vector<ALCint> m_attributes;
     bool m_paused = false;
     uint64_t m_generation = 0;
     std::optional<Clock::time_point> m_lastAttempt;
@@ -238,6 +250,7 @@ public:
         switch (m_output->prepare(this)) {
         case OpenAlOutput::Readiness::Ready:
             begin();
+            m_output->wake();
             break;
         case OpenAlOutput::Readiness::Opening:
             m_waiting = true;
@@ -320,10 +333,6 @@ private:
 OpenAlOutput::Readiness OpenAlOutput::prepare(OpenAlPlayer *player)
 {
     const auto now = Clock::now();
-    if (m_state == State::Open && m_paused) {
-        if (m_resume) m_resume(m_device);
-        m_paused = false;
-    }
     if (connected()) return Readiness::Ready;
     if (m_state != State::Opening) {
         // Lost, or never there: asked again at most once per pause.
@@ -388,6 +397,9 @@ void OpenAlOutput::keep()
                     continue;
                 }
                 m_pause(m_device);
+                // The stream keeps what it had queued, a period or more of silence that would
+                // be heard before the next cue; a reset gives the device a new, empty one.
+                if (m_reset) m_reset(m_device, m_attributes.data());
                 m_paused = true;
                 continue;
             }
@@ -402,11 +414,11 @@ bool OpenAlOutput::openDevice()
 {
     m_device = alcOpenDevice(nullptr);
     if (!m_device) return false;
-    std::vector<ALCint> attributes;
+    m_attributes.clear();
     if (alcIsExtensionPresent(m_device, "ALC_SOFT_output_limiter"))
-        attributes.insert(attributes.end(), {ALC_OUTPUT_LIMITER_SOFT, ALC_TRUE});
-    attributes.push_back(0);
-    m_context = alcCreateContext(m_device, attributes.data());
+        m_attributes.insert(m_attributes.end(), {ALC_OUTPUT_LIMITER_SOFT, ALC_TRUE});
+    m_attributes.push_back(0);
+    m_context = alcCreateContext(m_device, m_attributes.data());
     if (!m_context || !alcMakeContextCurrent(m_context)) {
         closeDevice();
         return false;
@@ -421,6 +433,10 @@ bool OpenAlOutput::openDevice()
             alcGetProcAddress(m_device, "alcDeviceResumeSOFT"));
         if (!m_pause || !m_resume) m_pause = nullptr;
     }
+    m_reset = nullptr;
+    if (m_pause && alcIsExtensionPresent(m_device, "ALC_SOFT_HRTF"))
+        m_reset = reinterpret_cast<LPALCRESETDEVICESOFT>(
+            alcGetProcAddress(m_device, "alcResetDeviceSOFT"));
     return true;
 }
 
