@@ -8,7 +8,7 @@
 #include "platform/DataFolders.h"
 #include "platform/Errors.h"
 #include "platform/GameLock.h"
-#include "platform/OpenAlSound.h"
+#include "platform/PulseSound.h"
 #include "platform/TextFiles.h"
 #include "settings/SetFiles.h"
 
@@ -49,7 +49,7 @@ int main(int argc, char *argv[])
     if (lock.isHeld()) removeStaleTemporaries(folders.setFolder(), SetFiles::WrittenFiles());
 
     SystemClock clock;
-    OpenAlSoundService sound;
+    PulseSoundService sound;
     MessageBoxReporter messages;
     TMainForm form(GameServices{folders, clock, sound, messages});
     // Cover the whole screen ourselves: without a window manager nothing else would.

@@ -187,7 +187,6 @@ int main(int argc, char **argv)
     QProcess sumsprout;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("PULSE_SERVER"), server.address());
-    env.insert(QStringLiteral("ALSOFT_DRIVERS"), QStringLiteral("pulse"));
     env.remove(QStringLiteral("QT_QPA_PLATFORM"));
     sumsprout.setProcessEnvironment(env);
     sumsprout.setProcessChannelMode(QProcess::ForwardedErrorChannel);

@@ -66,11 +66,11 @@ fade in, and solved problems earn coins kept for each player. Animated
 characters react to every answer. The game speaks Chinese.")
 # Libraries come from dpkg-shlibdeps; what is only loaded at run time is named here: the
 # offscreen and other platform plugins, Qt's Chinese translations, the faces the game
-# draws with, the PulseAudio client OpenAL plays through, and the SQLite and PostgreSQL
-# drivers of the practice journal and the class journal (dpkg-shlibdeps only sees libQt6Sql).
+# draws with, and the SQLite and PostgreSQL drivers of the practice journal and the class
+# journal (dpkg-shlibdeps only sees libQt6Sql).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "qt6-qpa-plugins, qt6-translations-l10n, fonts-comic-neue, fonts-liberation, fonts-wqy-microhei, libpulse0, libqt6sql6-sqlite, libqt6sql6-psql")
+    "qt6-qpa-plugins, qt6-translations-l10n, fonts-comic-neue, fonts-liberation, fonts-wqy-microhei, libqt6sql6-sqlite, libqt6sql6-psql")
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 include(CPack)
 

@@ -3,9 +3,9 @@
 set -euo pipefail
 # qt6-charts-dev needs libqt6opengl6-dev for its CMake files but does not pull it in.
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev
-          qt6-charts-dev libqt6opengl6-dev libjpeg62-turbo-dev libpng-dev libopenal-dev libpq-dev
+          qt6-charts-dev libqt6opengl6-dev libjpeg62-turbo-dev libpng-dev libpulse-dev libpq-dev
           libxcb1-dev libxcb-randr0-dev
-          qt6-qpa-plugins libopenal1 libpulse0 libqt6network6 libqt6sql6 libqt6sql6-sqlite
+          qt6-qpa-plugins libpulse0 libqt6network6 libqt6sql6 libqt6sql6-sqlite
           libqt6sql6-psql libpq5 libqt6charts6
           qt6-translations-l10n
           fonts-comic-neue fonts-liberation fonts-wqy-microhei)

@@ -1,6 +1,6 @@
 #include "app/Main.h"
 #include "game/CoinBank.h"
-#include "platform/OpenAlSound.h"
+#include "platform/PulseSound.h"
 #include "platform/TextFiles.h"
 #include "TestSupport.h"
 
@@ -126,7 +126,7 @@ void tst_BadData::badFile()
     FakeClock clock;
     CapturingReporter reporter;
     // The machine's own sound output reads the cues, as in the game.
-    OpenAlSoundService sound;
+    PulseSoundService sound;
     TMainForm form(GameServices{data.folders(), clock, sound, reporter});
     form.show();
     QCOMPARE(form.Game() != nullptr, gameStarts);
@@ -205,7 +205,7 @@ void tst_BadData::specialFiles()
     FakeClock clock;
     CapturingReporter reporter;
     // The machine's own sound output reads the cues, as in the game.
-    OpenAlSoundService sound;
+    PulseSoundService sound;
     TMainForm form(GameServices{data.folders(), clock, sound, reporter});
     // Reading any of these would never return, without a window or a box.
     form.show();
@@ -240,7 +240,7 @@ void tst_BadData::oversizedFilesRefused()
     QVERIFY(QFile::resize(data.path(file), size));
     FakeClock clock;
     CapturingReporter reporter;
-    OpenAlSoundService sound;
+    PulseSoundService sound;
     TMainForm form(GameServices{data.folders(), clock, sound, reporter});
     form.show();
     QCOMPARE(form.Game() != nullptr, gameStarts);

@@ -1,7 +1,7 @@
 #include "characters/uSound.h"
 
 #include "characters/uAnimation.h"
-#include "platform/OpenAlSound.h"
+#include "platform/PulseSound.h"
 #include "platform/WaveFile.h"
 #include "support/SilentSound.h"
 #include "support/TestSupport.h"
@@ -87,7 +87,6 @@ private slots:
     {
         // The real output is asked only for a sound server that is not there, so this machine
         // has no audio output whatever it is.
-        qputenv("ALSOFT_DRIVERS", "pulse");
         qputenv("PULSE_SERVER", "unix:/nonexistent/sumsprout-no-server");
     }
     void init()
@@ -329,7 +328,7 @@ private slots:
     // is looked for again.
     void withoutAudioOutputEveryCueIsSilent()
     {
-        OpenAlSoundService output;
+        PulseSoundService output;
         TSound sound(output, m_dir->folders());
         sound.Play(anWoolly, akThink);
         QTRY_VERIFY_WITH_TIMEOUT(sound.IsIdle(), 5000);

@@ -3,7 +3,7 @@
 #include "characters/uSound.h"
 
 #include "characters/uAnimation.h"
-#include "platform/OpenAlSound.h"
+#include "platform/PulseSound.h"
 #include "support/CueScan.h"
 #include "support/PulseServer.h"
 #include "support/TestSupport.h"
@@ -46,7 +46,7 @@ class tst_uSoundOnServer : public QObject
 
     PulseServer m_server;
     // The machine's output, opened when a cue is first opened.
-    OpenAlSoundService m_output;
+    PulseSoundService m_output;
     std::unique_ptr<TempDataDir> m_dir;
     std::map<std::pair<int, int>, std::vector<float>> m_cues;
     std::map<std::pair<int, int>, QString> m_names;
@@ -305,13 +305,12 @@ private slots:
     void initTestCase()
     {
         // Other work on the machine should not starve the sound for a moment: this thread,
-        // and the mixer's that it starts, run at a raised priority where that is allowed.
+        // and the sound client's that it starts, run at a raised priority where that is
+        // allowed.
         setpriority(PRIO_PROCESS, 0, -10);
         const QString why = m_server.start();
         if (!why.isEmpty()) QSKIP(qPrintable(QStringLiteral("no PulseAudio here: ") + why));
-        // OpenAL looks for its server once, when it is first used, so before any cue opens.
         qputenv("PULSE_SERVER", m_server.address().toUtf8());
-        qputenv("ALSOFT_DRIVERS", "pulse");
         m_dir = std::make_unique<TempDataDir>(true);
         for (const rSoundRow &row : SoundTable) {
             const QString file = m_dir->path(QStringLiteral("Sound/") + QLatin1String(row.File));

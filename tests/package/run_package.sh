@@ -31,7 +31,7 @@ arch=$(dpkg --print-architecture)
 [ "$(basename "$deb")" = "sumsprout_${version}_${arch}.deb" ] || fail "package named $(basename "$deb")"
 [ "$(dpkg-deb -f "$deb" Section)" = games ] || fail "section is not games"
 depends=$(dpkg-deb -f "$deb" Depends)
-for need in libqt6widgets6 libopenal1 libpulse0 libjpeg62-turbo qt6-qpa-plugins qt6-translations-l10n \
+for need in libqt6widgets6 libpulse0 libjpeg62-turbo qt6-qpa-plugins qt6-translations-l10n \
             fonts-comic-neue fonts-liberation fonts-wqy-microhei libqt6sql6-psql libpq5; do
   [[ "$depends" == *"$need"* ]] || fail "Depends lacks $need: $depends"
 done
