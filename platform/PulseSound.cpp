@@ -287,8 +287,8 @@ void PulseOutput::contextChanged(pa_context *context, void *self)
 
 void PulseOutput::openStream()
 {
-    const pa_sample_spec spec{PA_SAMPLE_S16LE, kRate, 2};
-    m_stream = pa_stream_new(m_context, "Cues", &spec, nullptr);
+    const pa_sample_spec format{PA_SAMPLE_S16LE, kRate, 2};
+    m_stream = pa_stream_new(m_context, "Cues", &format, nullptr);
     if (!m_stream) {
         lost();
         return;
