@@ -7,7 +7,9 @@
 #include "platform/Bitmap.h"
 #include "platform/Errors.h"
 #include "platform/FreshMemory.h"
+#include "platform/PaintedImage.h"
 #include "platform/SoundService.h"
+#include "platform/TwoBands.h"
 #include "progress/ClassLink.h"
 #include "progress/uClassReport.h"
 #include "progress/SkillModel.h"
@@ -618,40 +620,56 @@ void TMainForm::paintEvent(QPaintEvent *event)
     QRegion device;
     for (const QRect &r : event->region())
         device += QRectF(QPointF(r.topLeft()) * ratio, QSizeF(r.size()) * ratio).toAlignedRect();
-    // The window's own pixels when the painter draws on them (the usual case), else null (a
-    // grab of the window).
-    QPaintDevice *target = p.paintEngine() ? p.paintEngine()->paintDevice() : nullptr;
-    auto *image =
-        target && target->devType() == QInternal::Image ? static_cast<QImage *>(target) : nullptr;
-    if (image && image->constBits() != m_prepared) {
-        // Most of a new window buffer is written below: its pages asked for together come far
-        // quicker than one fault at a time.
+    QImage *image = paintedImage(p);
+    if (image && (image->format() == QImage::Format_RGB32 ||
+                  image->format() == QImage::Format_ARGB32_Premultiplied)) {
+        // Straight into the window's pixels (the usual case).
+        const QPoint offset = p.deviceTransform().map(QPointF(0, 0)).toPoint();
+        const bool fresh = image->constBits() != m_prepared;
         m_prepared = image->constBits();
-        prepareForWriting(image->bits(), size_t(image->sizeInBytes()));
+        paintInTwoBands(*image, device.translated(offset),
+                        [&](QImage &band, int top, const QRegion &part) {
+                            // Most of a new window buffer is written here: its pages asked
+                            // for together come far quicker than one fault at a time.
+                            if (fresh) prepareForWriting(band.bits(), size_t(band.sizeInBytes()));
+                            PaintPixels(band, offset - QPoint(0, top), part.translated(-offset));
+                        });
+        return;
     }
+    // Elsewhere (a grab of the window) through the painter, the scene through a picture of the
+    // asked part.
     if (m_game && !m_game->scene().Surround().isEmpty()) {
         m_game->scene().Surround().paint(p, device);
     } else {
-        // Black around the scene; the scene's own pixels cover its rectangle.
         const QRect scene = SceneRect();
         for (const QRect &r : event->region().subtracted(scene.adjusted(1, 1, -1, -1)))
             p.fillRect(r, Qt::black);
     }
     if (!m_game) return;
     const Scene &scene = m_game->scene();
-    if (image && (image->format() == QImage::Format_RGB32 ||
-                  image->format() == QImage::Format_ARGB32_Premultiplied)) {
-        // Straight into the window's pixels.
-        const QPoint offset = p.deviceTransform().map(QPointF(0, 0)).toPoint();
-        scene.Paint(*image, offset + SceneDeviceOrigin(), device.translated(offset));
-        return;
-    }
-    // Elsewhere through a picture of the asked part.
     const QRect part = device.boundingRect() & QRect(SceneDeviceOrigin(), scene.DeviceSize());
     if (part.isEmpty()) return;
     QImage picture(part.size(), QImage::Format_RGB32);
     scene.Paint(picture, SceneDeviceOrigin() - part.topLeft(), device.translated(-part.topLeft()));
     PaintScene(p, picture, part.topLeft(), device);
+}
+
+void TMainForm::PaintPixels(QImage &pixels, QPoint at, const QRegion &device) const
+{
+    QPainter p(&pixels);
+    const qreal ratio = pixels.devicePixelRatio();
+    p.setWorldTransform(QTransform::fromTranslate(at.x() / ratio, at.y() / ratio));
+    const QRect scene = m_game ? QRect(SceneDeviceOrigin(), m_game->scene().DeviceSize()) : QRect();
+    if (m_game && !m_game->scene().Surround().isEmpty()) {
+        m_game->scene().Surround().paint(p, device);
+    } else {
+        // Black around the scene; the scene's own pixels cover its rectangle.
+        p.setWorldTransform(QTransform::fromScale(1 / ratio, 1 / ratio));
+        for (const QRect &r : device.subtracted(scene))
+            p.fillRect(r.translated(at), Qt::black);
+    }
+    p.end();
+    if (m_game) m_game->scene().Paint(pixels, at + scene.topLeft(), device.translated(at));
 }
 
 void TMainForm::closeEvent(QCloseEvent *event)

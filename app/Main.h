@@ -121,6 +121,9 @@ protected:
 private:
     void FormCreate();
     void FormKeyDown(int key);
+    // The surround (or black) and the scene in device (device pixels of the window), written
+    // into pixels with the window's top-left corner at at.
+    void PaintPixels(QImage &pixels, QPoint at, const QRegion &device) const;
     // Follows the answer's course: the submit button greyed while it runs, and the next part
     // of it asked for on time (ms from now; none when negative).
     void FollowCourse(int32_t ms);

@@ -593,11 +593,12 @@ void SceneComposer::redraw(QImage &target, QPoint at, const QRect &area) const
     }
 }
 
-uint32_t *SceneComposer::scratch(int pixels) const
+uint32_t *SceneComposer::scratch(int pixels)
 {
-    if (m_scratch.size() < static_cast<size_t>(pixels))
-        m_scratch.resize(static_cast<size_t>(pixels));
-    return m_scratch.data();
+    // One per thread: two bands of a window may be painted at once.
+    thread_local std::vector<uint32_t> kept;
+    if (kept.size() < static_cast<size_t>(pixels)) kept.resize(static_cast<size_t>(pixels));
+    return kept.data();
 }
 
 void SceneComposer::evict()

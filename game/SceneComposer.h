@@ -130,7 +130,8 @@ private:
     QRegion layOut(const Bitmap &background, const std::vector<SceneLayer *> &layers);
     // Draws area of the scene into target with the scene's corner at at.
     void redraw(QImage &target, QPoint at, const QRect &area) const;
-    uint32_t *scratch(int pixels) const;
+    // An opaque run made 32-bit again, to be blended.
+    static uint32_t *scratch(int pixels);
     void evict();
 
     qreal m_ratio = 1.0;
@@ -148,8 +149,6 @@ private:
     std::vector<Placed> m_placed;
     // The background as last laid out; it stays in the cache while it is in use.
     const Prepared *m_back = nullptr;
-    // An opaque run made 32-bit again, to be blended.
-    mutable std::vector<uint32_t> m_scratch;
     QRegion m_changed;
     // Drawings asked for and not posted yet, posted and not back yet, and back with nothing.
     std::vector<Request> m_waiting;

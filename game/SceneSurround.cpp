@@ -5,6 +5,8 @@
 #include "platform/Bitmap.h"
 #include "platform/DataFolders.h"
 #include "platform/LargeDrawing.h"
+#include "platform/PaintedImage.h"
+#include "platform/SmoothEnlarge.h"
 #include "platform/WorkerThread.h"
 
 #include <QPainter>
@@ -84,8 +86,8 @@ SceneSurround::SceneSurround(const DataFolders &folders, QSize window, QRect sce
         const QRect shown = device.intersected(m_window);
         if (shown.isEmpty()) continue;
         // Until the sharp piece comes, the small strip is smoothed up where it is painted:
-        // no picture of its own for a frame that is soon replaced.
-        m_pieces.push_back({shown, QImage(), device, image});
+        // no picture of its own for a frame that is soon replaced. 32-bit, as it is read.
+        m_pieces.push_back({shown, QImage(), device, image.convertToFormat(QImage::Format_RGB32)});
         const Bitmap::Large large = small.largeDrawing();
         if (large && ratio > 1.0 && ratio <= LargeDrawing::Scale)
             jobs.push_back({large.drawing, device, shown});
@@ -164,8 +166,14 @@ void SceneSurround::paint(QPainter &p, const QRegion &area) const
 {
     if (!m_wide) return;
     const qreal dpr = p.device()->devicePixelRatioF();
+    // The smoothed pieces are a large share of a first frame: written straight into the
+    // pixels where they can be.
+    QImage *pixels = paintedImage(p);
+    if (pixels && pixels->depth() != 32) pixels = nullptr;
+    const QPoint at = p.deviceTransform().map(QPointF(0, 0)).toPoint();
     p.save();
-    p.setWorldTransform(QTransform::fromScale(1 / dpr, 1 / dpr));
+    // In device pixels, wherever the painter's own transform puts the window.
+    p.setWorldTransform(QTransform::fromScale(1 / dpr, 1 / dpr), true);
     QRegion bare = area.subtracted(m_sceneDevice);
     for (const Piece &piece : m_pieces) {
         const QRegion here = bare.intersected(piece.device);
@@ -173,6 +181,10 @@ void SceneSurround::paint(QPainter &p, const QRegion &area) const
         if (!piece.image.isNull()) {
             for (const QRect &r : here)
                 p.drawImage(r.topLeft(), piece.image, r.translated(-piece.device.topLeft()));
+        } else if (pixels) {
+            for (const QRect &r : here)
+                smoothEnlargeInto(*pixels, piece.whole.translated(at), piece.small,
+                                  r.translated(at));
         } else {
             p.save();
             p.setClipRegion(here);

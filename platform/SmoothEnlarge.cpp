@@ -1,0 +1,81 @@
+#include "platform/SmoothEnlarge.h"
+
+#include <QImage>
+#include <QRect>
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+namespace {
+
+// Where pixel i of count out samples size pixels in: the pixel before, the one after and the
+// weight of the one after in 1/256 parts.
+struct Tap
+{
+    int before, after;
+    uint32_t weight;
+};
+
+Tap tap(int i, int count, int size)
+{
+    const double at = (i + 0.5) * size / count - 0.5;
+    const double floor = std::floor(at);
+    const int before = int(floor);
+    const auto weight = uint32_t(std::lround((at - floor) * 256));
+    if (before < 0) return {0, 0, 0};
+    if (before >= size - 1) return {size - 1, size - 1, 0};
+    return {before, before + 1, weight};
+}
+
+// a and b mixed, weight parts of 256 of b; two channels at a time, 16 bits each.
+inline uint32_t mix(uint32_t a, uint32_t b, uint32_t weight)
+{
+    const uint32_t keep = 256 - weight;
+    const uint32_t rb = ((a & 0xFF00FFu) * keep + (b & 0xFF00FFu) * weight) >> 8;
+    const uint32_t ag = (((a >> 8) & 0xFF00FFu) * keep + ((b >> 8) & 0xFF00FFu) * weight) >> 8;
+    return (rb & 0xFF00FFu) | ((ag & 0xFF00FFu) << 8);
+}
+
+} // namespace
+
+void smoothEnlargeInto(QImage &target, const QRect &to, const QImage &source, const QRect &clip)
+{
+    const QRect area = clip & to & target.rect();
+    if (area.isEmpty() || source.isNull()) return;
+    const QImage in = source.format() == QImage::Format_RGB32 ||
+                              source.format() == QImage::Format_ARGB32_Premultiplied
+                          ? source
+                          : source.convertToFormat(QImage::Format_RGB32);
+    const bool wide = target.depth() == 32;
+    if (!wide && target.format() != QImage::Format_BGR888) return;
+
+    std::vector<Tap> across(size_t(area.width()));
+    for (int x = 0; x < area.width(); ++x)
+        across[size_t(x)] = tap(area.left() - to.left() + x, to.width(), in.width());
+    const int first = across.front().before, last = across.back().after;
+    // The two rows in mixed for the row out, across the columns the area reads.
+    std::vector<uint32_t> mixed(size_t(last - first + 1));
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        const Tap down = tap(y - to.top(), to.height(), in.height());
+        const auto *above = reinterpret_cast<const uint32_t *>(in.constScanLine(down.before));
+        const auto *below = reinterpret_cast<const uint32_t *>(in.constScanLine(down.after));
+        for (int x = first; x <= last; ++x)
+            mixed[size_t(x - first)] = mix(above[x], below[x], down.weight);
+        const uint32_t *row = mixed.data() - first;
+        if (wide) {
+            auto *out = reinterpret_cast<uint32_t *>(target.scanLine(y)) + area.left();
+            for (const Tap &t : across)
+                *out++ = 0xFF000000u | mix(row[t.before], row[t.after], t.weight);
+        } else {
+            uchar *out = target.scanLine(y) + 3 * area.left();
+            for (const Tap &t : across) {
+                const uint32_t c = mix(row[t.before], row[t.after], t.weight);
+                out[0] = uchar(c);
+                out[1] = uchar(c >> 8);
+                out[2] = uchar(c >> 16);
+                out += 3;
+            }
+        }
+    }
+}

@@ -1,0 +1,66 @@
+#include "platform/SmoothEnlarge.h"
+
+#include <QPainter>
+#include <QRandomGenerator>
+#include <QtTest>
+
+class tst_SmoothEnlarge : public QObject
+{
+    Q_OBJECT
+private slots:
+    void asThePainterSmoothsIt_data();
+    void asThePainterSmoothsIt();
+};
+
+// Within two steps of what a painter with a smooth transform draws, inside the clip; nothing
+// written outside it.
+void tst_SmoothEnlarge::asThePainterSmoothsIt_data()
+{
+    QTest::addColumn<QSize>("source");
+    QTest::addColumn<QRect>("to");
+    QTest::addColumn<QRect>("clip");
+    QTest::addColumn<int>("format");
+    const auto rgb32 = int(QImage::Format_RGB32), bgr888 = int(QImage::Format_BGR888);
+    QTest::newRow("strip at 2.8125, clipped")
+        << QSize(52, 92) << QRect(-20, 3, 146, 259) << QRect(10, 40, 79, 168) << rgb32;
+    QTest::newRow("whole, 24-bit target")
+        << QSize(40, 30) << QRect(0, 0, 113, 84) << QRect(0, 0, 113, 84) << bgr888;
+    QTest::newRow("uneven steps, beyond the target")
+        << QSize(7, 5) << QRect(5, -4, 31, 23) << QRect(0, 0, 200, 200) << rgb32;
+    QTest::newRow("same size") << QSize(9, 3) << QRect(2, 2, 9, 3) << QRect(0, 0, 20, 20) << rgb32;
+}
+
+void tst_SmoothEnlarge::asThePainterSmoothsIt()
+{
+    QFETCH(QSize, source);
+    QFETCH(QRect, to);
+    QFETCH(QRect, clip);
+    QFETCH(int, format);
+    QRandomGenerator rng(quint32(source.width() * 131 + to.width()));
+    QImage in(source, QImage::Format_RGB888);
+    for (int y = 0; y < in.height(); ++y)
+        for (int x = 0; x < in.width(); ++x)
+            in.setPixel(x, y, qRgb(rng.bounded(256), rng.bounded(256), rng.bounded(256)));
+    const QSize size(std::max(to.right(), clip.right()) + 3, std::max(to.bottom(), 0) + 3);
+    QImage expected(size, QImage::Format(format));
+    expected.fill(QColor(1, 2, 3));
+    QImage got = expected;
+    {
+        QPainter p(&expected);
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
+        p.setClipRect(clip);
+        p.drawImage(QRectF(to), in);
+    }
+    smoothEnlargeInto(got, to, in, clip);
+    int worst = 0;
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x) {
+            const QRgb e = expected.pixel(x, y), g = got.pixel(x, y);
+            worst = std::max({worst, std::abs(qRed(e) - qRed(g)), std::abs(qGreen(e) - qGreen(g)),
+                              std::abs(qBlue(e) - qBlue(g))});
+        }
+    QVERIFY2(worst <= 2, qPrintable(QStringLiteral("a channel %1 steps off").arg(worst)));
+}
+
+QTEST_GUILESS_MAIN(tst_SmoothEnlarge)
+#include "tst_SmoothEnlarge.moc"
