@@ -27,7 +27,6 @@ void tst_SmoothEnlarge::asThePainterSmoothsIt_data()
         << QSize(40, 30) << QRect(0, 0, 113, 84) << QRect(0, 0, 113, 84) << bgr888;
     QTest::newRow("uneven steps, beyond the target")
         << QSize(7, 5) << QRect(5, -4, 31, 23) << QRect(0, 0, 200, 200) << rgb32;
-    QTest::newRow("same size") << QSize(9, 3) << QRect(2, 2, 9, 3) << QRect(0, 0, 20, 20) << rgb32;
 }
 
 void tst_SmoothEnlarge::asThePainterSmoothsIt()
@@ -38,9 +37,7 @@ void tst_SmoothEnlarge::asThePainterSmoothsIt()
     QFETCH(int, format);
     QRandomGenerator rng(quint32(source.width() * 131 + to.width()));
     QImage in(source, QImage::Format_RGB888);
-    for (int y = 0; y < in.height(); ++y)
-        for (int x = 0; x < in.width(); ++x)
-            in.setPixel(x, y, qRgb(rng.bounded(256), rng.bounded(256), rng.bounded(256)));
+    rng.fillRange(reinterpret_cast<quint32 *>(in.bits()), in.sizeInBytes() / 4);
     const QSize size(std::max(to.right(), clip.right()) + 3, std::max(to.bottom(), 0) + 3);
     QImage expected(size, QImage::Format(format));
     expected.fill(QColor(1, 2, 3));
@@ -52,14 +49,11 @@ void tst_SmoothEnlarge::asThePainterSmoothsIt()
         p.drawImage(QRectF(to), in);
     }
     smoothEnlargeInto(got, to, in, clip);
-    int worst = 0;
     for (int y = 0; y < size.height(); ++y)
-        for (int x = 0; x < size.width(); ++x) {
-            const QRgb e = expected.pixel(x, y), g = got.pixel(x, y);
-            worst = std::max({worst, std::abs(qRed(e) - qRed(g)), std::abs(qGreen(e) - qGreen(g)),
-                              std::abs(qBlue(e) - qBlue(g))});
-        }
-    QVERIFY2(worst <= 2, qPrintable(QStringLiteral("a channel %1 steps off").arg(worst)));
+        for (int x = 0; x < size.width(); ++x)
+            for (const int shift : {0, 8, 16})
+                QVERIFY(std::abs(int(expected.pixel(x, y) >> shift & 0xFF) -
+                                 int(got.pixel(x, y) >> shift & 0xFF)) <= 2);
 }
 
 QTEST_GUILESS_MAIN(tst_SmoothEnlarge)
