@@ -12,8 +12,7 @@ private slots:
     void everyPixelOnce();
 };
 
-// Each pixel of the area is painted once, at its own place, nothing outside it; a large area
-// is shared between two bands of about the same number of pixels.
+// Each pixel of the area painted once, in place; a large area in two bands of equal share.
 void tst_TwoBands::everyPixelOnce_data()
 {
     QTest::addColumn<QSize>("size");
