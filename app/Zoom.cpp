@@ -64,12 +64,13 @@ UserScaling ApplyStartZoom(int argc, char **argv, bool mayStartAgain)
         args << QString::fromLocal8Bit(argv[i]);
     QSizeF screen;
     const std::optional<QSize> device = primaryScreenBeforeStart(args, &user.screenConnection);
-    // A zoomed game fills a screen's worth of fresh memory at once: worth starting again for,
-    // before anything here has changed the environment.
-    if (mayStartAgain && device && ZoomForScreen(QSizeF(*device)) > 1.0) {
-        user.screenConnection.reset();
-        startWithHugePages(argv);
-        primaryScreenBeforeStart(args, &user.screenConnection);
+    // A zoomed game fills a screen's worth of fresh memory at once: worth starting again for
+    // (when not started so already), before anything here has changed the environment.
+    if (mayStartAgain) {
+        const bool zoomed = device && ZoomForScreen(QSizeF(*device)) > 1.0;
+        if (zoomed) user.screenConnection.reset();
+        startWithHugePages(argv[0], argv, zoomed);
+        if (zoomed) primaryScreenBeforeStart(args, &user.screenConnection);
     }
     qunsetenv(ScaleFactorVariable);
     if (device) {

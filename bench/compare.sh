@@ -29,6 +29,7 @@ for b in old new; do
   src=$old
   [ "$b" = new ] && src=$new
   cp "$src/sumsprout" "$work/$b/"
+  [ -e "$src/sumsprout-game" ] && cp "$src/sumsprout-game" "$work/$b/"
   cp -r "$src/Set" "$src/Pictures" "$src/Sound" "$work/$b/"
 done
 

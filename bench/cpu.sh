@@ -12,6 +12,7 @@ pids=()
 cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; rm -rf "$work"; }
 trap cleanup EXIT
 cp "$build/sumsprout" "$work/"
+[ -e "$build/sumsprout-game" ] && cp "$build/sumsprout-game" "$work/"
 cp -r "$build/Set" "$build/Pictures" "$build/Sound" "$work/"
 if [ -n "${SUMSPROUT_XVFB_DISPLAY:-}" ]; then
   Xvfb ":$SUMSPROUT_XVFB_DISPLAY" -screen 0 "${screen}x24" -nolisten tcp >/dev/null 2>&1 &

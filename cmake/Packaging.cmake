@@ -1,11 +1,12 @@
 # Two layouts from one build tree.
 #   cmake --build build --target package   the portable tarball: the game with Set/, Pictures/,
 #                                          Sound/ and Help/ beside it
-#   cmake --build build --target deb       the Debian package: /usr/games/sumsprout, read-only
+#   cmake --build build --target deb       the Debian package: /usr/games/sumsprout (and the
+#                                          sumsprout-game it starts), read-only
 #                                          data in /usr/share/sumsprout, Set/ made per user
 # A plain `cmake --install` lays out the installed (Debian) tree under the prefix.
 
-install(TARGETS sumsprout RUNTIME DESTINATION . COMPONENT portable EXCLUDE_FROM_ALL)
+install(TARGETS sumsprout sumsprout_game RUNTIME DESTINATION . COMPONENT portable EXCLUDE_FROM_ALL)
 install(DIRECTORY data/Set data/Pictures data/Sound data/Help DESTINATION .
         COMPONENT portable EXCLUDE_FROM_ALL PATTERN ".*" EXCLUDE)
 install(FILES app/desktop/sumsprout-portable.desktop DESTINATION . RENAME sumsprout.desktop
@@ -25,7 +26,7 @@ add_custom_command(
 add_custom_target(debian_docs ALL DEPENDS ${SUMSPROUT_DEB_DOCS}/changelog.gz
                                           ${SUMSPROUT_DEB_DOCS}/sumsprout.6.gz)
 
-install(TARGETS sumsprout RUNTIME DESTINATION games COMPONENT installed)
+install(TARGETS sumsprout sumsprout_game RUNTIME DESTINATION games COMPONENT installed)
 install(DIRECTORY data/Set data/Pictures data/Sound data/Help DESTINATION share/sumsprout
         COMPONENT installed PATTERN ".*" EXCLUDE)
 install(FILES app/desktop/sumsprout.desktop DESTINATION share/applications COMPONENT installed)
@@ -39,6 +40,7 @@ install(FILES app/desktop/lintian-overrides DESTINATION share/lintian/overrides 
         COMPONENT installed)
 # Relocations read-only before main, as Debian's hardening asks.
 target_link_options(sumsprout PRIVATE LINKER:-z,relro LINKER:-z,now)
+target_link_options(sumsprout_game PRIVATE LINKER:-z,relro LINKER:-z,now)
 
 set(CPACK_GENERATOR TGZ)
 set(CPACK_PACKAGE_NAME Sumsprout)

@@ -36,7 +36,7 @@ void restore(const char *was)
 
 } // namespace
 
-void startWithHugePages(char **argv)
+void startWithHugePages(const char *program, char **argv, bool worthIt)
 {
 #if defined(__linux__) && defined(__GLIBC__)
     if (const char *was = std::getenv(Started)) {
@@ -45,17 +45,20 @@ void startWithHugePages(char **argv)
         return;
     }
     const char *tunables = std::getenv(Tunables);
-    if ((tunables && std::strstr(tunables, HugeTunable)) || !argv || !argv[0] || !givenOnRequest())
+    if (!worthIt || (tunables && std::strstr(tunables, HugeTunable)) || !program || !argv ||
+        !givenOnRequest())
         return;
     const std::string was = tunables ? std::string("=") + tunables : std::string();
     std::string asked = std::string(HugeTunable) + "=1";
     if (tunables && *tunables) asked = std::string(tunables) + ":" + asked;
     setenv(Started, was.c_str(), 1);
     setenv(Tunables, asked.c_str(), 1);
-    execvp(argv[0], argv);
-    // Not started again: on as it is.
+    execvp(program, argv);
+    // Not started: on as it is.
     restore(was.c_str());
 #else
+    (void)program;
     (void)argv;
+    (void)worthIt;
 #endif
 }

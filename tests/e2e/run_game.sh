@@ -21,6 +21,8 @@ trap cleanup EXIT
 fail() { echo "FAILED: $*"; exit 1; }
 
 cp "$game" "$work/sumsprout"
+# The game the launcher starts, beside it.
+[ -e "$(dirname "$game")/sumsprout-game" ] && cp "$(dirname "$game")/sumsprout-game" "$work/"
 cp -r "$data/Set" "$data/Pictures" "$data/Sound" "$work/" 2>/dev/null || cp -r "$data/Set" "$data/Pictures" "$work/"
 money_before=$(sha256sum "$work/Set/Money.dat")
 

@@ -50,11 +50,13 @@ for f in usr/games/sumsprout usr/share/sumsprout/Set/Basic.dat usr/share/sumspro
   [ -s "$root/$f" ] || fail "the package lacks $f"
 done
 ls "$share"/metainfo/*.metainfo.xml >/dev/null 2>&1 || fail "the package has no AppStream file"
-[ -x "$root/usr/games/sumsprout" ] || fail "the game is not executable"
-if command -v readelf >/dev/null 2>&1; then
-  readelf -S "$root/usr/games/sumsprout" | grep -q -e '\.debug_info' -e '\.symtab' &&
-    fail "the game is not stripped"
-fi
+for program in sumsprout sumsprout-game; do
+  [ -x "$root/usr/games/$program" ] || fail "$program is not executable"
+  if command -v readelf >/dev/null 2>&1; then
+    readelf -S "$root/usr/games/$program" | grep -q -e '\.debug_info' -e '\.symtab' &&
+      fail "$program is not stripped"
+  fi
+done
 if command -v desktop-file-validate >/dev/null 2>&1; then
   desktop-file-validate "$share/applications/sumsprout.desktop" || fail "desktop-file-validate"
   grep -qx 'Exec=/usr/games/sumsprout' "$share/applications/sumsprout.desktop" ||

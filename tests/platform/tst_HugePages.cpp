@@ -36,7 +36,7 @@ private slots:
         if (tunables != "-") qputenv("GLIBC_TUNABLES", tunables);
         char name[] = "tst_HugePages";
         char *argv[] = {name, nullptr};
-        startWithHugePages(argv);
+        startWithHugePages(argv[0], argv, true);
         const bool set = qEnvironmentVariableIsSet("GLIBC_TUNABLES");
         const QByteArray now = qgetenv("GLIBC_TUNABLES");
         const bool markerLeft = qEnvironmentVariableIsSet(marker);
