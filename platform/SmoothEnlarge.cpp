@@ -47,8 +47,7 @@ void smoothEnlargeInto(QImage &target, const QRect &to, const QImage &source, co
                               source.format() == QImage::Format_ARGB32_Premultiplied
                           ? source
                           : source.convertToFormat(QImage::Format_RGB32);
-    const bool wide = target.depth() == 32;
-    if (!wide && target.format() != QImage::Format_BGR888) return;
+    if (target.depth() != 32) return;
 
     std::vector<Tap> across(size_t(area.width()));
     for (int x = 0; x < area.width(); ++x)
@@ -62,20 +61,9 @@ void smoothEnlargeInto(QImage &target, const QRect &to, const QImage &source, co
         const auto *below = reinterpret_cast<const uint32_t *>(in.constScanLine(down.after));
         for (int x = first; x <= last; ++x)
             mixed[size_t(x - first)] = mix(above[x], below[x], down.weight);
-        const uint32_t *row = mixed.data() - first;
-        if (wide) {
-            auto *out = reinterpret_cast<uint32_t *>(target.scanLine(y)) + area.left();
-            for (const Tap &t : across)
-                *out++ = 0xFF000000u | mix(row[t.before], row[t.after], t.weight);
-        } else {
-            uchar *out = target.scanLine(y) + 3 * area.left();
-            for (const Tap &t : across) {
-                const uint32_t c = mix(row[t.before], row[t.after], t.weight);
-                out[0] = uchar(c);
-                out[1] = uchar(c >> 8);
-                out[2] = uchar(c >> 16);
-                out += 3;
-            }
-        }
+        auto *out = reinterpret_cast<uint32_t *>(target.scanLine(y)) + area.left();
+        for (const Tap &t : across)
+            *out++ = 0xFF000000u |
+                     mix(mixed[size_t(t.before - first)], mixed[size_t(t.after - first)], t.weight);
     }
 }
