@@ -3,6 +3,7 @@
 #include "platform/AreaScaler.h"
 #include "platform/BlendKernel.h"
 #include "platform/LargeDrawing.h"
+#include "platform/SmoothEnlarge.h"
 #include "platform/WorkerThread.h"
 
 #include <QHash>
@@ -20,6 +21,19 @@ namespace {
 // A sheet cell not shown for this many ticks (a minute) is made again when it returns; a
 // plain picture only lives while it is shown, since the next version has another id.
 const quint64 CellLifetime = 600;
+
+bool isOpaque(const SceneLayer &l)
+{
+    return l.Alpha == -1 || l.Alpha == 100;
+}
+
+// Drawn layers leave out their picture's bottom-left colour; blended ones that colour when the
+// picture is marked transparent, black otherwise.
+QRgb keyOf(const SceneLayer &l)
+{
+    return isOpaque(l) || l.Picture->transparent ? l.Picture->transparentColor().rgb() & 0xFFFFFF
+                                                 : 0;
+}
 
 QSize deviceSize(QSize s, qreal ratio)
 {
@@ -159,6 +173,7 @@ void SceneComposer::setPixelRatio(qreal ratio)
 {
     if (!(ratio > 0) || ratio == m_ratio) return;
     m_ratio = ratio;
+    m_preview = QImage();
     m_placed.clear();
     m_back = nullptr;
     m_cache.clear();
@@ -445,11 +460,46 @@ void SceneComposer::compose(QImage &target, const Bitmap &background,
 
 void SceneComposer::update(const Bitmap &background, const std::vector<SceneLayer *> &layers)
 {
+    if (m_composes == 0 && m_ratio > 1.0) {
+        makePreview(background, layers);
+        return;
+    }
+    m_preview = QImage();
     layOut(background, layers);
+}
+
+void SceneComposer::makePreview(const Bitmap &background, const std::vector<SceneLayer *> &layers)
+{
+    // Nothing is made at device pixels for the first frame: at the largest zooms that would be
+    // most of the start. The next compose lays the scene out whole, as after a zoom.
+    ++m_composes;
+    m_preview = background.image().convertToFormat(QImage::Format_RGB32);
+    QPainter p(&m_preview);
+    for (const SceneLayer *l : layers) {
+        if (!l->Picture || l->Picture->isEmpty() || l->Alpha == 0) continue;
+        const bool opaque = isOpaque(*l);
+        const QRect rect(l->X + l->DX, l->Y + l->DY, l->Picture->width(), l->Picture->height());
+        p.setOpacity(opaque ? 1.0 : l->Alpha / 100.0);
+        const QImage &image = l->Picture->image();
+        // Text drawn at device pixels is brought down by area, as sharp as it can be.
+        p.drawImage(rect.topLeft(),
+                    l->Picture->deviceResolution()
+                        ? image.scaled(rect.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                        : keyedOut(image, keyOf(*l), image.size()));
+    }
+    p.end();
+    m_previewSize = deviceSize(m_preview.size(), m_ratio);
+    m_changed = QRect(QPoint(0, 0), m_previewSize);
 }
 
 void SceneComposer::paint(QImage &device, QPoint at, const QRegion &area) const
 {
+    if (!m_preview.isNull()) {
+        const QRect scene(at, m_previewSize);
+        for (const QRect &r : area.intersected(scene))
+            smoothEnlargeInto(device, scene, m_preview, r);
+        return;
+    }
     if (!m_back) return;
     const QRect scene(at, m_back->size);
     for (const QRect &r : area.intersected(scene.intersected(device.rect())))
@@ -479,12 +529,8 @@ QRegion SceneComposer::layOut(const Bitmap &background, const std::vector<SceneL
     m_nextShown.clear();
     for (const SceneLayer *l : layers) {
         if (!l->Picture || l->Picture->isEmpty()) continue;
-        const bool opaque = l->Alpha == -1 || l->Alpha == 100;
-        // Drawn layers leave out their bottom-left colour; blended ones that colour when the
-        // picture is marked transparent, black otherwise.
-        const QRgb key = (opaque || l->Picture->transparent)
-                             ? l->Picture->transparentColor().rgb() & 0xFFFFFF
-                             : 0;
+        const bool opaque = isOpaque(*l);
+        const QRgb key = keyOf(*l);
         const CacheKey picture{l->Picture->contentId(), key, false};
         if (l->Alpha == 0) {
             // Hidden, as the hint before it fades in: what is kept for it stays, and its

@@ -17,11 +17,12 @@ class WorkerThread;
 // its depth or alpha. What each picture needs for that (its key colour taken out, scaled to
 // device pixels, what shows of it row by row) is made once and kept while the picture is in use.
 //
-// Zoomed, a frame never waits for a large drawing: the first is made from the small pictures,
-// smoothed up. From the next compose on, the large drawings are read one at a time on a thread
-// of their own; all a zoom needs of each (every cell of a sprite sheet) is made from it at once,
-// the drawing itself let go, and the sharper pictures take the place of the smoothed ones at
-// the compose after, where they are, so nothing moves.
+// Zoomed, a frame never waits for a large drawing. The first one painted straight into a
+// window (update) is the scene composed at its own size and smoothed up as it is painted; the
+// next is made from the small pictures, smoothed up. From then on the large drawings are read
+// one at a time on a thread of their own; all a zoom needs of each (every cell of a sprite sheet)
+// is made from it at once, the drawing itself let go, and the sharper pictures take the place of
+// the smoothed ones at the compose after, where they are, so nothing moves.
 class SceneComposer
 {
 public:
@@ -128,6 +129,8 @@ private:
     void adoptDrawings(QRegion &dirty);
     // Lays the layers out over the background and returns what changed since the last time.
     QRegion layOut(const Bitmap &background, const std::vector<SceneLayer *> &layers);
+    // The first frame of update(): the scene composed at its own size, to be smoothed up.
+    void makePreview(const Bitmap &background, const std::vector<SceneLayer *> &layers);
     // Draws area of the scene into target with the scene's corner at at.
     void redraw(QImage &target, QPoint at, const QRect &area) const;
     // An opaque run made 32-bit again, to be blended.
@@ -150,6 +153,9 @@ private:
     // The background as last laid out; it stays in the cache while it is in use.
     const Prepared *m_back = nullptr;
     QRegion m_changed;
+    // Until the second update, the scene at its own size and how large it is painted.
+    QImage m_preview;
+    QSize m_previewSize;
     // Drawings asked for and not posted yet, posted and not back yet, and back with nothing.
     std::vector<Request> m_waiting;
     std::vector<Request> m_pending;

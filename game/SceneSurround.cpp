@@ -86,8 +86,8 @@ SceneSurround::SceneSurround(const DataFolders &folders, QSize window, QRect sce
         const QRect shown = device.intersected(m_window);
         if (shown.isEmpty()) continue;
         // Until the sharp piece comes, the small strip is smoothed up where it is painted:
-        // no picture of its own for a frame that is soon replaced. 32-bit, as it is read.
-        m_pieces.push_back({shown, QImage(), device, image.convertToFormat(QImage::Format_RGB32)});
+        // no picture of its own for a frame that is soon replaced, nor a copy of the strip.
+        m_pieces.push_back({shown, QImage(), device, image});
         const Bitmap::Large large = small.largeDrawing();
         if (large && ratio > 1.0 && ratio <= LargeDrawing::Scale)
             jobs.push_back({large.drawing, device, shown});

@@ -43,11 +43,19 @@ void smoothEnlargeInto(QImage &target, const QRect &to, const QImage &source, co
 {
     const QRect area = clip & to & target.rect();
     if (area.isEmpty() || source.isNull()) return;
-    const QImage in = source.format() == QImage::Format_RGB32 ||
+    // 24-bit pictures are read as they are: a copy of a large one would cost more than the
+    // few columns each row reads.
+    const bool packed = source.format() == QImage::Format_RGB888;
+    const QImage in = packed || source.format() == QImage::Format_RGB32 ||
                               source.format() == QImage::Format_ARGB32_Premultiplied
                           ? source
                           : source.convertToFormat(QImage::Format_RGB32);
     if (target.depth() != 32) return;
+    auto pixel = [packed](const uchar *row, int x) -> uint32_t {
+        if (!packed) return reinterpret_cast<const uint32_t *>(row)[x];
+        const uchar *p = row + 3 * x;
+        return 0xFF000000u | uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
+    };
 
     std::vector<Tap> across(size_t(area.width()));
     for (int x = 0; x < area.width(); ++x)
@@ -57,10 +65,10 @@ void smoothEnlargeInto(QImage &target, const QRect &to, const QImage &source, co
     std::vector<uint32_t> mixed(size_t(last - first + 1));
     for (int y = area.top(); y <= area.bottom(); ++y) {
         const Tap down = tap(y - to.top(), to.height(), in.height());
-        const auto *above = reinterpret_cast<const uint32_t *>(in.constScanLine(down.before));
-        const auto *below = reinterpret_cast<const uint32_t *>(in.constScanLine(down.after));
+        const uchar *above = in.constScanLine(down.before);
+        const uchar *below = in.constScanLine(down.after);
         for (int x = first; x <= last; ++x)
-            mixed[size_t(x - first)] = mix(above[x], below[x], down.weight);
+            mixed[size_t(x - first)] = mix(pixel(above, x), pixel(below, x), down.weight);
         auto *out = reinterpret_cast<uint32_t *>(target.scanLine(y)) + area.left();
         for (const Tap &t : across)
             *out++ = 0xFF000000u |

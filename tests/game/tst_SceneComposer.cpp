@@ -325,6 +325,8 @@ private slots:
     void sameFramesAsBefore();
     void keptSceneEqualsWholeRedraw_data();
     void keptSceneEqualsWholeRedraw();
+    void firstWindowFrameIsTheSceneSmoothedUp_data();
+    void firstWindowFrameIsTheSceneSmoothedUp();
     void quietTickRedrawsOnlyWhatMoved_data();
     void quietTickRedrawsOnlyWhatMoved();
     void scaledPicturesKeepNoKeyColour_data();
@@ -441,6 +443,58 @@ void tst_SceneComposer::keptSceneEqualsWholeRedraw()
             QVERIFY2(whole == s.session->scene().BackBuffer(),
                      qPrintable(QStringLiteral("tick %1").arg(tick)));
         }
+    }
+}
+
+// Painted straight into a window, the first frame at a zoom is the scene at its own size
+// smoothed up; the next update paints what compose() makes, and all of it counts as changed.
+void tst_SceneComposer::firstWindowFrameIsTheSceneSmoothedUp_data()
+{
+    QTest::addColumn<qreal>("ratio");
+    QTest::newRow("1") << 1.0;
+    QTest::newRow("2.8125") << 2.8125;
+}
+
+void tst_SceneComposer::firstWindowFrameIsTheSceneSmoothedUp()
+{
+    QFETCH(qreal, ratio);
+    SyntheticScene s{Op::Add, ratio};
+    s.tick(1);
+    const Bitmap &background = s.session->scene().Background();
+    auto composed = [&](qreal at) {
+        SceneComposer c;
+        c.setPixelRatio(at);
+        QImage image;
+        c.compose(image, background, s.layers());
+        return image;
+    };
+    const QImage sharp = composed(ratio);
+    QImage smoothed(sharp.size(), QImage::Format_RGB32);
+    QPainter p(&smoothed);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.drawImage(QRectF(smoothed.rect()), composed(1.0));
+    p.end();
+    SceneComposer window;
+    window.setPixelRatio(ratio);
+    for (int update = 0; update < 2; ++update) {
+        window.update(background, s.layers());
+        QCOMPARE(window.takeChanged(),
+                 update == 0 || ratio > 1.0 ? QRegion(sharp.rect()) : QRegion());
+        QImage shown(sharp.size(), QImage::Format_RGB32);
+        shown.fill(Qt::black);
+        window.paint(shown, QPoint(0, 0), QRegion(shown.rect()));
+        if (update == 1 || ratio == 1.0) {
+            QVERIFY(shown == sharp);
+            continue;
+        }
+        int worst = 0;
+        for (int y = 0; y < shown.height(); ++y)
+            for (int x = 0; x < shown.width(); ++x)
+                for (const int shift : {0, 8, 16})
+                    worst = std::max(worst, std::abs(int(shown.pixel(x, y) >> shift & 0xFF) -
+                                                     int(smoothed.pixel(x, y) >> shift & 0xFF)));
+        // The enlarger's rounding differs from the painter's at the sharpest edges.
+        QVERIFY2(worst <= 8, qPrintable(QString::number(worst)));
     }
 }
 
