@@ -55,7 +55,8 @@ QPixmap artPixmap(const QString &file, qreal ratio)
 QIcon artIcon(const QString &file)
 {
     QIcon icon(file);
+    // On a screen zoomed near 3 times Qt has added the large drawing itself: read once.
     const QString large = largeVariant(file);
-    if (QFile::exists(large)) icon.addFile(large);
+    if (icon.availableSizes().size() < 2 && QFile::exists(large)) icon.addFile(large);
     return icon;
 }
